@@ -64,3 +64,32 @@ struct SYSTEMTIME
     WORD wMilliseconds;
 };
 static_assert(sizeof(SYSTEMTIME) == 16, "SYSTEMTIME is eight 16-bit fields");
+
+// Interface and class identifiers: the Windows 16-byte layout.
+struct GUID
+{
+    DWORD Data1;
+    WORD Data2;
+    WORD Data3;
+    BYTE Data4[8];
+};
+static_assert(sizeof(GUID) == 16, "GUID is 16 bytes");
+typedef GUID IID;
+typedef const GUID &REFGUID;
+typedef const IID &REFIID;
+inline bool operator==(const GUID &a, const GUID &b)
+{
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3)
+        return false;
+    for (int i = 0; i < 8; i++)
+        if (a.Data4[i] != b.Data4[i])
+            return false;
+    return true;
+}
+constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+
+// Three floats, shared by the Direct3D- and DirectSound-shaped layers.
+struct D3DVECTOR
+{
+    float x, y, z;
+};
