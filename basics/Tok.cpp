@@ -1,0 +1,512 @@
+#include "basics/Tok.h"
+
+#include "kernel/exception.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Numbers are collected into a stack buffer of this size; a token that reaches one less fails.
+constexpr int number_buffer = 128;
+constexpr int identifier_buffer = 128;
+
+bool is_space(int c)
+{
+    return c == 9 || c == 10 || c == 13 || c == 32;
+}
+
+bool is_digit(int c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool is_hex_digit(int c)
+{
+    return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+bool is_identifier_char(int c, bool first)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || (!first && is_digit(c));
+}
+
+bool is_symbol_char(int c)
+{
+    return c == '!' || (c >= '#' && c <= '/') || (c >= ':' && c <= '@') || c == '[' || c == ']' || c == '^' ||
+           (c >= '{' && c <= '~');
+}
+
+bool is_line_break_pair(int a, int b)
+{
+    return (a == '\n' && b == '\r') || (a == '\r' && b == '\n');
+}
+
+[[noreturn]] void throw_format_error(tok_c &format, const std::string &what)
+{
+    ENGINE_THROW(parser_exception_c, "Pos " + std::to_string(format.column()) + ": " + what);
+}
+
+} // namespace
+
+tok_c::tok_c(const char *text, int)
+    : m_data(nullptr), m_pos(0), m_size(0), m_escapes(1), m_line(1), m_column(1), m_saved(), m_position_text()
+{
+    size_t length = text ? std::strlen(text) : 0;
+    m_data = new char[length + 1];
+    if (length)
+        std::memcpy(m_data, text, length);
+    m_data[length] = 0;
+    m_size = (int)length;
+}
+
+tok_c::~tok_c()
+{
+    delete[] m_data;
+}
+
+void tok_c::save(int level)
+{
+    ENGINE_ASSERT(level >= 0 && level < TOK_MAX_SAVE_LEVEL);
+    m_saved[level] = {m_pos, m_line, m_column};
+}
+
+void tok_c::restore(int level)
+{
+    ENGINE_ASSERT(level >= 0 && level < TOK_MAX_SAVE_LEVEL);
+    m_pos = m_saved[level].pos;
+    m_line = m_saved[level].line;
+    m_column = m_saved[level].column;
+}
+
+const char *tok_c::position_string()
+{
+    std::snprintf(m_position_text, sizeof m_position_text, "L%d,%d", m_line, m_column);
+    return m_position_text;
+}
+
+void tok_c::fail(const char *what)
+{
+    ENGINE_THROW(parser_exception_c, std::string(position_string()) + what);
+}
+
+int tok_c::peek_raw(int ahead) const
+{
+    return m_pos + ahead < m_size ? (unsigned char)m_data[m_pos + ahead] : -1;
+}
+
+int tok_c::read_char()
+{
+    if (at_end())
+        return 0;
+    int c = (unsigned char)m_data[m_pos];
+    m_pos++;
+    m_column++;
+    if (m_escapes && c == '\\' && !at_end()) {
+        int next = (unsigned char)m_data[m_pos];
+        if (next == '"')
+            return c;
+        m_pos++;
+        m_column++;
+        switch (next) {
+        case 'n':
+            return 10;
+        case 'r':
+            return 13;
+        case 't':
+            return 9;
+        case '\n':
+        case '\r':
+            if (is_line_break_pair(next, peek_raw(0)))
+                m_pos++;
+            m_line++;
+            m_column = 1;
+            return 32;
+        case ' ':
+        case '\t':
+            return 32;
+        default:
+            return next;
+        }
+    }
+    if (is_line_break_pair(c, peek_raw(0))) {
+        m_pos++;
+        m_line++;
+        m_column = 1;
+        return 13;
+    }
+    return c;
+}
+
+int tok_c::peek_char()
+{
+    save(1);
+    int c = read_char();
+    restore(1);
+    return c;
+}
+
+void tok_c::skip_line_comment()
+{
+    m_escapes = 0;
+    int previous = 0;
+    while (!at_end()) {
+        int c = read_char();
+        if ((c == '\n' || c == '\r') && previous != '\\')
+            break;
+        previous = c;
+    }
+    m_escapes = 1;
+}
+
+void tok_c::skip_block_comment()
+{
+    m_pos += 2;
+    while (!at_end()) {
+        if (peek_raw(0) == '*' && peek_raw(1) == '/') {
+            m_pos += 2;
+            return;
+        }
+        read_char();
+    }
+}
+
+int tok_c::skip_space()
+{
+    for (;;) {
+        if (at_end())
+            return 1;
+        int c = peek_raw(0);
+        if (c == '/' && peek_raw(1) == '/')
+            skip_line_comment();
+        else if (c == '/' && peek_raw(1) == '*')
+            skip_block_comment();
+        else if (is_space(c))
+            read_char();
+        else
+            return 0;
+    }
+}
+
+int tok_c::parse_identifier(char *buf, int len)
+{
+    skip_space();
+    int n = 0;
+    while (!at_end()) {
+        if (n + 1 >= len)
+            return 0;
+        int c = peek_char();
+        if (!is_identifier_char(c, n == 0))
+            break;
+        read_char();
+        buf[n++] = (char)c;
+    }
+    if (n == 0)
+        return 0;
+    buf[n] = 0;
+    return 1;
+}
+
+int tok_c::peek_identifier(char *buf, int len)
+{
+    save(0);
+    int result = parse_identifier(buf, len);
+    restore(0);
+    return result;
+}
+
+// Collects a number token; for a float it also reads the suffix and reports its factor.
+// Returns 0 when the token cannot start here or reaches 127 characters, 2 for a hexadecimal
+// integer, else 1; the token is zero-terminated.
+int tok_c::collect_number(char *token, bool is_float, float *factor)
+{
+    skip_space();
+    int n = 0;
+    bool too_long = false;
+    auto take = [&] {
+        if (too_long)
+            return;
+        token[n++] = (char)read_char();
+        too_long = n >= number_buffer - 1;
+    };
+    int c = peek_char();
+    if (!is_digit(c) && c != '+' && c != '-')
+        return 0;
+    if (c == '+' || c == '-')
+        take();
+    bool hex = false;
+    for (; !too_long; take()) {
+        c = peek_char();
+        if (!is_float && n == 1 && !hex && (c == 'x' || c == 'X'))
+            hex = true;
+        else if (is_float ? !(is_digit(c) || c == '.') : !(hex ? is_hex_digit(c) : is_digit(c)))
+            break;
+    }
+    if (is_float && !too_long) {
+        *factor = 1.0f;
+        if (c == 'e' || c == 'E') {
+            take();
+            c = peek_char();
+            if (c == '+' || c == '-')
+                take();
+            while (!too_long && is_digit(peek_char()))
+                take();
+        } else if (c == 'c' || c == 'C') {
+            read_char();
+            *factor = 0.00392156862745098f;
+        } else if (c == 'g' || c == 'G') {
+            read_char();
+            *factor = 0.017453292f;
+        }
+    }
+    if (too_long)
+        return 0;
+    token[n] = 0;
+    return hex ? 2 : 1;
+}
+
+int tok_c::parse_int(int *out)
+{
+    char token[number_buffer];
+    int kind = collect_number(token, false, nullptr);
+    if (!kind)
+        return 0;
+    char *end = nullptr;
+    long value = kind == 2 ? (long)std::strtoul(token, &end, 16) : std::strtol(token, &end, 0);
+    if (end == token)
+        return 0;
+    *out = (int)value;
+    return 1;
+}
+
+int tok_c::parse_float(float *out)
+{
+    char token[number_buffer];
+    float factor = 1.0f;
+    if (!collect_number(token, true, &factor))
+        return 0;
+    char *end = nullptr;
+    float value = std::strtof(token, &end);
+    if (end == token)
+        return 0;
+    *out = value * factor;
+    return 1;
+}
+
+int tok_c::parse_vec2(float *out)
+{
+    return accept("[") && parse_float(&out[0]) && parse_float(&out[1]) && accept("]");
+}
+
+int tok_c::parse_vec3(float *out)
+{
+    return accept("[") && parse_float(&out[0]) && parse_float(&out[1]) && parse_float(&out[2]) && accept("]");
+}
+
+int tok_c::parse_rect(float *out)
+{
+    float xywh[4];
+    if (!(accept("[") && parse_float(&xywh[0]) && parse_float(&xywh[1]) && parse_float(&xywh[2]) &&
+          parse_float(&xywh[3]) && accept("]")))
+        return 0;
+    out[0] = xywh[0];
+    out[1] = xywh[1];
+    out[2] = xywh[0] + xywh[2];
+    out[3] = xywh[1] + xywh[3];
+    return 1;
+}
+
+int tok_c::parse_string(char *buf, int len)
+{
+    skip_space();
+    if (read_char() != '"')
+        return 0;
+    int n = 0;
+    for (;;) {
+        if (n + 1 >= len)
+            return 0;
+        if (at_end())
+            break;
+        int c = read_char();
+        if (c == '"')
+            break;
+        if (c == '\\' && peek_raw(0) == '"') {
+            m_pos++;
+            m_column++;
+            c = '"';
+        }
+        buf[n++] = (char)c;
+    }
+    buf[n] = 0;
+    return 1;
+}
+
+int tok_c::parse_symbol(char *out)
+{
+    skip_space();
+    int c = peek_raw(0);
+    if (!is_symbol_char(c))
+        return 0;
+    read_char();
+    int n = 0;
+    out[n++] = (char)c;
+    int next = peek_raw(0);
+    if (c == '.' && next == '.') {
+        read_char();
+        int third = read_char();
+        if (third != '.')
+            return 0;
+        out[n++] = '.';
+        out[n++] = '.';
+    } else if ((next == c && std::strchr("&+:<=>^|", c)) || (next == '=' && (c == '<' || c == '>')) ||
+               (c == '-' && next == '>')) {
+        out[n++] = (char)read_char();
+    }
+    out[n] = 0;
+    return 1;
+}
+
+int tok_c::peek_symbol(char *out)
+{
+    save(0);
+    int result = parse_symbol(out);
+    restore(0);
+    return result;
+}
+
+int tok_c::accept(const char *sym)
+{
+    skip_space();
+    char found[4];
+    save(0);
+    if (parse_symbol(found) && std::strcmp(found, sym) == 0)
+        return 1;
+    restore(0);
+    return 0;
+}
+
+void tok_c::expect(const char *sym)
+{
+    if (!accept(sym))
+        fail((std::string(": '") + sym + "' expected").c_str());
+}
+
+void tok_c::read_identifier(char *buf, int len)
+{
+    if (!parse_identifier(buf, len))
+        fail(": identifier expected");
+}
+
+const char *tok_c::get_identifier()
+{
+    static char buffer[identifier_buffer];
+    read_identifier(buffer, sizeof buffer);
+    return buffer;
+}
+
+int tok_c::read_int()
+{
+    int value = 0;
+    if (!parse_int(&value))
+        fail(": integer expected");
+    return value;
+}
+
+float tok_c::read_float()
+{
+    float value = 0;
+    if (!parse_float(&value))
+        fail(": float expected");
+    return value;
+}
+
+void tok_c::read_vec2(float *out)
+{
+    if (!parse_vec2(out))
+        fail(": 2D vector expected");
+}
+
+void tok_c::read_vec3(float *out)
+{
+    if (!parse_vec3(out))
+        fail(": 3D vector expected");
+}
+
+void tok_c::read_rect(float *out)
+{
+    if (!parse_rect(out))
+        fail(": 2D rect expected");
+}
+
+void tok_c::read_string(char *buf, int len)
+{
+    if (!parse_string(buf, len))
+        fail(": quoted string expected");
+}
+
+int tok_c::scan_args(tok_c *input, const char *format, const scan_arg *args, int count)
+{
+    tok_c pattern(format, 0);
+    int next_arg = 0;
+    // The next destination, which must offer at least `bytes` bytes.
+    auto destination = [&](size_t bytes) {
+        ENGINE_ASSERT(next_arg < count);
+        const scan_arg &arg = args[next_arg++];
+        ENGINE_ASSERT(arg.bytes >= bytes);
+        return arg.ptr;
+    };
+    char word[identifier_buffer];
+    char sym[4];
+    for (;;) {
+        if (pattern.skip_space())
+            return 1;
+        if (pattern.peek_symbol(sym)) {
+            pattern.parse_symbol(sym);
+            if (std::strcmp(sym, "@") != 0) {
+                input->expect(sym);
+                continue;
+            }
+            if (!pattern.parse_identifier(word, sizeof word))
+                throw_format_error(pattern, "Invalid format, parameter definition expected after '@'");
+            if (std::strcmp(word, "int") == 0) {
+                int value = input->read_int();
+                std::memcpy(destination(sizeof value), &value, sizeof value);
+            } else if (std::strcmp(word, "float") == 0) {
+                float value = input->read_float();
+                std::memcpy(destination(sizeof value), &value, sizeof value);
+            } else if (std::strcmp(word, "vec2") == 0) {
+                float value[2];
+                input->read_vec2(value);
+                std::memcpy(destination(sizeof value), value, sizeof value);
+            } else if (std::strcmp(word, "vec3") == 0) {
+                float value[3];
+                input->read_vec3(value);
+                std::memcpy(destination(sizeof value), value, sizeof value);
+            } else if (std::strcmp(word, "rect") == 0) {
+                float value[4];
+                input->read_rect(value);
+                std::memcpy(destination(sizeof value), value, sizeof value);
+            } else if (std::strcmp(word, "id") == 0) {
+                input->read_identifier((char *)destination(identifier_buffer), identifier_buffer);
+            } else if (std::strcmp(word, "str") == 0) {
+                int size = 0;
+                if (!pattern.parse_int(&size) || size <= 0)
+                    throw_format_error(pattern, "Invalid format, maximum string length expected");
+                input->read_string((char *)destination((size_t)size), size);
+            } else {
+                throw_format_error(pattern, std::string("Invalid format, unknown parameter definition ('") + word +
+                                                "')");
+            }
+        } else if (pattern.peek_identifier(word, sizeof word)) {
+            pattern.parse_identifier(word, sizeof word);
+            char found[identifier_buffer];
+            input->read_identifier(found, sizeof found);
+            if (std::strcmp(found, word) != 0)
+                input->fail((std::string(": identifier '") + word + "' expected, '" + found + "' found").c_str());
+        } else {
+            throw_format_error(pattern, "Invalid format, symbol or parameter definition expected");
+        }
+    }
+}

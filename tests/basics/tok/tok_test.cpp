@@ -1,0 +1,366 @@
+#include "basics/Tok.h"
+#include "kernel/exception.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+// The message of the parser exception thrown by f, or "" when it does not throw one.
+std::string parser_error(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const parser_exception_c &e) {
+        return e.get_message();
+    }
+    return "";
+}
+
+std::string next_identifier(tok_c &t)
+{
+    char buf[128] = "";
+    return t.parse_identifier(buf, sizeof buf) ? buf : "<none>";
+}
+
+} // namespace
+
+TEST(tok, integer_forms)
+{
+    struct
+    {
+        const char *text;
+        int value;
+        const char *rest; // the identifier left after the number, if any
+    } cases[] = {
+        {"0x10", 16, nullptr},       {"010", 8, nullptr},         {"0x1F", 31, nullptr},
+        {"09", 0, nullptr},          {"-0x10", 0, "x10"},         {"+7 z", 7, "z"},
+        {"-42", -42, nullptr},       {"0xFFFFFFFF", -1, nullptr}, {"4294967295", -1, nullptr},
+        {"12abc", 12, "abc"},        {"  /* c */ 5", 5, nullptr},
+    };
+    for (const auto &c : cases) {
+        tok_c t(c.text, 0);
+        int v = 12345;
+        ASSERT_TRUE(t.parse_int(&v)) << c.text;
+        EXPECT_EQ(v, c.value) << c.text;
+        if (c.rest)
+            EXPECT_EQ(next_identifier(t), c.rest) << c.text;
+        else
+            EXPECT_TRUE(t.at_end()) << c.text;
+    }
+    const std::string digits127(127, '1');
+    for (const char *bad : {"-", "x1", ".5", "", digits127.c_str()}) {
+        tok_c t(bad, 0);
+        int v;
+        EXPECT_FALSE(t.parse_int(&v)) << bad;
+    }
+    tok_c ok(std::string(126, '0').c_str(), 0);
+    int v = 1;
+    EXPECT_TRUE(ok.parse_int(&v));
+    EXPECT_EQ(v, 0);
+}
+
+TEST(tok, float_forms_and_suffixes)
+{
+    struct
+    {
+        const char *text;
+        float value;
+        const char *rest;
+    } cases[] = {
+        {"1.5e-3c", 0.0015f, "c"}, {"90g", 1.5707963f, nullptr}, {"255c", 1.0f, nullptr},
+        {"128C", 0.50196f, nullptr}, {"1e", 1.0f, nullptr},    {"-.5", -0.5f, nullptr},
+        {"2.5x", 2.5f, "x"},       {"3", 3.0f, nullptr},       {"1.2.3", 1.2f, nullptr},
+        {"1E+2", 100.0f, nullptr},
+    };
+    for (const auto &c : cases) {
+        tok_c t(c.text, 0);
+        float v = -99;
+        ASSERT_TRUE(t.parse_float(&v)) << c.text;
+        EXPECT_NEAR(v, c.value, 1e-5) << c.text;
+        if (c.rest)
+            EXPECT_EQ(next_identifier(t), c.rest) << c.text;
+        else
+            EXPECT_TRUE(t.at_end()) << c.text;
+    }
+    for (const char *bad : {".5", "-", "e5", "+"}) {
+        tok_c t(bad, 0);
+        float v;
+        EXPECT_FALSE(t.parse_float(&v)) << bad;
+    }
+}
+
+TEST(tok, vectors_and_rects)
+{
+    float v[3];
+    tok_c a("[1 2 3]", 0);
+    a.read_vec3(v);
+    EXPECT_FLOAT_EQ(v[0], 1);
+    EXPECT_FLOAT_EQ(v[1], 2);
+    EXPECT_FLOAT_EQ(v[2], 3);
+
+    tok_c b("[255c 128c 0c]", 0);
+    b.read_vec3(v);
+    EXPECT_NEAR(v[0], 1.0f, 1e-6);
+    EXPECT_NEAR(v[1], 0.50196f, 1e-5);
+    EXPECT_NEAR(v[2], 0.0f, 1e-6);
+
+    float r[4];
+    tok_c c("[10 20 30 40]", 0);
+    c.read_rect(r);
+    EXPECT_FLOAT_EQ(r[0], 10);
+    EXPECT_FLOAT_EQ(r[1], 20);
+    EXPECT_FLOAT_EQ(r[2], 40);
+    EXPECT_FLOAT_EQ(r[3], 60);
+
+    float v2[2];
+    tok_c d("[0.5 90g]", 0);
+    d.read_vec2(v2);
+    EXPECT_FLOAT_EQ(v2[0], 0.5f);
+    EXPECT_NEAR(v2[1], 1.5707963f, 1e-6);
+
+    EXPECT_EQ(parser_error([] { tok_c t("[1 2]", 0); float x[3]; t.read_vec3(x); }), "L1,5: 3D vector expected");
+    EXPECT_EQ(parser_error([] { tok_c t("(1 2)", 0); float x[2]; t.read_vec2(x); }), "L1,1: 2D vector expected");
+    EXPECT_EQ(parser_error([] { tok_c t("[1 2 3]", 0); float x[4]; t.read_rect(x); }), "L1,7: 2D rect expected");
+}
+
+TEST(tok, strings_and_escapes)
+{
+    struct
+    {
+        const char *text;
+        const char *value;
+    } cases[] = {
+        {"\"a\\tb\"", "a\tb"},
+        {"\"say \\\"hi\\\"\"", "say \"hi\""},
+        {"\"a\\nb\\rc\\qd\\\\e\"", "a\nb\rcqd\\e"},
+        {"\"line\\\r\nnext\"", "line next"},
+        {"\"a\\ b\"", "a b"},
+        {"\"\"", ""},
+        // A backslash before the closing quote turns it into a stored quote: the string runs on.
+        {"\"ab\\\" x", "ab\" x"},
+        // An open string ends with the text.
+        {"\"open", "open"},
+    };
+    for (const auto &c : cases) {
+        tok_c t(c.text, 0);
+        char buf[64] = "?";
+        ASSERT_TRUE(t.parse_string(buf, sizeof buf)) << c.text;
+        EXPECT_STREQ(buf, c.value) << c.text;
+        EXPECT_TRUE(t.at_end()) << c.text;
+    }
+    char buf[8];
+    tok_c notquoted("abc", 0);
+    EXPECT_FALSE(notquoted.parse_string(buf, sizeof buf));
+    // len 8 holds at most 6 characters.
+    tok_c six("\"abcdef\"", 0);
+    EXPECT_TRUE(six.parse_string(buf, sizeof buf));
+    tok_c seven("\"abcdefg\"", 0);
+    EXPECT_FALSE(seven.parse_string(buf, sizeof buf));
+}
+
+TEST(tok, comments)
+{
+    tok_c t("// one \\\r\n two\r\n /* three \r\n four */ five // six\r\n/* open", 0);
+    EXPECT_EQ(next_identifier(t), "five");
+    EXPECT_EQ(t.line(), 4);
+    EXPECT_EQ(t.skip_space(), 1);
+    EXPECT_TRUE(t.at_end());
+
+    tok_c u("a/**/b", 0);
+    EXPECT_EQ(next_identifier(u), "a");
+    EXPECT_EQ(next_identifier(u), "b");
+}
+
+TEST(tok, line_numbers_count_two_character_breaks_only)
+{
+    auto error_after_two_words = [](const char *text) {
+        return parser_error([text] {
+            tok_c t(text, 0);
+            char buf[16];
+            t.read_identifier(buf, sizeof buf);
+            t.read_identifier(buf, sizeof buf);
+            t.read_int();
+        });
+    };
+    EXPECT_EQ(error_after_two_words("a\r\nb\r\n  ?"), "L3,3: integer expected");
+    EXPECT_EQ(error_after_two_words("a\n\rb\n\r  ?"), "L3,3: integer expected");
+    EXPECT_EQ(error_after_two_words("a\nb\n  ?"), "L1,7: integer expected");
+    EXPECT_EQ(error_after_two_words("a\rb\r  ?"), "L1,7: integer expected");
+}
+
+TEST(tok, identifiers_keep_their_length_limit)
+{
+    char buf[128];
+    std::string w126(126, 'a'), w127(127, 'b');
+    tok_c a((w126 + " ").c_str(), 0);
+    EXPECT_TRUE(a.parse_identifier(buf, sizeof buf));
+    EXPECT_EQ(std::string(buf), w126);
+    tok_c b((w127 + " ").c_str(), 0);
+    EXPECT_FALSE(b.parse_identifier(buf, sizeof buf));
+    tok_c c(w127.c_str(), 0); // ends with the text: one more fits
+    EXPECT_TRUE(c.parse_identifier(buf, sizeof buf));
+    tok_c d("9lives", 0);
+    EXPECT_FALSE(d.parse_identifier(buf, sizeof buf));
+    tok_c e("_x9 \xC0", 0);
+    EXPECT_EQ(next_identifier(e), "_x9");
+    EXPECT_FALSE(e.parse_identifier(buf, sizeof buf));
+    EXPECT_EQ(parser_error([] { tok_c t("  {", 0); t.get_identifier(); }), "L1,3: identifier expected");
+}
+
+TEST(tok, symbols)
+{
+    struct
+    {
+        const char *text;
+        std::vector<std::string> symbols;
+    } cases[] = {
+        {"== -> <= >= :: && || ++ << >> ^^", {"==", "->", "<=", ">=", "::", "&&", "||", "++", "<<", ">>", "^^"}},
+        {"!= =<", {"!", "=", "=", "<"}},
+        {"...{}[];@#~", {"...", "{", "}", "[", "]", ";", "@", "#", "~"}},
+    };
+    for (const auto &c : cases) {
+        tok_c t(c.text, 0);
+        for (const auto &expected : c.symbols) {
+            char sym[4];
+            ASSERT_TRUE(t.parse_symbol(sym)) << c.text;
+            EXPECT_EQ(std::string(sym), expected) << c.text;
+        }
+        EXPECT_TRUE(t.at_end()) << c.text;
+    }
+    char sym[4];
+    tok_c dots("..x y", 0);
+    EXPECT_FALSE(dots.parse_symbol(sym));
+    EXPECT_EQ(next_identifier(dots), "y");
+    for (const char *not_symbol : {"\"", "\\", "_", "`", "a", "1", "\xC0"}) {
+        tok_c t(not_symbol, 0);
+        EXPECT_FALSE(t.parse_symbol(sym)) << not_symbol;
+    }
+
+    tok_c eq("==", 0);
+    EXPECT_FALSE(eq.accept("="));
+    EXPECT_TRUE(eq.peek_symbol(sym));
+    EXPECT_STREQ(sym, "==");
+    EXPECT_TRUE(eq.accept("=="));
+    EXPECT_EQ(parser_error([] { tok_c t("a", 0); t.expect(";"); }), "L1,1: ';' expected");
+}
+
+TEST(tok, save_levels_are_checked)
+{
+    tok_c t("x", 0);
+    for (int level : {-1, 2}) {
+        try {
+            t.save(level);
+            FAIL() << level;
+        } catch (const exception_c &e) {
+            EXPECT_EQ(e.get_message(),
+                      "Debug assertion failed! Expression: \"level >= 0 && level < TOK_MAX_SAVE_LEVEL\"");
+        }
+    }
+}
+
+TEST(tok, scan_reads_a_statement)
+{
+    tok_c in("transform scale [1 2 3] angles [0 90g 0] offset [4 5 6]; tex \"a.bmp\" n 0x10 f 2.5 "
+             "r [1 2 3 4] p [7 8]",
+             0);
+    float scale[3], angles[3], offset[3], f, r[4], p[2];
+    char name[32], id[128];
+    int n;
+    EXPECT_EQ(tok_c::scan(&in, "transform scale @vec3 angles @vec3 offset @vec3 ;", &scale, &angles, &offset), 1);
+    EXPECT_FLOAT_EQ(scale[2], 3);
+    EXPECT_NEAR(angles[1], 1.5707963f, 1e-6);
+    EXPECT_FLOAT_EQ(offset[0], 4);
+    tok_c::scan(&in, "@id @str 32 n @int f @float r @rect p @vec2", &id, &name, &n, &f, &r, &p);
+    EXPECT_STREQ(id, "tex");
+    EXPECT_STREQ(name, "a.bmp");
+    EXPECT_EQ(n, 16);
+    EXPECT_FLOAT_EQ(f, 2.5f);
+    EXPECT_FLOAT_EQ(r[3], 6);
+    EXPECT_FLOAT_EQ(p[1], 8);
+    EXPECT_TRUE(in.at_end());
+}
+
+TEST(tok, scan_string_and_identifier_limits)
+{
+    char s[32], id[128];
+    std::string s30 = "\"" + std::string(30, 's') + "\"", s31 = "\"" + std::string(31, 's') + "\"";
+    tok_c ok(s30.c_str(), 0);
+    tok_c::scan(&ok, "@str 32", &s);
+    EXPECT_EQ(std::string(s), std::string(30, 's'));
+    EXPECT_EQ(parser_error([&] { tok_c t(s31.c_str(), 0); tok_c::scan(&t, "@str 32", &s); }),
+              "L1,33: quoted string expected");
+
+    std::string w126 = std::string(126, 'w') + ";";
+    tok_c idt(w126.c_str(), 0);
+    tok_c::scan(&idt, "@id ;", &id);
+    EXPECT_EQ(std::string(id), std::string(126, 'w'));
+}
+
+TEST(tok, scan_errors)
+{
+    EXPECT_EQ(parser_error([] {
+                  tok_c t("textur x", 0);
+                  char id[128];
+                  tok_c::scan(&t, "texture @id", &id);
+              }),
+              "L1,7: identifier 'texture' expected, 'textur' found");
+    struct
+    {
+        const char *format;
+        const char *message;
+    } formats[] = {
+        {"a @", "Pos 4: Invalid format, parameter definition expected after '@'"},
+        {"a @str ;", "Pos 8: Invalid format, maximum string length expected"},
+        {"a @rectangle", "Pos 13: Invalid format, unknown parameter definition ('rectangle')"},
+        {"a \"q\"", "Pos 3: Invalid format, symbol or parameter definition expected"},
+    };
+    for (const auto &f : formats) {
+        EXPECT_EQ(parser_error([&] {
+                      tok_c t("a b", 0);
+                      char buf[128];
+                      tok_c::scan(&t, f.format, &buf);
+                  }),
+                  f.message);
+    }
+}
+
+TEST(tok, scan_checks_its_destinations)
+{
+    auto assertion = [](const std::function<void()> &f) {
+        try {
+            f();
+        } catch (const parser_exception_c &) {
+            return std::string("parser");
+        } catch (const exception_c &e) {
+            return e.get_message();
+        }
+        return std::string();
+    };
+    EXPECT_EQ(assertion([] {
+                  tok_c t("name", 0);
+                  char small[64];
+                  tok_c::scan(&t, "@id", &small);
+              }),
+              "Debug assertion failed! Expression: \"arg.bytes >= bytes\"");
+    EXPECT_EQ(assertion([] {
+                  tok_c t("\"abc\"", 0);
+                  char small[16];
+                  tok_c::scan(&t, "@str 32", &small);
+              }),
+              "Debug assertion failed! Expression: \"arg.bytes >= bytes\"");
+    EXPECT_EQ(assertion([] {
+                  tok_c t("[1 2 3]", 0);
+                  float two[2];
+                  tok_c::scan(&t, "@vec3", &two);
+              }),
+              "Debug assertion failed! Expression: \"arg.bytes >= bytes\"");
+    EXPECT_EQ(assertion([] {
+                  tok_c t("1 2", 0);
+                  int a;
+                  tok_c::scan(&t, "@int @int", &a);
+              }),
+              "Debug assertion failed! Expression: \"next_arg < count\"");
+}
