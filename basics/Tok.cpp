@@ -305,16 +305,13 @@ int tok_c::parse_vec3(float *out)
     return accept("[") && parse_float(&out[0]) && parse_float(&out[1]) && parse_float(&out[2]) && accept("]");
 }
 
-int tok_c::parse_rect(float *out)
+int tok_c::parse_rect(rect *out)
 {
     float xywh[4];
     if (!(accept("[") && parse_float(&xywh[0]) && parse_float(&xywh[1]) && parse_float(&xywh[2]) &&
           parse_float(&xywh[3]) && accept("]")))
         return 0;
-    out[0] = xywh[0];
-    out[1] = xywh[1];
-    out[2] = xywh[0] + xywh[2];
-    out[3] = xywh[1] + xywh[3];
+    *out = rect(xywh[0], xywh[1], xywh[0] + xywh[2], xywh[1] + xywh[3]);
     return 1;
 }
 
@@ -422,22 +419,28 @@ float tok_c::read_float()
     return value;
 }
 
-void tok_c::read_vec2(float *out)
+vec2 tok_c::read_vec2()
 {
-    if (!parse_vec2(out))
+    float v[2];
+    if (!parse_vec2(v))
         fail(": 2D vector expected");
+    return vec2(v[0], v[1]);
 }
 
-void tok_c::read_vec3(float *out)
+vec3 tok_c::read_vec3()
 {
-    if (!parse_vec3(out))
+    float v[3];
+    if (!parse_vec3(v))
         fail(": 3D vector expected");
+    return vec3(v[0], v[1], v[2]);
 }
 
-void tok_c::read_rect(float *out)
+rect tok_c::read_rect()
 {
-    if (!parse_rect(out))
+    rect r;
+    if (!parse_rect(&r))
         fail(": 2D rect expected");
+    return r;
 }
 
 void tok_c::read_string(char *buf, int len)
@@ -477,17 +480,14 @@ int tok_c::scan_args(tok_c *input, const char *format, const scan_arg *args, int
                 float value = input->read_float();
                 std::memcpy(destination(sizeof value), &value, sizeof value);
             } else if (std::strcmp(word, "vec2") == 0) {
-                float value[2];
-                input->read_vec2(value);
-                std::memcpy(destination(sizeof value), value, sizeof value);
+                vec2 value = input->read_vec2();
+                std::memcpy(destination(sizeof value), &value, sizeof value);
             } else if (std::strcmp(word, "vec3") == 0) {
-                float value[3];
-                input->read_vec3(value);
-                std::memcpy(destination(sizeof value), value, sizeof value);
+                vec3 value = input->read_vec3();
+                std::memcpy(destination(sizeof value), &value, sizeof value);
             } else if (std::strcmp(word, "rect") == 0) {
-                float value[4];
-                input->read_rect(value);
-                std::memcpy(destination(sizeof value), value, sizeof value);
+                rect value = input->read_rect();
+                std::memcpy(destination(sizeof value), &value, sizeof value);
             } else if (std::strcmp(word, "id") == 0) {
                 input->read_identifier((char *)destination(identifier_buffer), identifier_buffer);
             } else if (std::strcmp(word, "str") == 0) {

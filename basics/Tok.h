@@ -26,6 +26,9 @@
 #include <cstddef>
 #include <type_traits>
 
+#include "basics/rect.h"
+#include "basics/vec3.h"
+
 constexpr int TOK_MAX_SAVE_LEVEL = 2;
 
 class tok_c
@@ -61,7 +64,7 @@ public:
     int parse_vec2(float *out);
     int parse_vec3(float *out);
     // left, top, right, bottom from the text's x, y, w, h.
-    int parse_rect(float *out);
+    int parse_rect(rect *out);
     int parse_string(char *buf, int len);
     // out holds at least 4 bytes.
     int parse_symbol(char *out);
@@ -75,9 +78,9 @@ public:
     const char *get_identifier();
     int read_int();
     float read_float();
-    void read_vec2(float *out);
-    void read_vec3(float *out);
-    void read_rect(float *out);
+    vec2 read_vec2();
+    vec3 read_vec3();
+    rect read_rect();
     void read_string(char *buf, int len);
 
     // One destination of scan: its address and how many bytes it offers.

@@ -94,36 +94,26 @@ TEST(tok, float_forms_and_suffixes)
 
 TEST(tok, vectors_and_rects)
 {
-    float v[3];
     tok_c a("[1 2 3]", 0);
-    a.read_vec3(v);
-    EXPECT_FLOAT_EQ(v[0], 1);
-    EXPECT_FLOAT_EQ(v[1], 2);
-    EXPECT_FLOAT_EQ(v[2], 3);
+    EXPECT_EQ(a.read_vec3(), vec3(1, 2, 3));
 
     tok_c b("[255c 128c 0c]", 0);
-    b.read_vec3(v);
-    EXPECT_NEAR(v[0], 1.0f, 1e-6);
-    EXPECT_NEAR(v[1], 0.50196f, 1e-5);
-    EXPECT_NEAR(v[2], 0.0f, 1e-6);
+    vec3 v = b.read_vec3();
+    EXPECT_NEAR(v.x, 1.0f, 1e-6);
+    EXPECT_NEAR(v.y, 0.50196f, 1e-5);
+    EXPECT_NEAR(v.z, 0.0f, 1e-6);
 
-    float r[4];
     tok_c c("[10 20 30 40]", 0);
-    c.read_rect(r);
-    EXPECT_FLOAT_EQ(r[0], 10);
-    EXPECT_FLOAT_EQ(r[1], 20);
-    EXPECT_FLOAT_EQ(r[2], 40);
-    EXPECT_FLOAT_EQ(r[3], 60);
+    EXPECT_EQ(c.read_rect(), rect(10, 20, 40, 60));
 
-    float v2[2];
     tok_c d("[0.5 90g]", 0);
-    d.read_vec2(v2);
-    EXPECT_FLOAT_EQ(v2[0], 0.5f);
-    EXPECT_NEAR(v2[1], 1.5707963f, 1e-6);
+    vec2 v2 = d.read_vec2();
+    EXPECT_FLOAT_EQ(v2.x, 0.5f);
+    EXPECT_NEAR(v2.y, 1.5707963f, 1e-6);
 
-    EXPECT_EQ(parser_error([] { tok_c t("[1 2]", 0); float x[3]; t.read_vec3(x); }), "L1,5: 3D vector expected");
-    EXPECT_EQ(parser_error([] { tok_c t("(1 2)", 0); float x[2]; t.read_vec2(x); }), "L1,1: 2D vector expected");
-    EXPECT_EQ(parser_error([] { tok_c t("[1 2 3]", 0); float x[4]; t.read_rect(x); }), "L1,7: 2D rect expected");
+    EXPECT_EQ(parser_error([] { tok_c t("[1 2]", 0); t.read_vec3(); }), "L1,5: 3D vector expected");
+    EXPECT_EQ(parser_error([] { tok_c t("(1 2)", 0); t.read_vec2(); }), "L1,1: 2D vector expected");
+    EXPECT_EQ(parser_error([] { tok_c t("[1 2 3]", 0); t.read_rect(); }), "L1,7: 2D rect expected");
 }
 
 TEST(tok, strings_and_escapes)
@@ -266,20 +256,23 @@ TEST(tok, scan_reads_a_statement)
     tok_c in("transform scale [1 2 3] angles [0 90g 0] offset [4 5 6]; tex \"a.bmp\" n 0x10 f 2.5 "
              "r [1 2 3 4] p [7 8]",
              0);
-    float scale[3], angles[3], offset[3], f, r[4], p[2];
+    vec3 scale, angles;
+    float offset[3], f;
+    rect r;
+    vec2 p;
     char name[32], id[128];
     int n;
     EXPECT_EQ(tok_c::scan(&in, "transform scale @vec3 angles @vec3 offset @vec3 ;", &scale, &angles, &offset), 1);
-    EXPECT_FLOAT_EQ(scale[2], 3);
-    EXPECT_NEAR(angles[1], 1.5707963f, 1e-6);
+    EXPECT_EQ(scale, vec3(1, 2, 3));
+    EXPECT_NEAR(angles.y, 1.5707963f, 1e-6);
     EXPECT_FLOAT_EQ(offset[0], 4);
     tok_c::scan(&in, "@id @str 32 n @int f @float r @rect p @vec2", &id, &name, &n, &f, &r, &p);
     EXPECT_STREQ(id, "tex");
     EXPECT_STREQ(name, "a.bmp");
     EXPECT_EQ(n, 16);
     EXPECT_FLOAT_EQ(f, 2.5f);
-    EXPECT_FLOAT_EQ(r[3], 6);
-    EXPECT_FLOAT_EQ(p[1], 8);
+    EXPECT_EQ(r, rect(1, 2, 4, 6));
+    EXPECT_EQ(p, vec2(7, 8));
     EXPECT_TRUE(in.at_end());
 }
 
