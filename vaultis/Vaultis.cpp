@@ -1,0 +1,767 @@
+// The pack-file library. This one source makes both the Vaultis shared library and, compiled
+// with VAULTIS_BUILTIN, the main program's built-in reader (basics/Vaultis.cpp), which leaves
+// out the writing half and logs what its init does.
+//
+// A pack ("*.vfs") is a 32-byte header, an entry table of 12-byte records sorted by the pack
+// name order, a block of zero-ended names and the data, all 32-bit little-endian. Its
+// directory is read once by init and checked in 64-bit arithmetic before anything is
+// allocated, so no count or offset from the file can make a read go outside the file. A pack
+// file is open only while one of its entries is; at that first open its size must still be
+// the size init saw, else the pack is refused.
+
+#ifdef VAULTIS_BUILTIN
+#include "basics/Vaultis.h"
+#include "basics/console_log.h"
+#else
+#include "kernel/exception.h"
+#include "vaultis/Vaultis.h"
+#include <cstdio>
+#endif
+#include "platform/sys/files.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int MAX_HANDLES = 64;
+constexpr int MAX_PACKS = 256;
+constexpr size_t MAX_NAME = 260;
+constexpr uint32_t PACK_MAGIC = 0x6B636170;  // "pack"
+constexpr uint32_t PACK_VERSION = 1;
+constexpr uint32_t HEADER_SIZE = 32;
+constexpr uint32_t ENTRY_SIZE = 12;
+constexpr uint64_t MAX_32 = 0xFFFFFFFFu;
+
+struct pack_entry
+{
+    int32_t name_offset;
+    uint32_t size;
+    uint32_t offset;
+};
+static_assert(sizeof(pack_entry) == ENTRY_SIZE, "a pack entry is three 32-bit values");
+
+// One allocation per pack: this record, then the entry table, the name block and the path.
+struct pack_record
+{
+    int disk_handle;
+    int open_count;
+    const char *path;
+    uint32_t file_size;
+    pack_entry *entries;
+    int file_num;
+    const char *names;
+    uint32_t names_size;
+    uint32_t data_offset;
+    uint32_t data_size;
+};
+
+struct handle_slot
+{
+    int in_use;
+    int in_pack;
+    int disk_handle;
+    int pack_index;
+    int entry_index;
+    uint32_t position;
+};
+
+handle_slot g_slots[MAX_HANDLES];
+pack_record *g_packs[MAX_PACKS];
+
+uint32_t get_le32(const unsigned char *p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+unsigned char fold(char c)
+{
+    unsigned char u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+}
+
+int pack_name_compare(const char *a, const char *b)
+{
+    for (;; ++a, ++b) {
+        unsigned char ca = fold(*a), cb = fold(*b);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        if (ca == 0)
+            return 0;
+    }
+}
+
+const char *entry_name(const pack_record *p, int i)
+{
+    return p->names + p->entries[i].name_offset;
+}
+
+int find_in_pack(const pack_record *p, const char *name)
+{
+    if (p->file_num < 1)
+        return -1;
+    int lo = 0, hi = p->file_num - 1;
+    if (pack_name_compare(entry_name(p, 0), name) == 0)
+        return 0;
+    if (pack_name_compare(entry_name(p, hi), name) == 0)
+        return hi;
+    while (hi - lo > 1) {
+        int mid = (lo + hi) / 2;
+        int c = pack_name_compare(entry_name(p, mid), name);
+        if (c == 0)
+            return mid;
+        if (c > 0)
+            hi = mid;
+        else
+            lo = mid;
+    }
+    return -1;
+}
+
+bool read_exactly(int fd, uint64_t offset, void *buf, uint64_t len)
+{
+    return sys_file_seek(fd, offset) && sys_file_read(fd, buf, len) == int64_t(len);
+}
+
+pack_record *load_pack(int fd, const std::string &path)
+{
+    int64_t file_size = sys_file_size(fd);
+    unsigned char header[HEADER_SIZE];
+    if (file_size < 0 || uint64_t(file_size) > MAX_32 || !read_exactly(fd, 0, header, HEADER_SIZE))
+        return nullptr;
+    const uint64_t size = uint64_t(file_size);
+    const int32_t file_num = int32_t(get_le32(header + 8));
+    const uint64_t names_size = get_le32(header + 12), data_size = get_le32(header + 16);
+    const uint64_t dir_offset = get_le32(header + 20), names_offset = get_le32(header + 24);
+    const uint64_t data_offset = get_le32(header + 28);
+    if (get_le32(header) != PACK_MAGIC || get_le32(header + 4) != PACK_VERSION || file_num < 1)
+        return nullptr;
+    const uint64_t table_size = uint64_t(file_num) * ENTRY_SIZE;
+    if (data_offset + data_size > size || dir_offset + table_size > size || names_offset + names_size > size)
+        return nullptr;
+
+    const size_t total = sizeof(pack_record) + table_size + names_size + path.size() + 1;
+    auto *block = static_cast<unsigned char *>(std::malloc(total));
+    if (!block)
+        return nullptr;
+    auto *p = new (block) pack_record{};
+    unsigned char *table = block + sizeof(pack_record);
+    char *names = reinterpret_cast<char *>(table + table_size);
+    char *path_copy = names + names_size;
+    if (!read_exactly(fd, dir_offset, table, table_size) || !read_exactly(fd, names_offset, names, names_size) ||
+        names_size < 1 || names[names_size - 1] != 0) {
+        std::free(block);
+        return nullptr;
+    }
+    p->entries = reinterpret_cast<pack_entry *>(table);
+    for (int32_t i = 0; i < file_num; ++i) {
+        const unsigned char *raw = table + uint64_t(i) * ENTRY_SIZE;
+        pack_entry e{int32_t(get_le32(raw)), get_le32(raw + 4), get_le32(raw + 8)};
+        if (e.name_offset < 0 || uint64_t(e.name_offset) >= names_size || uint64_t(e.offset) + e.size > size) {
+            std::free(block);
+            return nullptr;
+        }
+        p->entries[i] = e;
+    }
+    std::memcpy(path_copy, path.c_str(), path.size() + 1);
+    p->disk_handle = SYS_INVALID_FILE;
+    p->open_count = 0;
+    p->path = path_copy;
+    p->file_size = uint32_t(size);
+    p->file_num = file_num;
+    p->names = names;
+    p->names_size = uint32_t(names_size);
+    p->data_offset = uint32_t(data_offset);
+    p->data_size = uint32_t(data_size);
+    return p;
+}
+
+pack_record *read_pack_directory(const std::string &path)
+{
+    int fd = sys_file_open_read(path.c_str());
+    if (fd == SYS_INVALID_FILE)
+        return nullptr;
+    pack_record *p = load_pack(fd, path);
+    sys_file_close(fd);
+    return p;
+}
+
+bool acquire_pack(pack_record *p)
+{
+    if (p->open_count > 0 && p->disk_handle != SYS_INVALID_FILE) {
+        ++p->open_count;
+        return true;
+    }
+    if (p->disk_handle != SYS_INVALID_FILE)
+        sys_file_close(p->disk_handle);
+    p->disk_handle = sys_file_open_read(p->path);
+    p->open_count = 0;
+    if (p->disk_handle == SYS_INVALID_FILE)
+        return false;
+    if (sys_file_size(p->disk_handle) != int64_t(p->file_size)) {
+        sys_file_close(p->disk_handle);
+        p->disk_handle = SYS_INVALID_FILE;
+        return false;
+    }
+    ++p->open_count;
+    return true;
+}
+
+void release_pack(pack_record *p)
+{
+    if (!p || p->open_count == 0 || p->disk_handle == SYS_INVALID_FILE)
+        return;
+    if (--p->open_count == 0) {
+        sys_file_close(p->disk_handle);
+        p->disk_handle = SYS_INVALID_FILE;
+    }
+}
+
+// Drops every pack and every handle that reads from one; with close_disk_files the handles
+// of disk files too.
+void release_all(bool close_disk_files)
+{
+    for (handle_slot &s : g_slots) {
+        if (!s.in_use)
+            continue;
+        if (!s.in_pack && close_disk_files)
+            sys_file_close(s.disk_handle);
+        if (s.in_pack || close_disk_files)
+            s = handle_slot{};
+    }
+    for (pack_record *&p : g_packs) {
+        if (!p)
+            continue;
+        if (p->disk_handle != SYS_INVALID_FILE)
+            sys_file_close(p->disk_handle);
+        std::free(p);
+        p = nullptr;
+    }
+}
+
+handle_slot *slot_of(int h)
+{
+    if (h < 1 || h > MAX_HANDLES || !g_slots[h - 1].in_use)
+        return nullptr;
+    return &g_slots[h - 1];
+}
+
+int free_slot()
+{
+    for (int i = 0; i < MAX_HANDLES; ++i)
+        if (!g_slots[i].in_use)
+            return i;
+    return -1;
+}
+
+// A name for the disk: '/' between components, as the system wants it.
+bool disk_name(const char *name, char (&out)[MAX_NAME])
+{
+    if (!name)
+        return false;
+    size_t len = std::strlen(name);
+    if (len >= MAX_NAME)
+        return false;
+    for (size_t i = 0; i <= len; ++i)
+        out[i] = name[i] == '\\' ? '/' : name[i];
+    return true;
+}
+
+bool has_pack_extension(const std::string &name)
+{
+    static const char ext[] = ".vfs";
+    if (name.size() < 4)
+        return false;
+    for (size_t i = 0; i < 4; ++i)
+        if (fold(name[name.size() - 4 + i]) != static_cast<unsigned char>(ext[i]))
+            return false;
+    return true;
+}
+
+} // namespace
+
+namespace VT {
+
+int init(const char *dir)
+{
+#ifdef VAULTIS_BUILTIN
+    log_print("Initializing Vaultis...\n");
+#endif
+    std::string previous;
+    if (dir) {
+        if (!sys_get_current_dir(previous) || !sys_set_current_dir(dir))
+            return 0;
+#ifdef VAULTIS_BUILTIN
+        log_print("Current directory was '%s', switched to '%s'\n", previous.c_str(), dir);
+#endif
+    }
+    release_all(true);
+
+    std::string here;
+    std::vector<sys_dir_entry> entries;
+    if (sys_get_current_dir(here) && sys_list_dir(".", entries)) {
+        std::stable_sort(entries.begin(), entries.end(), [](const sys_dir_entry &a, const sys_dir_entry &b) {
+            return pack_name_compare(a.name.c_str(), b.name.c_str()) < 0;
+        });
+        if (here.empty() || here.back() != '/')
+            here += '/';
+        int count = 0;
+        for (const sys_dir_entry &e : entries) {
+            if (e.kind != SYS_ENTRY_FILE || !has_pack_extension(e.name))
+                continue;
+            if (count == MAX_PACKS)
+                break;
+            std::string path = here + e.name;
+#ifdef VAULTIS_BUILTIN
+            log_print("  Pack file found '%s'\n", path.c_str());
+#endif
+            if (pack_record *p = read_pack_directory(path))
+                g_packs[count++] = p;
+        }
+    }
+
+    if (dir)
+        sys_set_current_dir(previous.c_str());
+    int count = 0;
+    while (count < MAX_PACKS && g_packs[count])
+        ++count;
+    return count;
+}
+
+int open(const char *name)
+{
+    char disk[MAX_NAME];
+    if (!disk_name(name, disk))
+        return 0;
+    char packed[MAX_NAME];
+    for (size_t i = 0;; ++i) {
+        packed[i] = disk[i] == '/' ? '\\' : disk[i];
+        if (!disk[i])
+            break;
+    }
+    int slot = free_slot();
+    if (slot < 0)
+        return 0;
+    int fd = sys_file_open_read(disk);
+    if (fd != SYS_INVALID_FILE) {
+        g_slots[slot] = handle_slot{1, 0, fd, 0, 0, 0};
+        return slot + 1;
+    }
+    for (int i = 0; i < MAX_PACKS && g_packs[i]; ++i) {
+        int entry = find_in_pack(g_packs[i], packed);
+        if (entry < 0)
+            continue;
+        if (!acquire_pack(g_packs[i]))
+            return 0;
+        g_slots[slot] = handle_slot{1, 1, SYS_INVALID_FILE, i, entry, 0};
+        return slot + 1;
+    }
+    return 0;
+}
+
+int rewrite(const char *name)
+{
+    char disk[MAX_NAME];
+    if (!disk_name(name, disk))
+        return 0;
+    int slot = free_slot();
+    if (slot < 0)
+        return 0;
+    int fd = sys_file_create(disk);
+    if (fd == SYS_INVALID_FILE)
+        return 0;
+    g_slots[slot] = handle_slot{1, 0, fd, 0, 0, 0};
+    return slot + 1;
+}
+
+int close(int h)
+{
+    handle_slot *s = slot_of(h);
+    if (!s)
+        return 0;
+    if (s->in_pack)
+        release_pack(g_packs[s->pack_index]);
+    else if (!sys_file_close(s->disk_handle))
+        return 0;
+    *s = handle_slot{};
+    return 1;
+}
+
+unsigned long size(int h)
+{
+    handle_slot *s = slot_of(h);
+    if (!s)
+        return 0;
+    if (s->in_pack)
+        return g_packs[s->pack_index]->entries[s->entry_index].size;
+    int64_t n = sys_file_size(s->disk_handle);
+    return n < 0 ? 0 : uint32_t(n);
+}
+
+int read(int h, void *buf, unsigned long len)
+{
+    handle_slot *s = slot_of(h);
+    if (!s || len > MAX_32)
+        return 0;
+    if (!s->in_pack)
+        return sys_file_read(s->disk_handle, buf, len) == int64_t(len) ? 1 : 0;
+    const pack_record *p = g_packs[s->pack_index];
+    const pack_entry &e = p->entries[s->entry_index];
+    if (len > e.size - s->position)
+        return 0;
+    if (!read_exactly(p->disk_handle, uint64_t(e.offset) + s->position, buf, len))
+        return 0;
+    s->position += uint32_t(len);
+    return 1;
+}
+
+int seek(int h, unsigned long pos)
+{
+    handle_slot *s = slot_of(h);
+    if (!s || pos > MAX_32)
+        return 0;
+    if (!s->in_pack)
+        return sys_file_seek(s->disk_handle, pos);
+    if (pos >= g_packs[s->pack_index]->entries[s->entry_index].size)
+        return 0;
+    s->position = uint32_t(pos);
+    return 1;
+}
+
+int exist(const char *name)
+{
+    int h = open(name);
+    if (!h)
+        return 0;
+    close(h);
+    return 1;
+}
+
+} // namespace VT
+
+#ifndef VAULTIS_BUILTIN
+// The writing half: only the library has it.
+
+namespace {
+
+constexpr size_t MAX_FILES = 16384;
+constexpr size_t MAX_TEXT = 0x410000;
+constexpr int DLL_VERSION = 2;
+const char g_empty[] = "";
+
+pack_record *nth_pack(int i)
+{
+    if (i < 0)
+        return nullptr;
+    for (pack_record *p : g_packs)
+        if (p && i-- == 0)
+            return p;
+    return nullptr;
+}
+
+void put_le32(unsigned char *p, uint64_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+// The text after the first '.' of the name is "vfs" in any case.
+bool has_vfs_extension(const std::string &name)
+{
+    size_t dot = name.find('.');
+    if (dot == std::string::npos || name.size() - dot - 1 != 3)
+        return false;
+    return fold(name[dot + 1]) == 'v' && fold(name[dot + 2]) == 'f' && fold(name[dot + 3]) == 's';
+}
+
+struct pack_item
+{
+    std::string disk_path;
+    uint32_t name_offset;
+    uint32_t size;
+};
+
+struct pack_build
+{
+    std::vector<char> text;  // the names, zero-ended, in the order found
+    std::vector<pack_item> items;
+    int dir_count = -1;  // the starting directory is not counted
+};
+
+bool add_file(pack_build &b, const std::string &disk_path, const std::string &name, uint64_t size)
+{
+    if (b.items.size() >= MAX_FILES) {
+        std::printf("MAX_FILES reached!\n");
+        return false;
+    }
+    if (name.size() >= MAX_NAME) {
+        std::printf("Name too long for a pack: \"%s\"\n", name.c_str());
+        return false;
+    }
+    // Offsets and sizes in a pack are 32-bit.
+    if (size > MAX_32) {
+        std::printf("File too large for a pack: \"%s\"\n", disk_path.c_str());
+        return false;
+    }
+    if (b.text.size() + name.size() + 1 > MAX_TEXT) {
+        std::printf("MAX_TEXT reached!\n");
+        return false;
+    }
+    b.items.push_back({disk_path, uint32_t(b.text.size()), uint32_t(size)});
+    b.text.insert(b.text.end(), name.begin(), name.end());
+    b.text.push_back(0);
+    return true;
+}
+
+// disk_dir ends with '/'; prefix is the pack name of the directory with a trailing '\'.
+bool scan_directory(pack_build &b, const std::string &disk_dir, const std::string &prefix)
+{
+    std::vector<sys_dir_entry> entries;
+    if (!sys_list_dir(disk_dir.c_str(), entries))
+        return false;
+    ++b.dir_count;
+    for (const sys_dir_entry &e : entries) {
+        if (has_vfs_extension(e.name))
+            continue;
+        bool ok = true;
+        if (e.kind == SYS_ENTRY_DIR)
+            ok = scan_directory(b, disk_dir + e.name + "/", prefix + e.name + "\\");
+        else if (e.kind == SYS_ENTRY_FILE)
+            ok = add_file(b, disk_dir + e.name, prefix + e.name, e.size);
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+bool write_all(int fd, const void *buf, uint64_t len, const char *path)
+{
+    if (sys_file_write(fd, buf, len) == int64_t(len))
+        return true;
+    std::printf("Could not write \"%s\" to disk (disk full?)\n", path);
+    return false;
+}
+
+bool copy_items(int out, const pack_build &b, const std::vector<size_t> &order, const char *path)
+{
+    uint32_t largest = 0;
+    for (const pack_item &item : b.items)
+        largest = std::max(largest, item.size);
+    std::vector<unsigned char> buf(largest);
+    for (size_t k : order) {
+        const pack_item &item = b.items[k];
+        int in = sys_file_open_read(item.disk_path.c_str());
+        if (in == SYS_INVALID_FILE) {
+            std::printf("Could not open \"%s\"\n", item.disk_path.c_str());
+            return false;
+        }
+        bool got = sys_file_read(in, buf.data(), item.size) == int64_t(item.size);
+        sys_file_close(in);
+        if (!got) {
+            std::printf("Could not read from \"%s\"\n", item.disk_path.c_str());
+            return false;
+        }
+        if (!write_all(out, buf.data(), item.size, path))
+            return false;
+    }
+    return true;
+}
+
+bool write_pack(const char *path, const pack_build &b, const std::vector<size_t> &order, uint64_t total)
+{
+    const uint64_t count = b.items.size();
+    const uint64_t names_offset = HEADER_SIZE + ENTRY_SIZE * count;
+    const uint64_t data_offset = names_offset + b.text.size();
+    std::vector<unsigned char> block(data_offset);
+    const uint64_t header[8] = {PACK_MAGIC, PACK_VERSION, count, b.text.size(), total, HEADER_SIZE, names_offset,
+                                data_offset};
+    for (int i = 0; i < 8; ++i)
+        put_le32(&block[4 * i], header[i]);
+    uint64_t offset = data_offset;
+    unsigned char *entry = &block[HEADER_SIZE];
+    for (size_t k : order) {
+        put_le32(entry, b.items[k].name_offset);
+        put_le32(entry + 4, b.items[k].size);
+        put_le32(entry + 8, offset);
+        offset += b.items[k].size;
+        entry += ENTRY_SIZE;
+    }
+    std::copy(b.text.begin(), b.text.end(), block.begin() + names_offset);
+
+    char disk[MAX_NAME];
+    int out = disk_name(path, disk) ? sys_file_create(disk) : SYS_INVALID_FILE;
+    if (out == SYS_INVALID_FILE) {
+        std::printf("Could not create \"%s\"\n", path);
+        return false;
+    }
+    bool ok = write_all(out, block.data(), block.size(), path) && copy_items(out, b, order, path);
+    sys_file_close(out);
+    return ok;
+}
+
+int create_pack_in_current_dir(const char *path)
+{
+    pack_build b;
+    std::string base;
+    std::printf("Scanning subdirectories...\n");
+    if (!sys_get_current_dir(base) || !scan_directory(b, base.back() == '/' ? base : base + "/", "")) {
+        std::printf("Create pack failed!\n");
+        return 0;
+    }
+    std::printf("Read %i files and %i subdirectory\n", int(b.items.size()), b.dir_count);
+
+    std::printf("Sorting files...\n");
+    auto name_of = [&b](size_t k) { return &b.text[b.items[k].name_offset]; };
+    std::vector<size_t> order(b.items.size());
+    for (size_t k = 0; k < order.size(); ++k)
+        order[k] = k;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t x, size_t y) { return pack_name_compare(name_of(x), name_of(y)) < 0; });
+    // Names equal under the pack name order could not both be found in the pack.
+    for (size_t k = 1; k < order.size(); ++k)
+        if (pack_name_compare(name_of(order[k - 1]), name_of(order[k])) == 0) {
+            std::printf("Names differ only in case: \"%s\" and \"%s\"\n", name_of(order[k - 1]), name_of(order[k]));
+            return 0;
+        }
+    uint64_t total = 0;
+    for (const pack_item &item : b.items)
+        total += item.size;
+    if (HEADER_SIZE + ENTRY_SIZE * b.items.size() + b.text.size() + total > MAX_32) {
+        std::printf("Pack would reach 4 GiB, too large\n");
+        return 0;
+    }
+
+    std::printf("Writing...\n");
+    if (!write_pack(path, b, order, total)) {
+        std::printf("Write pack failed!\n");
+        return 0;
+    }
+    std::printf("%u.%u kilos total\n", unsigned(total >> 10), unsigned(((total & 1023) * 10) >> 10));
+    return 1;
+}
+
+} // namespace
+
+namespace VT {
+
+int write(int h, const void *buf, unsigned long len)
+{
+    handle_slot *s = slot_of(h);
+    if (!s || s->in_pack || len > MAX_32)
+        return 0;
+    return sys_file_write(s->disk_handle, buf, len) == int64_t(len) ? 1 : 0;
+}
+
+int time(int h, SYSTEMTIME *out)
+{
+    handle_slot *s = slot_of(h);
+    if (!s)
+        return 0;
+    return sys_file_time(s->in_pack ? g_packs[s->pack_index]->disk_handle : s->disk_handle, out);
+}
+
+int erase(const char *name)
+{
+    char disk[MAX_NAME];
+    return disk_name(name, disk) ? sys_file_erase(disk) : 0;
+}
+
+void done()
+{
+    release_all(false);
+}
+
+int pack_num()
+{
+    int n = 0;
+    for (const pack_record *p : g_packs)
+        n += p != nullptr;
+    return n;
+}
+
+const char *get_pack_name(int i)
+{
+    const pack_record *p = nth_pack(i);
+    return p ? p->path : g_empty;
+}
+
+int get_pack_file_num(int i)
+{
+    const pack_record *p = nth_pack(i);
+    return p ? p->file_num : 0;
+}
+
+const char *get_pack_file_name(int i, int j)
+{
+    const pack_record *p = nth_pack(i);
+    return (p && j >= 0 && j < p->file_num) ? entry_name(p, j) : g_empty;
+}
+
+int create_pack(const char *path)
+{
+    int result = path ? create_pack_in_current_dir(path) : 0;
+    std::fflush(stdout);
+    return result;
+}
+
+void check_dll_version(int required)
+{
+    if (required != DLL_VERSION)
+        ENGINE_THROW(exception_c, "Invalid VAULTIS.DLL version - current version is " + std::to_string(DLL_VERSION) +
+                                      ", required version " + std::to_string(required));
+}
+
+auto_file::auto_file() : m_handle(0)
+{
+}
+
+auto_file::auto_file(int h) : m_handle(h)
+{
+}
+
+auto_file::~auto_file()
+{
+    close();
+}
+
+void auto_file::close()
+{
+    if (m_handle)
+        VT::close(m_handle);
+    m_handle = 0;
+}
+
+auto_file::operator int() const
+{
+    return m_handle;
+}
+
+int auto_file::operator=(int h)
+{
+    m_handle = h;
+    return h;
+}
+
+// One handle has one owner: the source gives its handle up.
+auto_file &auto_file::operator=(auto_file &other)
+{
+    if (&other != this) {
+        if (m_handle != other.m_handle)
+            close();
+        m_handle = other.m_handle;
+        other.m_handle = 0;
+    }
+    return *this;
+}
+
+int auto_file::operator!() const
+{
+    return m_handle == 0;
+}
+
+} // namespace VT
+#endif
