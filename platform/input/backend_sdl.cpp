@@ -1,0 +1,88 @@
+#include "platform/input/input_core.h"
+#include "platform/window/keymap.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstring>
+
+namespace {
+
+int opened = 0;
+LONG wheel_units = 0;
+
+// The wheel has no state to ask SDL for: count its events as SDL queues them.
+int SDLCALL watch_wheel(void *, SDL_Event *ev)
+{
+    if (ev->type == SDL_MOUSEWHEEL)
+        wheel_units += (ev->wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -ev->wheel.y : ev->wheel.y) * 120;
+    return 0;
+}
+
+HRESULT sdl_check(dinput_call_e, int)
+{
+    return S_OK;
+}
+
+bool sdl_open()
+{
+    if (opened == 0) {
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+            return false;
+        SDL_AddEventWatch(watch_wheel, nullptr);
+        wheel_units = 0;
+    }
+    ++opened;
+    return true;
+}
+
+void sdl_close()
+{
+    if (opened > 0 && --opened == 0) {
+        SDL_DelEventWatch(watch_wheel, nullptr);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+}
+
+bool sdl_read_keyboard(BYTE keys[256])
+{
+    SDL_PumpEvents();
+    std::memset(keys, 0, 256);
+    int count = 0;
+    const Uint8 *state = SDL_GetKeyboardState(&count);
+    for (int sc = 0; sc < count; ++sc) {
+        if (!state[sc])
+            continue;
+        if (const key_map_s *k = key_map_from_sdl_scancode(sc))
+            keys[k->dik] = 0x80;
+    }
+    return true;
+}
+
+bool sdl_read_mouse(DIMOUSESTATE2 *state)
+{
+    SDL_PumpEvents();
+    std::memset(state, 0, sizeof *state);
+    int dx = 0, dy = 0;
+    SDL_GetRelativeMouseState(&dx, &dy);
+    Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);
+    state->lX = dx;
+    state->lY = dy;
+    state->lZ = wheel_units;
+    wheel_units = 0;
+    state->rgbButtons[0] = (buttons & SDL_BUTTON_LMASK) ? 0x80 : 0;
+    state->rgbButtons[1] = (buttons & SDL_BUTTON_RMASK) ? 0x80 : 0;
+    state->rgbButtons[2] = (buttons & SDL_BUTTON_MMASK) ? 0x80 : 0;
+    return true;
+}
+
+bool sdl_lost(int)
+{
+    return false;
+}
+
+} // namespace
+
+const input_backend_s input_backend_sdl = {
+    "sdl", sdl_check, sdl_open, sdl_close, sdl_read_keyboard, sdl_read_mouse, sdl_lost,
+};
