@@ -1,0 +1,286 @@
+#include "kernel/abstract.h"
+
+#include <array>
+#include <cstddef>
+#include <exception>
+
+#include "basics/console_log.h"
+#include "kernel/exception.h"
+
+abstract_c *abstract_c::m_root = nullptr;
+
+// ---- identifiers ----
+
+namespace {
+constexpr std::array<uint32_t, 256> make_crc_table()
+{
+    std::array<uint32_t, 256> table{};
+    for (uint32_t n = 0; n < 256; ++n) {
+        uint32_t c = n;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}
+constexpr std::array<uint32_t, 256> crc_table = make_crc_table();
+} // namespace
+
+uint32_t crc32_string(const char *text)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p)
+        crc = crc_table[(crc ^ *p) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+// ---- the argument stack ----
+
+namespace {
+union msg_slot_u {
+    value_c *pv;
+    uintptr_t count;
+};
+msg_slot_u msg_args[MSG_STACK_SLOTS];
+std::ptrdiff_t msg_args_ptr = 0;
+
+// Puts the stack back as the send found it, on every way out of the send.
+class msg_frame_guard_c
+{
+public:
+    msg_frame_guard_c() : m_saved(msg_args_ptr) {}
+    ~msg_frame_guard_c() { msg_args_ptr = m_saved; }
+    msg_frame_guard_c(const msg_frame_guard_c &) = delete;
+    msg_frame_guard_c &operator=(const msg_frame_guard_c &) = delete;
+
+private:
+    std::ptrdiff_t m_saved;
+};
+} // namespace
+
+int msg_stack_used() { return static_cast<int>(msg_args_ptr); }
+
+msg_arg_c msg_arg(unsigned index)
+{
+    ENGINE_ASSERT(msg_args_ptr > 0);
+    unsigned args_count = static_cast<unsigned>(msg_args[msg_args_ptr - 1].count);
+    ENGINE_ASSERT(args_count < 256);
+    ENGINE_ASSERT(index < args_count);
+    ENGINE_ASSERT(msg_args_ptr - args_count > 0);
+    value_c *pv = msg_args[msg_args_ptr - 1 - args_count + index].pv;
+    ENGINE_ASSERT(pv);
+    return msg_arg_c(pv);
+}
+
+int abstract_c::message_array(const msg_c &message, int flags, abstract_c *sender, const value_c *const *args,
+                              int count)
+{
+    msg_frame_guard_c guard;
+    // The arguments and their count must all fit; nothing is written otherwise.
+    if (count < 0 || msg_args_ptr + count >= MSG_STACK_SLOTS)
+        ENGINE_THROW(exception_c, "Message stack overflow");
+    for (int i = 0; i < count; ++i)
+        msg_args[msg_args_ptr++].pv = const_cast<value_c *>(args[i]);
+    msg_args[msg_args_ptr++].count = static_cast<uintptr_t>(count);
+    return deliver(message, flags, sender);
+}
+
+int abstract_c::deliver(const msg_c &message, int flags, abstract_c *sender)
+{
+    if (!alive())
+        return 0;
+    const bool to_self = !((flags & MSGF_NO_SELF) && sender == this);
+    if (!(flags & MSGF_HANDLER_LAST) && to_self && handle_message(&message, sender))
+        return 1;
+    if (!(flags & MSGF_NO_CHILDREN) && pass_to_children(&message)) {
+        if (flags & MSGF_TO_PARENTS)
+            ENGINE_THROW(exception_c, "Invalid message delivery flags");
+        const bool newest_first = flags & MSGF_NEWEST_FIRST;
+        for (abstract_c *child = newest_first ? m_first_child : m_last_child; child;) {
+            if (child->deliver(message, flags, sender))
+                return 1;
+            child = newest_first ? child->m_next_sibling : child->m_prev_sibling;
+        }
+    }
+    if ((flags & MSGF_HANDLER_LAST) && alive() && to_self && handle_message(&message, sender))
+        return 1;
+    if (!(flags & MSGF_TO_PARENTS))
+        return 0;
+    if (!(flags & MSGF_NO_CHILDREN))
+        ENGINE_THROW(exception_c, "Invalid message delivery flags");
+    return m_parent ? m_parent->deliver(message, flags, sender) : 0;
+}
+
+// ---- the tree ----
+
+abstract_c::abstract_c(abstract_c *parent, const attribute_list_c *attributes)
+{
+    copy_attributes(m_attributes, attributes);
+    setup(parent);
+}
+
+void abstract_c::setup(abstract_c *parent)
+{
+    if (!parent) {
+        if (m_root)
+            ENGINE_THROW(exception_c, "The root object must be unique");
+        m_root = this;
+    }
+    m_parent = m_last_child = m_first_child = m_prev_sibling = m_next_sibling = nullptr;
+    m_pointer_count = 0;
+    m_pointers = nullptr;
+    m_flags = 1;
+    if (parent) {
+        m_parent = parent;
+        parent->add_child(this);
+    }
+}
+
+abstract_c::~abstract_c() noexcept(false)
+{
+    clear_object_pointers();
+    for (abstract_c *child = m_first_child; child;) {
+        abstract_c *next = child->m_next_sibling;
+        delete child;
+        child = next;
+    }
+    if (m_parent) {
+        m_parent->remove_child(this);
+    } else if (m_root) {
+        m_root = nullptr;
+    } else {
+        if (std::uncaught_exceptions() == 0)
+            ENGINE_THROW(exception_c, "Double root destruction");
+        print_message("Double root destruction\n");
+    }
+    free_attributes(m_attributes);
+}
+
+void abstract_c::on_shutdown() {}
+int abstract_c::get_priority() const { return 0; }
+int abstract_c::handle_message(const msg_c *, abstract_c *) { return 0; }
+int abstract_c::pass_to_children(const msg_c *) { return 1; }
+
+abstract_c *abstract_c::root()
+{
+    ENGINE_ASSERT(m_root);
+    return m_root;
+}
+
+void abstract_c::add_child(abstract_c *child)
+{
+    ENGINE_ASSERT(child->m_parent == this);
+    child->m_prev_sibling = nullptr;
+    child->m_next_sibling = m_first_child;
+    if (m_first_child)
+        m_first_child->m_prev_sibling = child;
+    m_first_child = child;
+    if (!m_last_child)
+        m_last_child = child;
+}
+
+void abstract_c::remove_child(abstract_c *child)
+{
+    ENGINE_ASSERT(child->m_parent == this);
+    link_siblings(child->m_prev_sibling, child->m_next_sibling);
+    child->m_prev_sibling = child->m_next_sibling = nullptr;
+}
+
+// Makes a and b neighbours (a on the first-child side); a null end moves the first or last
+// child field.
+void abstract_c::link_siblings(abstract_c *towards_first, abstract_c *towards_last)
+{
+    if (towards_first)
+        towards_first->m_next_sibling = towards_last;
+    else
+        m_first_child = towards_last;
+    if (towards_last)
+        towards_last->m_prev_sibling = towards_first;
+    else
+        m_last_child = towards_first;
+}
+
+void abstract_c::clear_object_pointers()
+{
+    for (object_pointer_c *p = m_pointers; p;) {
+        object_pointer_c *next = p->m_next_pointer;
+        p->m_object = nullptr;
+        p->m_next_pointer = nullptr;
+        p = next;
+    }
+    m_pointers = nullptr;
+    m_pointer_count = 0;
+}
+
+void abstract_c::shutdown_tree()
+{
+    if (!alive())
+        return;
+    for (abstract_c *child = m_first_child; child; child = child->m_next_sibling)
+        child->shutdown_tree();
+    on_shutdown();
+    clear_object_pointers();
+    m_flags &= ~1u;
+}
+
+void abstract_c::collect_dead_children()
+{
+    for (abstract_c *child = m_first_child; child;) {
+        abstract_c *next = child->m_next_sibling;
+        child->collect_dead_children();
+        if (!child->alive())
+            delete child;
+        child = next;
+    }
+}
+
+// Exchanges the places of q and p in the children, q nearer the first child.
+void abstract_c::exchange_children(abstract_c *q, abstract_c *p)
+{
+    abstract_c *before_q = q->m_prev_sibling;
+    abstract_c *after_p = p->m_next_sibling;
+    if (q->m_next_sibling == p) {
+        link_siblings(before_q, p);
+        link_siblings(p, q);
+        link_siblings(q, after_p);
+    } else {
+        abstract_c *after_q = q->m_next_sibling;
+        abstract_c *before_p = p->m_prev_sibling;
+        link_siblings(before_q, p);
+        link_siblings(p, after_q);
+        link_siblings(before_p, q);
+        link_siblings(q, after_p);
+    }
+}
+
+// A selection sort from the last place towards the first: each place in turn receives the
+// highest priority among itself and the places before it.
+void abstract_c::sort_children_by_priority()
+{
+    abstract_c *p = m_last_child;
+    if (!p || p == m_first_child)
+        return;
+    while (p->m_prev_sibling) {
+        for (abstract_c *q = p->m_prev_sibling; q;) {
+            abstract_c *next_q = q->m_prev_sibling;
+            if (p->get_priority() < q->get_priority()) {
+                exchange_children(q, p);
+                p = q;
+            }
+            q = next_q;
+        }
+        p = p->m_prev_sibling;
+    }
+}
+
+value_c *abstract_c::find_attribute(const char *name)
+{
+    ENGINE_ASSERT(alive());
+    return ::find_attribute(m_attributes, name);
+}
+
+value_c *abstract_c::attribute(const char *name)
+{
+    ENGINE_ASSERT(alive());
+    return get_required_attribute(m_attributes, name);
+}

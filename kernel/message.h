@@ -1,0 +1,86 @@
+// Messages: objects of the tree talk only through named messages.
+//
+// A message is identified by the CRC-32 of its name (string_to_id: zlib's crc32 of the bytes
+// before the terminating zero, case-sensitive). The same identifiers name attributes.
+// Call form of a send, with the target's abstract_c::message:
+//     target->message(MSG_VAR(name), flags, sender, MSG_ARG(x), MSG_ARG(y), MSG_ARGS_END);
+// MSG_VAR(name) builds the identifier once per call site; msg_c("text") and MSG_MK(name)
+// build it each time. MSG_ARG(x) wraps x as a value_c whose tag follows x's C++ type (see
+// kernel/value.h); MSG_ARGS_END is the void value that ends the list.
+//
+// Delivery flags (abstract_c::message walks the tree by them):
+//   0     the object, then its children, each child's subtree in turn, oldest child first;
+//   1     not to the children;  2 then up the chain of parents (only together with 1);
+//   4     children from the newest to the oldest;  8 the object's handler after its children;
+//   0x10  never to the handler of the sender.
+// A handler returning non-zero ends the whole delivery; the send then returns 1, else 0.
+// Dead objects see nothing, nor does anything below them.
+//
+// Arguments are not copied: a send puts their addresses and their count on one global stack
+// of 4096 slots (a frame: one slot per argument, then the count) and removes its frame again
+// on every way out, exceptions included. msg_arg(i) reads argument i of the innermost frame,
+// the message whose handler is running. A send that does not fit throws
+// "Message stack overflow" before writing anything. Single thread only.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "kernel/value.h"
+
+uint32_t crc32_string(const char *text);
+inline uint32_t string_to_id(const char *name) { return crc32_string(name); }
+
+class msg_c
+{
+public:
+    explicit msg_c(const char *name) : m_id(string_to_id(name)) {}
+    uint32_t id() const { return m_id; }
+    bool operator==(const msg_c &other) const { return m_id == other.m_id; }
+
+    uint32_t m_id;
+};
+
+#define MSG_VAR(name)                                                                       \
+    ([]() -> const msg_c & {                                                                \
+        static const msg_c msg_var_id(#name);                                               \
+        return msg_var_id;                                                                  \
+    }())
+#define MSG_MK(name) msg_c(#name)
+#define MSG_ARG(x) value_c(x)
+#define MSG_ARGS_END value_c()
+
+enum : int {
+    MSGF_NO_CHILDREN = 0x1,
+    MSGF_TO_PARENTS = 0x2,
+    MSGF_NEWEST_FIRST = 0x4,
+    MSGF_HANDLER_LAST = 0x8,
+    MSGF_NO_SELF = 0x10,
+};
+
+constexpr int MSG_STACK_SLOTS = 4096;
+
+// What msg_arg gives: the argument's value_c*, usable as a pointer (msg_arg(0)->get_int()),
+// and also convertible by a cast to the payload of its tag ((int)msg_arg(1)).
+class msg_arg_c
+{
+public:
+    explicit msg_arg_c(value_c *value) : m_value(value) {}
+    operator value_c *() const { return m_value; }
+    value_c *operator->() const { return m_value; }
+    value_c &operator*() const { return *m_value; }
+    explicit operator int() const { return m_value->get_int(); }
+    explicit operator float() const { return m_value->get_float(); }
+    explicit operator const char *() const { return m_value->get_const_pchar(); }
+    explicit operator void *() const { return m_value->get_ptr(); }
+
+private:
+    value_c *m_value;
+};
+
+// Argument `index` of the message whose handler is running (compared unsigned, so a
+// negative index fails like a too large one).
+msg_arg_c msg_arg(unsigned index);
+
+// Slots of the argument stack in use (0 when no message is being delivered).
+int msg_stack_used();

@@ -1,0 +1,279 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "test_node.h"
+
+namespace {
+
+TEST(message, identifiers_are_crc32_of_the_name)
+{
+    struct
+    {
+        const char *name;
+        uint32_t id;
+    } cases[] = {
+        {"123456789", 0xCBF43926u},
+        {"tick", 0x16AF98CCu},
+        {"abc", 0x352441C2u},
+        {"", 0u},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(string_to_id(c.name), c.id) << c.name;
+    EXPECT_EQ(MSG_VAR(tick).id(), 0x16AF98CCu);
+    EXPECT_EQ(MSG_MK(tick), msg_c("tick"));
+    EXPECT_NE(msg_c("Tick").id(), msg_c("tick").id());
+    // Identifier bytes above 0x7F count as unsigned.
+    EXPECT_EQ(string_to_id("\xFF"), 0xFF000000u);
+}
+
+// R with children created A, B, D; A has a child A1.
+struct delivery_fixture : ::testing::Test
+{
+    journal_c journal;
+    node_c *r = new node_c(nullptr, "R", &journal);
+    node_c *a = new node_c(r, "A", &journal);
+    node_c *a1 = new node_c(a, "A1", &journal);
+    node_c *b = new node_c(r, "B", &journal);
+    node_c *d = new node_c(r, "D", &journal);
+
+    void TearDown() override { delete r; }
+
+    int send(abstract_c *to, int flags, abstract_c *sender)
+    {
+        return to->message(MSG_VAR(probe), flags, sender, MSG_ARGS_END);
+    }
+};
+
+TEST_F(delivery_fixture, orders_by_flags)
+{
+    struct
+    {
+        int flags;
+        node_c *delivery_fixture::*target;
+        node_c *delivery_fixture::*sender;
+        const char *order;
+    } cases[] = {
+        {0, &delivery_fixture::r, nullptr, "R A A1 B D"},
+        {1, &delivery_fixture::r, nullptr, "R"},
+        {3, &delivery_fixture::a1, nullptr, "A1 A R"},
+        {4, &delivery_fixture::r, nullptr, "R D B A A1"},
+        {8, &delivery_fixture::r, nullptr, "A1 A B D R"},
+        {0x10, &delivery_fixture::r, &delivery_fixture::r, "A A1 B D"},
+        {0x10, &delivery_fixture::r, &delivery_fixture::a, "R A1 B D"},
+        {0x1c, &delivery_fixture::r, &delivery_fixture::b, "D A1 A R"},
+        {0x13, &delivery_fixture::a1, &delivery_fixture::a, "A1 R"},
+    };
+    for (const auto &c : cases) {
+        journal.entries.clear();
+        abstract_c *sender = c.sender ? this->*c.sender : nullptr;
+        EXPECT_EQ(send(this->*c.target, c.flags, sender), 0);
+        EXPECT_EQ(journal.joined(), c.order) << "flags " << c.flags;
+    }
+}
+
+TEST_F(delivery_fixture, a_claim_ends_the_delivery)
+{
+    b->m_handler = [](node_c *, const msg_c *message, abstract_c *) { return *message == MSG_VAR(probe) ? 5 : 0; };
+    EXPECT_EQ(send(r, 0, nullptr), 1);
+    EXPECT_EQ(journal.joined(), "R A A1 B");
+    journal.entries.clear();
+    EXPECT_EQ(r->message(MSG_VAR(other), 0, nullptr, MSG_ARGS_END), 0);
+    EXPECT_EQ(journal.joined(), "R A A1 B D");
+}
+
+TEST_F(delivery_fixture, dead_objects_and_their_subtrees_see_nothing)
+{
+    a->shutdown_tree();
+    journal.entries.clear();
+    EXPECT_EQ(send(r, 0, nullptr), 0);
+    EXPECT_EQ(journal.joined(), "R B D");
+
+    // A child made under a dead parent is alive, but its climb stops at the parent.
+    node_c *late = new node_c(a, "late", &journal);
+    journal.entries.clear();
+    EXPECT_EQ(send(late, 3, nullptr), 0);
+    EXPECT_EQ(journal.joined(), "late");
+    EXPECT_EQ(send(a, 0, nullptr), 0);
+}
+
+TEST_F(delivery_fixture, children_refused_by_pass_to_children)
+{
+    class closed_c : public node_c
+    {
+    public:
+        using node_c::node_c;
+        int pass_to_children(const msg_c *) override { return 0; }
+    };
+    auto *c = new closed_c(r, "C", &journal);
+    new node_c(c, "C1", &journal);
+    EXPECT_EQ(send(r, 0, nullptr), 0);
+    EXPECT_EQ(journal.joined(), "R A A1 B D C");
+}
+
+TEST_F(delivery_fixture, flag_2_needs_flag_1)
+{
+    EXPECT_EQ(thrown_message([&] { send(r, 2, nullptr); }), "Invalid message delivery flags");
+    EXPECT_EQ(journal.joined(), "R");
+    // A leaf without children still reaches the parent step.
+    EXPECT_EQ(thrown_message([&] { send(d, 2, nullptr); }), "Invalid message delivery flags");
+    // Claimed by the target's own handler before any test of the flags.
+    r->m_handler = [](node_c *, const msg_c *, abstract_c *) { return 1; };
+    EXPECT_EQ(send(r, 2, nullptr), 1);
+    EXPECT_EQ(msg_stack_used(), 0);
+}
+
+TEST_F(delivery_fixture, handler_after_children_is_skipped_when_a_child_kills_the_object)
+{
+    a1->m_handler = [this](node_c *, const msg_c *, abstract_c *) {
+        a->shutdown_tree();
+        return 0;
+    };
+    journal.entries.clear();
+    EXPECT_EQ(send(a, 8, nullptr), 0);
+    EXPECT_EQ(journal.joined(), "A1 down:A1 down:A");
+    EXPECT_FALSE(a->alive());
+}
+
+TEST_F(delivery_fixture, arguments_and_nested_sends)
+{
+    std::vector<std::string> seen;
+    a->m_handler = [&](node_c *self, const msg_c *message, abstract_c *) {
+        if (!(*message == MSG_VAR(outer)))
+            return 0;
+        seen.push_back(std::to_string(msg_stack_used()));
+        seen.push_back(std::to_string((int)msg_arg(0)));
+        int inner_answer =
+            d->message(MSG_VAR(inner), 1, self, MSG_ARG(2.5f), MSG_ARG("x"), MSG_ARG(nullptr), MSG_ARGS_END);
+        seen.push_back(std::to_string(inner_answer));
+        seen.push_back(std::to_string(msg_stack_used()));
+        seen.push_back(std::to_string(msg_arg(0)->get_int()));
+        seen.push_back(msg_arg(1)->get_const_pchar());
+        return 1;
+    };
+    d->m_handler = [&](node_c *, const msg_c *, abstract_c *) {
+        seen.push_back(std::to_string(msg_stack_used()));
+        seen.push_back(std::to_string(msg_arg(0)->get_float()));
+        seen.push_back(std::string((const char *)msg_arg(1)));
+        seen.push_back(msg_arg(2)->get_ptr() ? "ptr" : "null");
+        return 1;
+    };
+    EXPECT_EQ(msg_stack_used(), 0);
+    EXPECT_EQ(a->message(MSG_VAR(outer), 1, nullptr, MSG_ARG(42), MSG_ARG("outer text"), MSG_ARGS_END), 1);
+    EXPECT_EQ(msg_stack_used(), 0);
+    std::vector<std::string> expected = {"3", "42", "7", "2.500000", "x", "null", "1", "3", "42", "outer text"};
+    EXPECT_EQ(seen, expected);
+}
+
+TEST_F(delivery_fixture, argument_checks)
+{
+    EXPECT_EQ(thrown_message([] { msg_arg(0); }), assertion_text("msg_args_ptr > 0"));
+    std::vector<std::string> seen;
+    r->m_handler = [&](node_c *, const msg_c *, abstract_c *) {
+        seen.push_back(thrown_message([] { msg_arg(0); }));
+        seen.push_back(thrown_message([] { msg_arg(-1); }));
+        return 1;
+    };
+    send(r, 0, nullptr);
+    EXPECT_EQ(seen, std::vector<std::string>(2, assertion_text("index < args_count")));
+
+    seen.clear();
+    r->m_handler = [&](node_c *, const msg_c *, abstract_c *) {
+        seen.push_back(thrown_message([] { msg_arg(1); }));
+        seen.push_back(thrown_message([] { msg_arg(0); }));
+        seen.push_back(thrown_message([] { msg_arg(0)->get_float(); }));
+        return 1;
+    };
+    const value_c *null_args[] = {nullptr};
+    r->message_array(MSG_VAR(probe), 0, nullptr, null_args, 1);
+    EXPECT_EQ(seen, (std::vector<std::string>{assertion_text("index < args_count"), assertion_text("pv"),
+                                              assertion_text("pv")}));
+
+    seen.clear();
+    std::vector<value_c> values(256, value_c(1));
+    std::vector<const value_c *> many;
+    for (const value_c &v : values)
+        many.push_back(&v);
+    r->m_handler = [&](node_c *, const msg_c *, abstract_c *) {
+        seen.push_back(thrown_message([] { msg_arg(0); }));
+        return 1;
+    };
+    r->message_array(MSG_VAR(probe), 0, nullptr, many.data(), 256);
+    r->message_array(MSG_VAR(probe), 0, nullptr, many.data(), 255);
+    EXPECT_EQ(seen, (std::vector<std::string>{assertion_text("args_count < 256"), ""}));
+}
+
+TEST_F(delivery_fixture, exceptions_restore_the_argument_stack)
+{
+    int outer_after_catch = -1;
+    int depth_after_catch = -1;
+    a->m_handler = [&](node_c *self, const msg_c *message, abstract_c *) {
+        if (*message == MSG_VAR(outer)) {
+            try {
+                b->message(MSG_VAR(inner), 1, self, MSG_ARG(1), MSG_ARG(2), MSG_ARGS_END);
+            } catch (const exception_c &) {
+                depth_after_catch = msg_stack_used();
+                outer_after_catch = msg_arg(0)->get_int();
+            }
+            ENGINE_THROW(exception_c, "from the outer handler");
+        }
+        return 0;
+    };
+    b->m_handler = [&](node_c *, const msg_c *, abstract_c *) -> int {
+        d->message(MSG_VAR(innermost), 1, nullptr, MSG_ARG(9), MSG_ARGS_END);
+        ENGINE_THROW(exception_c, "from the inner handler");
+    };
+    d->m_handler = [&](node_c *, const msg_c *, abstract_c *) -> int { ENGINE_THROW(exception_c, "deepest"); };
+
+    EXPECT_EQ(thrown_message([&] { a->message(MSG_VAR(outer), 1, nullptr, MSG_ARG(11), MSG_ARGS_END); }),
+              "from the outer handler");
+    EXPECT_EQ(depth_after_catch, 2);
+    EXPECT_EQ(outer_after_catch, 11);
+    EXPECT_EQ(msg_stack_used(), 0);
+}
+
+TEST_F(delivery_fixture, stack_overflow)
+{
+    std::vector<value_c> values(MSG_STACK_SLOTS, value_c(3));
+    std::vector<const value_c *> args;
+    for (const value_c &v : values)
+        args.push_back(&v);
+
+    // 4095 arguments and their count fill the stack exactly; one more does not fit.
+    journal.entries.clear();
+    EXPECT_EQ(r->message_array(MSG_VAR(probe), 1, nullptr, args.data(), MSG_STACK_SLOTS - 1), 0);
+    EXPECT_EQ(thrown_message([&] { r->message_array(MSG_VAR(probe), 1, nullptr, args.data(), MSG_STACK_SLOTS); }),
+              "Message stack overflow");
+    EXPECT_EQ(journal.joined(), "R");
+    EXPECT_EQ(msg_stack_used(), 0);
+
+    // Nested: the outer frame takes 4001 slots, 95 are left.
+    std::vector<std::string> seen;
+    r->m_handler = [&](node_c *self, const msg_c *message, abstract_c *) {
+        if (!(*message == MSG_VAR(outer)))
+            return 1;
+        seen.push_back(std::to_string(d->message_array(MSG_VAR(inner), 1, self, args.data(), 94)));
+        seen.push_back(thrown_message([&] { d->message_array(MSG_VAR(inner), 1, self, args.data(), 95); }));
+        seen.push_back(std::to_string(msg_stack_used()));
+        return 1;
+    };
+    journal.entries.clear();
+    r->message_array(MSG_VAR(outer), 1, nullptr, args.data(), 4000);
+    EXPECT_EQ(seen, (std::vector<std::string>{"0", "Message stack overflow", "4001"}));
+    EXPECT_EQ(journal.joined(), "R D");
+
+    // A full stack has no room even for the count of a send without arguments.
+    seen.clear();
+    r->m_handler = [&](node_c *self, const msg_c *, abstract_c *) {
+        seen.push_back(thrown_message([&] { d->message(MSG_VAR(inner), 1, self, MSG_ARGS_END); }));
+        seen.push_back(std::to_string(msg_stack_used()));
+        return 1;
+    };
+    journal.entries.clear();
+    r->message_array(MSG_VAR(outer), 1, nullptr, args.data(), MSG_STACK_SLOTS - 1);
+    EXPECT_EQ(seen, (std::vector<std::string>{"Message stack overflow", "4096"}));
+    EXPECT_EQ(journal.joined(), "R");
+    EXPECT_EQ(msg_stack_used(), 0);
+}
+
+} // namespace
