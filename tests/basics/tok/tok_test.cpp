@@ -1,8 +1,12 @@
 #include "basics/Tok.h"
+#include "basics/vaultfile_obj.h"
 #include "kernel/exception.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -356,4 +360,31 @@ TEST(tok, scan_checks_its_destinations)
                   tok_c::scan(&t, "@int @int", &a);
               }),
               "Debug assertion failed! Expression: \"next_arg < count\"");
+}
+
+TEST(tok, reads_a_whole_file_behind_the_data_directory)
+{
+    namespace fs = std::filesystem;
+    std::string pattern = (fs::temp_directory_path() / "tok_file_XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    fs::path old = fs::current_path();
+    fs::current_path(pattern);
+    set_data_directory("data");
+    fs::create_directories("data/scripts");
+    std::ofstream("data/scripts/t.isc", std::ios::binary) << "first\r\n  second";
+
+    tok_c t("scripts/t.isc");
+    EXPECT_EQ(next_identifier(t), "first");
+    EXPECT_EQ(next_identifier(t), "second");
+    EXPECT_EQ(t.line(), 2);
+    EXPECT_TRUE(t.at_end());
+    std::string missing;
+    try {
+        tok_c none("scripts/none.isc");
+    } catch (const file_io_exception_c &e) {
+        missing = e.get_message();
+    }
+    EXPECT_EQ(missing, "Could not open file 'data/scripts/none.isc'");
+    fs::current_path(old);
+    fs::remove_all(pattern);
 }
