@@ -10,42 +10,6 @@ const IID IID_IDirectSound3DBuffer = {0x279AFA86, 0x4981, 0x11CE, {0xA5, 0x21, 0
 const IID IID_IDirectSound3DBuffer8 = IID_IDirectSound3DBuffer;
 const IID IID_IDirectSound3DListener = {0x279AFA84, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
 
-const char *dsound_error_name(HRESULT hr)
-{
-    static const struct
-    {
-        HRESULT hr;
-        const char *name;
-    } names[] = {
-        {DS_OK, "DS_OK"},
-        {S_FALSE, "S_FALSE"},
-        {DSERR_ALLOCATED, "DSERR_ALLOCATED"},
-        {DSERR_CONTROLUNAVAIL, "DSERR_CONTROLUNAVAIL"},
-        {DSERR_INVALIDPARAM, "DSERR_INVALIDPARAM"},
-        {DSERR_INVALIDCALL, "DSERR_INVALIDCALL"},
-        {DSERR_GENERIC, "DSERR_GENERIC"},
-        {DSERR_PRIOLEVELNEEDED, "DSERR_PRIOLEVELNEEDED"},
-        {DSERR_OUTOFMEMORY, "DSERR_OUTOFMEMORY"},
-        {DSERR_BADFORMAT, "DSERR_BADFORMAT"},
-        {DSERR_UNSUPPORTED, "DSERR_UNSUPPORTED"},
-        {DSERR_NODRIVER, "DSERR_NODRIVER"},
-        {DSERR_ALREADYINITIALIZED, "DSERR_ALREADYINITIALIZED"},
-        {DSERR_NOAGGREGATION, "DSERR_NOAGGREGATION"},
-        {DSERR_BUFFERLOST, "DSERR_BUFFERLOST"},
-        {DSERR_OTHERAPPHASPRIO, "DSERR_OTHERAPPHASPRIO"},
-        {DSERR_UNINITIALIZED, "DSERR_UNINITIALIZED"},
-        {DSERR_NOINTERFACE, "DSERR_NOINTERFACE"},
-        {DSERR_ACCESSDENIED, "DSERR_ACCESSDENIED"},
-        {DSERR_BUFFERTOOSMALL, "DSERR_BUFFERTOOSMALL"},
-        {DSERR_DS8_REQUIRED, "DSERR_DS8_REQUIRED"},
-        {E_POINTER, "E_POINTER"},
-    };
-    for (const auto &n : names)
-        if (n.hr == hr)
-            return n.name;
-    return "Unknown";
-}
-
 namespace {
 
 dsound_device_e g_selected_device = DSOUND_DEVICE_SDL;

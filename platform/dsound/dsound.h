@@ -146,9 +146,6 @@ constexpr HRESULT DSERR_ACCESSDENIED = (HRESULT)0x80070005u;
 constexpr HRESULT DSERR_BUFFERTOOSMALL = MAKE_DSHRESULT(180);
 constexpr HRESULT DSERR_DS8_REQUIRED = MAKE_DSHRESULT(190);
 
-// The name of a result ("DSERR_BADFORMAT", "DS_OK" ...), "Unknown" for others.
-const char *dsound_error_name(HRESULT hr);
-
 extern const IID IID_IDirectSoundBuffer;
 extern const IID IID_IDirectSoundBuffer8;
 extern const IID IID_IDirectSound3DBuffer;

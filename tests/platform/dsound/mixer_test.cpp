@@ -542,14 +542,4 @@ TEST_F(manual_sound, buffers_outlive_their_directsound_object)
     EXPECT_EQ(status(b), DSBSTATUS_PLAYING);
 }
 
-TEST(dsound_errors, names_of_results)
-{
-    EXPECT_STREQ(dsound_error_name(DS_OK), "DS_OK");
-    EXPECT_STREQ(dsound_error_name(DSERR_BADFORMAT), "DSERR_BADFORMAT");
-    EXPECT_STREQ(dsound_error_name(DSERR_INVALIDPARAM), "DSERR_INVALIDPARAM");
-    EXPECT_EQ((uint32_t)DSERR_BADFORMAT, 0x88780064u);
-    EXPECT_EQ((uint32_t)DSERR_PRIOLEVELNEEDED, 0x88780046u);
-    EXPECT_STREQ(dsound_error_name((HRESULT)0x12345678), "Unknown");
-}
-
 } // namespace
