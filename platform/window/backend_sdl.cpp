@@ -169,20 +169,20 @@ void sdl_pump()
     }
 }
 
+// SDL can confine the pointer only to a part of one window's client area. A clip rectangle
+// that reaches over the frame (the window rectangle, as the main window clips to) is left
+// unenforced: the window manager's caption and its close button must stay within reach.
 void sdl_clip_cursor(const RECT *rect)
 {
     for (platform_window_s *w : windows()) {
-        if (!rect) {
+        RECT c = client_on_screen(w);
+        bool inside = rect && rect->left >= c.left && rect->top >= c.top && rect->right <= c.right &&
+                      rect->bottom <= c.bottom && rect->right > rect->left && rect->bottom > rect->top;
+        if (!inside) {
             SDL_SetWindowMouseRect(sdl(w), nullptr);
             continue;
         }
-        // SDL confines the pointer inside one window's client area.
-        RECT c = client_on_screen(w);
-        int left = std::max(rect->left, c.left), top = std::max(rect->top, c.top);
-        int right = std::min(rect->right, c.right), bottom = std::min(rect->bottom, c.bottom);
-        if (right <= left || bottom <= top)
-            continue;
-        SDL_Rect r{left - c.left, top - c.top, right - left, bottom - top};
+        SDL_Rect r{rect->left - c.left, rect->top - c.top, rect->right - rect->left, rect->bottom - rect->top};
         SDL_SetWindowMouseRect(sdl(w), &r);
     }
 }
