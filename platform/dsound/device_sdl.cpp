@@ -11,13 +11,18 @@ class sdl_device_c final : public dsound_device_c
 public:
     ~sdl_device_c() override { close(); }
 
+    // Without a working output (no sound card, no sound server) the buffers still play, into
+    // SDL's dummy driver, so that cursors and one-shot ends keep real time. A driver named in
+    // SDL_AUDIODRIVER is never replaced.
     HRESULT open(mixer_c *mixer) override
     {
         m_mixer = mixer;
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-            return DSERR_NODRIVER;
-        m_subsystem = true;
-        return start();
+        if (SUCCEEDED(open_driver()))
+            return DS_OK;
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+        const HRESULT hr = open_driver();
+        SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+        return hr;
     }
 
     void suspend() override { stop(); }
@@ -36,6 +41,17 @@ public:
     bool is_manual() const override { return false; }
 
 private:
+    HRESULT open_driver()
+    {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+            return DSERR_NODRIVER;
+        m_subsystem = true;
+        const HRESULT hr = start();
+        if (FAILED(hr))
+            close();
+        return hr;
+    }
+
     HRESULT start()
     {
         stop();

@@ -235,6 +235,17 @@ TEST_F(dsound_service, deferred_3d_settings_apply_at_the_next_tick)
     b->Release();
 }
 
+TEST_F(dsound_service, device_failure_names_the_error_and_releases)
+{
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    dsound_select_device(DSOUND_DEVICE_SDL);
+    dsound_service_c *s = make(16, 44100, 1);
+    EXPECT_EQ(thrown([&] { startup(); }), "dsound: Could not Initialize DirectSound: DSERR_NODRIVER");
+    EXPECT_EQ(s->get_dsound(), nullptr);
+    EXPECT_EQ(s->m_initialized, 0);
+    unsetenv("SDL_AUDIODRIVER");
+}
+
 // With the dummy SDL driver a WAVE loaded from a file plays to its end in real time.
 TEST_F(dsound_service, wave_plays_to_its_end_on_sdl)
 {
