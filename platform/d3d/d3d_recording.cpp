@@ -3,6 +3,7 @@
 #include "platform/d3d/d3d_recording.h"
 
 #include "platform/d3d/d3d_backend.h"
+#include "platform/window/winuser.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -55,8 +56,14 @@ public:
         log.push_back(recording_call_s{call, a, b, c, d, z, ptr});
     }
 
-    void window_size(HWND, UINT *width, UINT *height) override
+    void window_size(HWND window, UINT *width, UINT *height) override
     {
+        RECT r;
+        if (window && GetClientRect(window, &r) && r.right > r.left && r.bottom > r.top) {
+            *width = (UINT)(r.right - r.left);
+            *height = (UINT)(r.bottom - r.top);
+            return;
+        }
         *width = m_config.window_width;
         *height = m_config.window_height;
     }

@@ -17,7 +17,7 @@
 struct recording_d3d_config_s
 {
     D3DDISPLAYMODE desktop;
-    UINT window_width, window_height; // client size of every window
+    UINT window_width, window_height; // client size when there is no window to ask
     HRESULT display_mode_result;
     std::vector<D3DFORMAT> display_formats; // adapter formats a device can be made on
     std::vector<D3DFORMAT> texture_formats; // texture formats on any of those
