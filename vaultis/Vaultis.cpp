@@ -576,6 +576,11 @@ bool write_pack(const char *path, const pack_build &b, const std::vector<size_t>
     const uint64_t count = b.items.size();
     const uint64_t names_offset = HEADER_SIZE + ENTRY_SIZE * count;
     const uint64_t data_offset = names_offset + b.text.size();
+    // Every offset in a pack is 32-bit.
+    if (data_offset + total > MAX_32) {
+        std::printf("Pack would reach 4 GiB, too large\n");
+        return false;
+    }
     std::vector<unsigned char> block(data_offset);
     const uint64_t header[8] = {PACK_MAGIC, PACK_VERSION, count, b.text.size(), total, HEADER_SIZE, names_offset,
                                 data_offset};
@@ -630,11 +635,6 @@ int create_pack_in_current_dir(const char *path)
     uint64_t total = 0;
     for (const pack_item &item : b.items)
         total += item.size;
-    if (HEADER_SIZE + ENTRY_SIZE * b.items.size() + b.text.size() + total > MAX_32) {
-        std::printf("Pack would reach 4 GiB, too large\n");
-        return 0;
-    }
-
     std::printf("Writing...\n");
     if (!write_pack(path, b, order, total)) {
         std::printf("Write pack failed!\n");
