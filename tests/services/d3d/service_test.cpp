@@ -1,5 +1,8 @@
 #include "d3d_fixture.h"
 
+#include "platform/window/window_fake.h"
+#include "services/srvc_mainwnd.h"
+
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -577,4 +580,33 @@ TEST_F(d3d_fixture, found_through_the_root)
     make_service();
     EXPECT_EQ(get_d3d_service(window), d3d);
     EXPECT_EQ(get_d3d_service(nullptr), d3d);
+}
+
+TEST_F(d3d_fixture, windowed_mode_sizes_the_main_window_client_area)
+{
+    window_fake_use();
+    window->answer = 0; // the real main window answers
+    attribute_list_c attrs;
+    add_attribute(nullptr, attrs, "name", value_c("d3d", value_c::STRING), 0);
+    new main_window_c(root, &attrs);
+    root->message(MSG_VAR(app_hinstance), 0, nullptr, MSG_ARG(1), MSG_ARGS_END);
+    d3d_settings_s s;
+    s.width = 800;
+    s.height = 400;
+    start(s);
+    ASSERT_NE(d3d->window(), nullptr);
+    RECT client{}, frame{};
+    GetClientRect(d3d->window(), &client);
+    GetWindowRect(d3d->window(), &frame);
+    EXPECT_EQ(client.right - client.left, 800);
+    EXPECT_EQ(client.bottom - client.top, 400);
+    EXPECT_EQ(frame.left, 0); // where the main window put it
+    EXPECT_EQ(frame.top, 0);
+    EXPECT_EQ(d3d->viewport().Width, 800u);
+    EXPECT_EQ(d3d->viewport().Height, 400u);
+    const D3DMATRIX &p = d3d->device()->state().projection;
+    EXPECT_NEAR(p.m[0][0], p.m[1][1] * 0.5f, 1e-5f); // aspect 2
+    // The ray through a pixel takes client coordinates.
+    const vec3 centre = d3d->screen_to_world_ray(400, 200);
+    EXPECT_NEAR(centre.x, 1.0f, 1e-5f);
 }
