@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 
 using namespace fixture;
@@ -162,4 +163,18 @@ TEST_F(vt_create, refusals)
         EXPECT_EQ(printed.substr(printed.size() - c.printed_end.size()), c.printed_end) << c.label << "\n" << printed;
         EXPECT_FALSE(fs::exists(m_out / "p.vfs")) << c.label;
     }
+}
+
+TEST_F(vt_create, the_pack_tool_packs_a_directory_given_by_name)
+{
+    write_file(m_src / "data/scripts/init.isc", "init");
+    write_file(m_src / "data/a.txt", "a");
+    const std::string tool = VAULTPACK_TOOL;
+    const std::string command = "'" + tool + "' '" + m_src.string() + "' '" + (m_out / "data.vfs").string() + "' >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(VT::init(m_out.string().c_str()), 1);
+    EXPECT_STREQ(VT::get_pack_file_name(0, 0), "data\\a.txt");
+    EXPECT_STREQ(VT::get_pack_file_name(0, 1), "data\\scripts\\init.isc");
+    EXPECT_NE(std::system(("'" + tool + "' 2>/dev/null").c_str()), 0);
+    EXPECT_NE(std::system(("'" + tool + "' '" + (m_dir.path() / "missing").string() + "' x.vfs 2>/dev/null").c_str()), 0);
 }
