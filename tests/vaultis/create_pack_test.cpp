@@ -165,6 +165,18 @@ TEST_F(vt_create, refusals)
     }
 }
 
+TEST_F(vt_create, at_most_16384_files)
+{
+    for (int i = 0; i <= 16384; ++i)
+        std::ofstream(m_src / ("f" + std::to_string(i)));
+    std::string printed;
+    EXPECT_EQ(create("../out/p.vfs", printed), 0);
+    EXPECT_EQ(printed, "Scanning subdirectories...\nMAX_FILES reached!\nCreate pack failed!\n");
+    fs::remove(m_src / "f16384");
+    EXPECT_EQ(create("../out/p.vfs", printed), 1);
+    EXPECT_NE(printed.find("Read 16384 files and 0 subdirectory\n"), std::string::npos);
+}
+
 TEST_F(vt_create, the_pack_tool_packs_a_directory_given_by_name)
 {
     write_file(m_src / "data/scripts/init.isc", "init");

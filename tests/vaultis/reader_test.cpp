@@ -164,7 +164,12 @@ TEST_F(vt_reader, disk_comes_before_packs_and_is_not_shared)
     ASSERT_NE(z, 0);
     EXPECT_EQ(VT::open("data/z.txt"), 0);
     EXPECT_EQ(VT::exist("data/z.txt"), 0);
+    // The same file under another spelling or through a hard link is the same file.
+    EXPECT_EQ(VT::open("DATA\\Z.TXT"), 0);
+    fs::create_hard_link("data/z.txt", "z_link.txt");
+    EXPECT_EQ(VT::open("z_link.txt"), 0);
     EXPECT_EQ(VT::close(z), 1);
+    EXPECT_EQ(read_name("z_link.txt"), "zed");
     EXPECT_EQ(VT::exist("data/z.txt"), 1);
 }
 
