@@ -246,6 +246,37 @@ TEST_F(wave_buffers, buffer_holds_every_sample_and_plays_them)
     b->Release();
 }
 
+TEST_F(wave_buffers, corpus_files_make_buffers_in_their_own_format)
+{
+    struct
+    {
+        const char *what;
+        std::string image;
+        std::string samples;
+    } cases[] = {
+        {"8-bit mono 11025", pcm_wave(1, 11025, 8, bytes(33)), bytes(33)},
+        {"16-bit mono 44100", pcm_wave(1, 44100, 16, bytes(64)), bytes(64)},
+        {"8-bit stereo with LIST and a fmt of 40 bytes",
+         riff("WAVE", chunk("fmt ", fmt_body(1, 2, 22050, 8, 40)) + chunk("LIST", "INFO") + chunk("data", bytes(20))),
+         bytes(20)},
+    };
+    for (auto &c : cases) {
+        wave_file_c w;
+        ASSERT_TRUE(load(w, c.image)) << c.what;
+        IDirectSoundBuffer *b = w.create_buffer(m_ds, 0x400A0);
+        ASSERT_NE(b, nullptr) << c.what;
+        WAVEFORMATEX f{};
+        ASSERT_EQ(b->GetFormat(&f, sizeof(f), nullptr), DS_OK);
+        EXPECT_EQ(memcmp(&f, &w.format(), sizeof(f)), 0) << c.what;
+        void *p1, *p2;
+        DWORD n1, n2;
+        ASSERT_EQ(b->Lock(0, 0, &p1, &n1, &p2, &n2, DSBLOCK_ENTIREBUFFER), DS_OK);
+        EXPECT_EQ(std::string((const char *)p1, n1), c.samples) << c.what;
+        b->Unlock(p1, 0, p2, 0);
+        b->Release();
+    }
+}
+
 TEST_F(wave_buffers, no_buffer_without_data_or_for_a_stereo_3d_sound)
 {
     wave_file_c empty;
