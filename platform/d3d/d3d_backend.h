@@ -98,3 +98,4 @@ struct d3d_backend_entry_s
 extern const d3d_backend_entry_s d3d_backend_table[];
 
 std::unique_ptr<d3d_adapter_backend_c> recording_d3d_create_adapter();
+std::unique_ptr<d3d_adapter_backend_c> gl_d3d_create_adapter(); // platform/gl

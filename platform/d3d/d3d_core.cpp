@@ -8,6 +8,7 @@
 
 const d3d_backend_entry_s d3d_backend_table[] = {
     {"recording", recording_d3d_create_adapter},
+    {"gl", gl_d3d_create_adapter},
     {nullptr, nullptr},
 };
 
