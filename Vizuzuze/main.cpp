@@ -1,12 +1,17 @@
-#include <cstdio>
+// The program Vizuzuze: fills the creator table and runs the engine with the command line.
+#include "kernel/entry.h"
+#include "kernel/root.h"
 
-// Until the engine core lands the program only says that it started.
-int main()
+#include <string>
+
+int main(int argc, char **argv)
 {
-    std::FILE *log = std::fopen("console.log", "ab");
-    if (log) {
-        std::fputs("\nEngine started: placeholder build, no engine yet\n", log);
-        std::fclose(log);
+    kernel_register_creators();
+    std::string command_line;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1)
+            command_line += ' ';
+        command_line += argv[i];
     }
-    return 0;
+    return engine_main(command_line.c_str());
 }
