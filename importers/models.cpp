@@ -1,7 +1,9 @@
 #include "importers/models.h"
 
+#include "basics/console_log.h"
 #include "kernel/exception.h"
 #include "platform/d3d/d3dx8.h"
+#include "services/srvc_d3d.h"
 
 #include <cstring>
 
@@ -45,6 +47,55 @@ void blend(matrix_c &out, const matrix_c &a, const matrix_c &b, float t)
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
             out.m[r][c] = (1.0f - t) * a.m[r][c] + t * b.m[r][c];
+}
+
+D3DXVECTOR3 point_of(const float p[3])
+{
+    return D3DXVECTOR3(p[0], p[1], p[2]);
+}
+
+void store(float out[3], const D3DXVECTOR3 &v)
+{
+    out[0] = v.x;
+    out[1] = v.y;
+    out[2] = v.z;
+}
+
+// Position by T as a point, normal by T as a direction and normalised.
+void to_model_space(float position[3], float normal[3], const D3DXMATRIX &t)
+{
+    const D3DXVECTOR3 p = point_of(position), n = point_of(normal);
+    D3DXVECTOR3 tp, tn;
+    D3DXVec3TransformCoord(&tp, &p, &t);
+    D3DXVec3TransformNormal(&tn, &n, &t);
+    D3DXVec3Normalize(&tn, &tn);
+    store(position, tp);
+    store(normal, tn);
+}
+
+void log_geometry(const char *name, uint32_t vertices, uint32_t faces)
+{
+    print_message("Geometry '%s' loaded, %i verts, %i faces\n", name, int(vertices), int(faces));
+}
+
+// Face (a, b, c) is drawn as (b, a, c); indices are cut to 16 bits, which every index
+// fits since a geometry holds at most 65536 vertices.
+IDirect3DIndexBuffer8 *make_index_buffer(d3d_service_c *d3d, const geo_face_s *faces, uint32_t count)
+{
+    IDirect3DIndexBuffer8 *buffer = d3d->create_ibuffer(int(count));
+    try {
+        WORD *out = d3d->lock_ibuffer(buffer, 0, int(count));
+        for (uint32_t f = 0; f < count; ++f) {
+            out[3 * f] = WORD(faces[f].index[1]);
+            out[3 * f + 1] = WORD(faces[f].index[0]);
+            out[3 * f + 2] = WORD(faces[f].index[2]);
+        }
+        d3d->unlock_ibuffer(buffer);
+    } catch (...) {
+        buffer->Release();
+        throw;
+    }
+    return buffer;
 }
 
 } // namespace
@@ -106,4 +157,126 @@ void skeleton_instance_c::set_pose(unsigned frame0, unsigned frame1, float t)
         blend(m_current_skin[j], skin0[j], skin1[j], t);
         blend(m_current_joint[j], joint0[j], joint1[j], t);
     }
+}
+
+skinned_mesh_c::skinned_mesh_c(d3d_service_c *d3d, const char *name, skeleton_instance_c *skeleton)
+    : skinned_geometry_c(name), m_d3d(d3d), m_skeleton(skeleton)
+{
+    log_geometry(name, m_vertices_count, m_faces_count);
+    ENGINE_ASSERT(m_vertices_count && m_joint_tags_count);
+    std::unique_ptr<int[]> joint_of_tag(new int[m_joint_tags_count]);
+    for (uint32_t k = 0; k < m_joint_tags_count; ++k)
+        joint_of_tag[k] = m_skeleton->joint_index(model_name_text(m_joint_tags[k].name).c_str());
+
+    const D3DXMATRIX t = to_d3dx(m_skeleton->transform());
+    m_prepared.reset(new sgeo_vertex_s[m_vertices_count]);
+    for (uint32_t i = 0; i < m_vertices_count; ++i) {
+        const sgeo_vertex_s &in = m_vertices[i];
+        sgeo_vertex_s &out = m_prepared[i];
+        std::memcpy(out.position, in.position, sizeof(out.position));
+        std::memcpy(out.normal, in.normal, sizeof(out.normal));
+        out.u = in.u;
+        out.v = 1.0f - in.v;
+        out.influences = in.influences;
+        for (int k = 0; k < SGEO_MAX_INFLUENCES; ++k) {
+            const bool used = k < in.influences;
+            out.joints[k] = used ? joint_of_tag[in.joints[k]] : 0;
+            out.weights[k] = used ? in.weights[k] : 0.0f;
+        }
+        to_model_space(out.position, out.normal, t);
+    }
+    m_vertices.reset();
+
+    m_index_buffer = make_index_buffer(m_d3d, m_faces.get(), m_faces_count);
+    m_faces.reset();
+}
+
+skinned_mesh_c::~skinned_mesh_c()
+{
+    if (m_index_buffer)
+        m_index_buffer->Release();
+}
+
+IDirect3DVertexBuffer8 *skinned_mesh_c::create_vertex_buffer()
+{
+    return m_d3d->create_vbuffer(sizeof(lit_vertex_s), int(m_vertices_count), d3d_service_c::LIT_FVF);
+}
+
+void skinned_mesh_c::fill_vertex_buffer(IDirect3DVertexBuffer8 *buffer)
+{
+    auto *out = static_cast<lit_vertex_s *>(m_d3d->lock_vbuffer(sizeof(lit_vertex_s), buffer, 0, int(m_vertices_count)));
+    skin(out);
+    m_d3d->unlock_vbuffer(buffer);
+}
+
+void skinned_mesh_c::skin(lit_vertex_s *out) const
+{
+    const matrix_c *skin = m_skeleton->current_skin_matrices();
+    for (uint32_t i = 0; i < m_vertices_count; ++i) {
+        const sgeo_vertex_s &in = m_prepared[i];
+        const D3DXVECTOR3 p = point_of(in.position);
+        D3DXVECTOR3 n = point_of(in.normal);
+        D3DXVec3Normalize(&n, &n);
+        D3DXVECTOR3 position, normal;
+        for (int k = 0; k < in.influences; ++k) {
+            const D3DXMATRIX s = to_d3dx(skin[in.joints[k]]);
+            D3DXVECTOR3 tp, tn;
+            D3DXVec3TransformCoord(&tp, &p, &s);
+            D3DXVec3TransformNormal(&tn, &n, &s);
+            const float w = in.weights[k];
+            position = D3DXVECTOR3(position.x + w * tp.x, position.y + w * tp.y, position.z + w * tp.z);
+            normal = D3DXVECTOR3(normal.x + w * tn.x, normal.y + w * tn.y, normal.z + w * tn.z);
+        }
+        out[i] = lit_vertex_s{position.x, position.y, position.z, normal.x, normal.y, normal.z, 0xFFFFFFFF, in.u, in.v};
+    }
+}
+
+static_mesh_c::static_mesh_c(d3d_service_c *d3d, const char *name, const matrix_c &transform)
+    : static_geometry_c(name), m_d3d(d3d), m_transform(transform)
+{
+    log_geometry(name, m_vertices_count, m_faces_count);
+    m_locator_matrices.reset(new matrix_c[m_locators_count ? m_locators_count : 1]);
+    if (m_locators_count) {
+        ENGINE_ASSERT(m_locators);
+        for (uint32_t k = 0; k < m_locators_count; ++k)
+            m_locator_matrices[k] = multiply(m_locators[k].matrix, m_transform);
+    }
+
+    const D3DXMATRIX t = to_d3dx(m_transform);
+    try {
+        m_vertex_buffer = m_d3d->create_vbuffer(sizeof(lit_vertex_s), int(m_vertices_count), d3d_service_c::LIT_FVF);
+        auto *out = static_cast<lit_vertex_s *>(
+            m_d3d->lock_vbuffer(sizeof(lit_vertex_s), m_vertex_buffer, 0, int(m_vertices_count)));
+        for (uint32_t i = 0; i < m_vertices_count; ++i) {
+            geo_vertex_s v = m_vertices[i];
+            to_model_space(v.position, v.normal, t);
+            out[i] = lit_vertex_s{v.position[0], v.position[1], v.position[2], v.normal[0], v.normal[1], v.normal[2],
+                                  0xFFFFFFFF, v.u, 1.0f - v.v};
+        }
+        m_d3d->unlock_vbuffer(m_vertex_buffer);
+        m_index_buffer = make_index_buffer(m_d3d, m_faces.get(), m_faces_count);
+    } catch (...) {
+        release_buffers();
+        throw;
+    }
+}
+
+static_mesh_c::~static_mesh_c()
+{
+    release_buffers();
+}
+
+void static_mesh_c::release_buffers()
+{
+    if (m_index_buffer)
+        m_index_buffer->Release();
+    if (m_vertex_buffer)
+        m_vertex_buffer->Release();
+    m_index_buffer = nullptr;
+    m_vertex_buffer = nullptr;
+}
+
+const matrix_c &static_mesh_c::locator_matrix(const char *name) const
+{
+    return m_locator_matrices[locator_index(name)];
 }

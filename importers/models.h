@@ -57,3 +57,59 @@ private:
     std::unique_ptr<matrix_c[]> m_current_skin;
     std::unique_ptr<matrix_c[]> m_current_joint;
 };
+
+class skinned_mesh_c : public skinned_geometry_c
+{
+public:
+    // Loads, logs "Geometry '<name>' loaded, <V> verts, <N> faces", prepares the vertices and
+    // builds the index buffer. A tag naming no joint of the skeleton throws
+    // "Joint '<tag>' not found".
+    skinned_mesh_c(d3d_service_c *d3d, const char *name, skeleton_instance_c *skeleton);
+    ~skinned_mesh_c() override;
+
+    // A new buffer of V lit vertices; the caller releases it.
+    IDirect3DVertexBuffer8 *create_vertex_buffer();
+    // Writes the skeleton's current pose into a buffer made by create_vertex_buffer.
+    void fill_vertex_buffer(IDirect3DVertexBuffer8 *buffer);
+    // The current pose as V lit vertices: each the weighted sum of its influences' current
+    // skin matrices applied to the prepared position (as a point) and normal (as a direction,
+    // not normalised afterwards); a vertex without influences lands at the origin with a
+    // zero normal.
+    void skin(lit_vertex_s *out) const;
+
+    IDirect3DIndexBuffer8 *index_buffer() const { return m_index_buffer; }
+    const sgeo_vertex_s *prepared_vertices() const { return m_prepared.get(); }
+    skeleton_instance_c *skeleton() const { return m_skeleton; }
+
+private:
+    d3d_service_c *m_d3d;
+    skeleton_instance_c *m_skeleton;
+    std::unique_ptr<sgeo_vertex_s[]> m_prepared;
+    IDirect3DIndexBuffer8 *m_index_buffer = nullptr;
+};
+
+class static_mesh_c : public static_geometry_c
+{
+public:
+    // Loads, logs the same line as the skinned mesh, and builds the locator matrices and
+    // both buffers.
+    static_mesh_c(d3d_service_c *d3d, const char *name, const matrix_c &transform);
+    ~static_mesh_c() override;
+
+    // The named locator's matrix in model space; an unknown name throws
+    // "Locator '<name>' not found".
+    const matrix_c &locator_matrix(const char *name) const;
+
+    const matrix_c &transform() const { return m_transform; }
+    IDirect3DVertexBuffer8 *vertex_buffer() const { return m_vertex_buffer; }
+    IDirect3DIndexBuffer8 *index_buffer() const { return m_index_buffer; }
+
+private:
+    void release_buffers();
+
+    d3d_service_c *m_d3d;
+    matrix_c m_transform;
+    std::unique_ptr<matrix_c[]> m_locator_matrices;
+    IDirect3DVertexBuffer8 *m_vertex_buffer = nullptr;
+    IDirect3DIndexBuffer8 *m_index_buffer = nullptr;
+};

@@ -12,10 +12,10 @@
 #include <optional>
 #include <string>
 
-class model_fixture : public ::testing::Test
+class model_dir
 {
 protected:
-    model_fixture() : m_enter(m_dir.path()) {}
+    model_dir() : m_enter(m_dir.path()) {}
 
     // Writes data/<name>.
     void put(const std::string &name, const modelgen::bytes &data)
@@ -25,6 +25,10 @@ protected:
 
     fixture::temp_dir m_dir;
     fixture::in_dir m_enter;
+};
+
+class model_fixture : public ::testing::Test, protected model_dir
+{
 };
 
 // The message of the exception_c that f throws, or nothing when it throws none.
