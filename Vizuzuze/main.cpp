@@ -1,12 +1,14 @@
 // The program Vizuzuze: fills the creator table and runs the engine with the command line.
 #include "kernel/entry.h"
 #include "kernel/root.h"
+#include "services/creators.h"
 
 #include <string>
 
 int main(int argc, char **argv)
 {
     kernel_register_creators();
+    services_register_creators();
     std::string command_line;
     for (int i = 1; i < argc; ++i) {
         if (i > 1)

@@ -7,6 +7,8 @@
 #include "basics/vaultfile_obj.h"
 #include "importers/waves_pcm.h"
 #include "kernel/exception.h"
+#include "kernel/scripts.h"
+#include "services/creators.h"
 #include "tests/importers/wave/wave_corpus.h"
 #include "tests/vaultis/pack_fixture.h"
 
@@ -200,6 +202,20 @@ TEST_F(dsound_service, get_dsound_service_without_a_service_asserts)
     EXPECT_EQ(thrown([&] { get_dsound_service(m_window); }),
               "Debug assertion failed! Expression: \"for_who->root()->message(MSG_VAR(get_dsound), 0, for_who, "
               "MSG_ARG((void *)&ptr), MSG_ARGS_END)\"");
+}
+
+TEST_F(dsound_service, scripts_create_it_as_dsound)
+{
+    services_register_creators();
+    attribute_list_c attrs;
+    add_attribute(nullptr, attrs, "sampling_bits", value_c(8), 0);
+    add_attribute(nullptr, attrs, "sampling_rate", value_c(11025), 0);
+    add_attribute(nullptr, attrs, "stereo", value_c(1), 0);
+    auto *s = dynamic_cast<dsound_service_c *>(create_object("dsound", m_root, &attrs));
+    ASSERT_NE(s, nullptr);
+    startup();
+    EXPECT_EQ(get_dsound_service(m_window), s);
+    EXPECT_EQ(s->m_initialized, 1);
 }
 
 TEST_F(dsound_service, deferred_3d_settings_apply_at_the_next_tick)
