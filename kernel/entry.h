@@ -2,8 +2,8 @@
 //   start-up: seed the random generator from the tick count, open console.log, split the
 //   command line, log "Engine started: <asctime>", load the packs of the current directory,
 //   take -datadir <dir> as the data directory, run "scripts/templates.isc" in template mode
-//   and "scripts/init.isc" (which must create the root), send app_hinstance (INT 0) and
-//   app_startup to the root;
+//   and "scripts/init.isc" (which must create the root), send app_hinstance (INT, the
+//   platform's instance handle) and app_startup to the root;
 //   loop: send tick (FLOAT seconds since start, FLOAT seconds since the previous tick) to the
 //   root, delete the dead objects, and stop once the root's stop_main_loop is non-zero;
 //   shutdown: app_shutdown (newest child first), shutdown_tree, collection, the root deleted,

@@ -7,6 +7,7 @@
 #include "kernel/abstract.h"
 #include "kernel/exception.h"
 #include "kernel/scripts.h"
+#include "platform/sys/module.h"
 #include "platform/sys/systime.h"
 
 #include <cstdio>
@@ -47,7 +48,10 @@ void run_engine()
     scripts.execute_script("scripts/templates.isc", nullptr, 1);
     scripts.execute_script("scripts/init.isc", nullptr, 0);
 
-    abstract_c::root()->message(MSG_VAR(app_hinstance), 0, nullptr, MSG_ARG(0), MSG_ARGS_END);
+    // The main window refuses to start without an instance handle, so the platform's fixed
+    // non-zero one is passed rather than 0.
+    int instance = (int)(intptr_t)GetModuleHandle(nullptr);
+    abstract_c::root()->message(MSG_VAR(app_hinstance), 0, nullptr, MSG_ARG(instance), MSG_ARGS_END);
     abstract_c::root()->message(MSG_VAR(app_startup), 0, nullptr, MSG_ARGS_END);
 
     for (;;) {

@@ -3,6 +3,7 @@
 #include "basics/vaultfile_obj.h"
 #include "kernel/entry.h"
 #include "kernel/exception.h"
+#include "platform/sys/module.h"
 
 #include <algorithm>
 #include <fstream>
@@ -109,7 +110,9 @@ TEST_F(entry_test, runs_until_stop_and_shuts_down_in_order)
     for (const std::string &e : test_events)
         if (e.rfind("finished:", 0) != 0)
             after_finish.push_back(e);
-    EXPECT_EQ(after_finish, (std::vector<std::string>{"hinstance:0", "hinstance:0", "hinstance:0",
+    const std::string hinstance = "hinstance:" + std::to_string((int)(intptr_t)GetModuleHandle(nullptr));
+    EXPECT_NE(hinstance, "hinstance:0");
+    EXPECT_EQ(after_finish, (std::vector<std::string>{hinstance, hinstance, hinstance,
                                                       // app_shutdown: newest first
                                                       "app_shutdown:new", "app_shutdown:old", "app_shutdown:inner",
                                                       // shutdown hooks: children before parents
