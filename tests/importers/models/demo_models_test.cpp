@@ -1,0 +1,61 @@
+#include "importers/models.h"
+#include "tests/importers/models/model_fixture.h"
+#include "tests/services/d3d/d3d_fixture.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+class demo_models : public d3d_fixture, protected model_dir
+{
+protected:
+    void SetUp() override
+    {
+        d3d_fixture::SetUp();
+        start();
+    }
+    // Runs make_models on a description into data/models; its exit status.
+    static int make_models(const std::string &description)
+    {
+        const std::string command = std::string(MAKE_MODELS_PROGRAM " ") + description +
+                                    " data/models 2>/dev/null";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+} // namespace
+
+TEST_F(demo_models, the_demo_description_makes_models_that_load_and_pose)
+{
+    ASSERT_EQ(make_models(DEMO_MODELS_DESCRIPTION), 0);
+    static_mesh_c floor(d3d, "models/studio/floor.geo", matrix_identity);
+    EXPECT_EQ(floor.faces_count(), 8u);
+    // Seat 2 at (0, 4, 0) looks along its x axis towards the centre.
+    const vec3 ahead = floor.locator_matrix("seat2").transform_point({1, 0, 0});
+    EXPECT_NEAR(ahead.x, 0.0f, 1e-5);
+    EXPECT_NEAR(ahead.y, 3.0f, 1e-5);
+    static_mesh_c walls(d3d, "models/studio/walls.geo", matrix_identity);
+    EXPECT_EQ(walls.faces_count(), 36u);
+
+    skeleton_instance_c skeleton("models/player/player.skl", matrix_identity);
+    EXPECT_EQ(skeleton.joints_count(), 7u);
+    EXPECT_EQ(skeleton.frames_count(), 6u);
+    skinned_mesh_c body(d3d, "models/player/body.sgm", &skeleton);
+    std::vector<lit_vertex_s> v(body.vertices_count());
+    auto top = [&] {
+        body.skin(v.data());
+        return *std::max_element(v.begin(), v.end(), [](auto &a, auto &b) { return a.z < b.z; });
+    };
+    EXPECT_NEAR(top().z, 2.2f, 1e-5); // the top of the head
+    skeleton.set_pose(1, 1, 0.0f);    // the right arm (at -y) raised above the head
+    EXPECT_GT(top().z, 2.3f);
+    EXPECT_LT(top().y, -0.2f);
+}
+
+TEST_F(demo_models, a_malformed_description_fails)
+{
+    put("bad.txt", {'g', 'e', 'o', ' ', 'a', '.', 'g', 'e', 'o', '\n', 'b', 'o', 'x', ' ', '1', '\n'});
+    EXPECT_EQ(make_models("data/bad.txt"), 1);
+}
