@@ -48,6 +48,14 @@ bool sdl_create(platform_window_s *w)
         return false;
     }
     SDL_SetWindowData(window, window_data_key, w);
+    if (w->icon && w->icon->argb) {
+        if (SDL_Surface *icon = SDL_CreateRGBSurfaceWithFormatFrom(
+                const_cast<uint32_t *>(w->icon->argb), w->icon->width, w->icon->height, 32, w->icon->width * 4,
+                SDL_PIXELFORMAT_ARGB8888)) {
+            SDL_SetWindowIcon(window, icon);
+            SDL_FreeSurface(icon);
+        }
+    }
     w->backend = window;
     ++sdl_windows;
     windows().push_back(w);

@@ -12,7 +12,11 @@ struct class_s
 {
     std::string name;
     WNDPROC proc;
+    const window_icon_s *icon;
 };
+
+constexpr uintptr_t PROGRAM_ICON_ID = 102;
+constexpr uintptr_t FIRST_SYSTEM_ID = 32512; // IDI_*, IDC_*: the system's own icons and cursors
 
 struct core_s
 {
@@ -240,7 +244,8 @@ ATOM RegisterClassEx(const WNDCLASSEX *wc)
 {
     if (!wc || !wc->lpszClassName || !wc->lpfnWndProc || find_class(wc->lpszClassName))
         return 0;
-    core().classes.push_back(class_s{wc->lpszClassName, wc->lpfnWndProc});
+    core().classes.push_back(class_s{wc->lpszClassName, wc->lpfnWndProc,
+                                     static_cast<const window_icon_s *>(wc->hIconSm ? wc->hIconSm : wc->hIcon)});
     return (ATOM)(0xC000 + core().classes.size());
 }
 
@@ -270,6 +275,7 @@ HWND CreateWindowEx(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD style
     platform_window_s *w = record.get();
     w->class_name = cls->name;
     w->proc = cls->proc;
+    w->icon = cls->icon;
     w->style = style & ~WS_VISIBLE;
     w->ex_style = ex_style;
     w->rect = RECT{x, y, x + width, y + height};
@@ -571,9 +577,14 @@ BOOL GetCursorPos(POINT *point)
     return core().backend->get_cursor_pos(point) ? TRUE : FALSE;
 }
 
+// The program has one icon resource; the system's icons are accepted and shown as nothing.
 HICON LoadIcon(HINSTANCE, LPCSTR name)
 {
-    return (HICON)name;
+    static const window_icon_s system_icon{0, 0, nullptr};
+    uintptr_t id = (uintptr_t)name;
+    if (id == PROGRAM_ICON_ID)
+        return (HICON)&window_program_icon();
+    return id >= FIRST_SYSTEM_ID && id < 0x10000 ? (HICON)&system_icon : nullptr;
 }
 
 HCURSOR LoadCursor(HINSTANCE, LPCSTR name)

@@ -5,7 +5,18 @@
 
 #include "platform/window/winuser.h"
 
+#include <cstdint>
 #include <string>
+
+// An icon: 32-bit ARGB pixels, rows top to bottom.
+struct window_icon_s
+{
+    int width, height;
+    const uint32_t *argb;
+};
+
+// The program's icon (resource 102).
+const window_icon_s &window_program_icon();
 
 struct platform_window_s
 {
@@ -16,6 +27,7 @@ struct platform_window_s
     RECT rect{};        // window rectangle, screen coordinates, frame included
     std::string title;  // cp1251
     LONG_PTR user_data = 0;
+    const window_icon_s *icon = nullptr; // the class's small icon, else its large one
     bool visible = false;
     void *backend = nullptr; // the backend's own record of the window
 };
