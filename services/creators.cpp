@@ -1,9 +1,16 @@
 #include "services/creators.h"
 
 #include "kernel/scripts.h"
+#include "services/keyboard_messager.h"
 #include "services/srvc_dsound.h"
+#include "services/srvc_input.h"
+#include "services/srvc_mainwnd.h"
 
 void services_register_creators()
 {
     register_creator("dsound", make_object<dsound_service_c>);
+    register_creator("main_window", make_object<main_window_c>);
+    register_creator("dinput", make_object<dinput_c>);
+    register_creator("win32input", make_object<win32input_c>);
+    register_creator("keyboard_messager", make_object<keyboard_messager_c>);
 }

@@ -1,0 +1,164 @@
+// Runs the program on the demo data under the X server of the test run and closes its window
+// the way a window manager's close button does (WM_DELETE_WINDOW); the program must end by
+// itself, in order, with exit code 0.
+#include <gtest/gtest.h>
+// After gtest: Xlib defines macros (None, Bool) that gtest's own names would meet.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+long window_pid(Display *display, Window w)
+{
+    Atom pid_atom = XInternAtom(display, "_NET_WM_PID", True);
+    if (pid_atom == None)
+        return -1;
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char *data = nullptr;
+    long pid = -1;
+    if (XGetWindowProperty(display, w, pid_atom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
+            Success &&
+        data && count == 1)
+        pid = (long)*(unsigned long *)data;
+    if (data)
+        XFree(data);
+    return pid;
+}
+
+// The top-level window that the process announced as its own, or 0.
+Window find_window_of(Display *display, pid_t pid)
+{
+    Window root = DefaultRootWindow(display), parent, *children = nullptr;
+    unsigned int count = 0;
+    Window found = 0;
+    if (XQueryTree(display, root, &root, &parent, &children, &count)) {
+        for (unsigned int i = 0; i < count && !found; ++i)
+            if (window_pid(display, children[i]) == pid)
+                found = children[i];
+        XFree(children);
+    }
+    return found;
+}
+
+void send_close(Display *display, Window w)
+{
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = w;
+    ev.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = (long)XInternAtom(display, "WM_DELETE_WINDOW", False);
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, w, False, NoEventMask, &ev);
+    XFlush(display);
+}
+
+bool wait_exit(pid_t pid, int &status, std::chrono::seconds limit)
+{
+    auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+std::string read_file(const fs::path &p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(program_display, closing_the_window_ends_the_program_in_order)
+{
+    const char *binary_dir = std::getenv("ENGINE_BINARY_DIR");
+    ASSERT_NE(binary_dir, nullptr);
+    Display *display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr) << "needs an X server (xvfb-run)";
+
+    char pattern[] = "/tmp/window_display_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    fs::path dir = pattern;
+    fs::copy(fs::path(binary_dir) / "demo" / "data", dir / "data", fs::copy_options::recursive);
+    std::string program = (fs::path(binary_dir) / "bin" / "Vizuzuze").string();
+
+    std::vector<std::string> env_text = {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"};
+    for (char **e = environ; *e; ++e)
+        if (std::string(*e).rfind("SDL_VIDEODRIVER=", 0) != 0 && std::string(*e).rfind("SDL_AUDIODRIVER=", 0) != 0)
+            env_text.push_back(*e);
+    std::vector<char *> env;
+    for (std::string &s : env_text)
+        env.push_back(s.data());
+    env.push_back(nullptr);
+    std::string a0 = program, a1 = "-datadir", a2 = "data";
+    char *argv[] = {a0.data(), a1.data(), a2.data(), nullptr};
+
+    fs::path old_dir = fs::current_path();
+    fs::current_path(dir);
+    pid_t pid = 0;
+    int spawned = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, env.data());
+    fs::current_path(old_dir);
+    ASSERT_EQ(spawned, 0);
+
+    Window w = 0;
+    int status = 0;
+    bool ended = false;
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!w && std::chrono::steady_clock::now() < end) {
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            ended = true;
+            break;
+        }
+        w = find_window_of(display, pid);
+        if (!w)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    std::string log_before = read_file(dir / "console.log");
+    ASSERT_FALSE(ended) << "the program ended before its window appeared:\n" << log_before;
+    if (!w)
+        kill(pid, SIGKILL);
+    ASSERT_NE(w, 0u) << "no window appeared";
+
+    // Let the program run a few ticks, then close as the window manager would.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    send_close(display, w);
+    ended = wait_exit(pid, status, std::chrono::seconds(30));
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    XCloseDisplay(display);
+    std::string log = read_file(dir / "console.log");
+    fs::remove_all(dir);
+
+    ASSERT_TRUE(ended) << "the program did not end after its window was closed:\n" << log;
+    ASSERT_TRUE(WIFEXITED(status)) << log;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << log;
+    EXPECT_NE(log.find("Engine started: "), std::string::npos) << log;
+    EXPECT_NE(log.find("DirectInput succesfully initialized.\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("---------------------------"), std::string::npos) << "an exception reached the main loop:\n" << log;
+}
+
+} // namespace
