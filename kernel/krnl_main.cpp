@@ -29,6 +29,11 @@ abstract_c *existing_root()
     }
 }
 
+void print_exception(const exception_c &e)
+{
+    print_message("---------------------------\n%s\n---------------------------\n\n", e.format().c_str());
+}
+
 void run_engine()
 {
     print_message("\nEngine started: %s", get_current_time_text());
@@ -141,11 +146,17 @@ int engine_main(const char *command_line)
     try {
         run_engine();
     } catch (const exception_c &e) {
-        print_message("---------------------------\n%s\n---------------------------\n\n", e.format().c_str());
-        if (abstract_c *root = existing_root()) {
-            if (root->alive())
-                root->shutdown_tree();
-            root->collect_dead_children();
+        print_exception(e);
+        // A shutdown hook may fail too: that is printed the same way instead of ending the
+        // program without a word; the rest of the tree stays as it is.
+        try {
+            if (abstract_c *root = existing_root()) {
+                if (root->alive())
+                    root->shutdown_tree();
+                root->collect_dead_children();
+            }
+        } catch (const exception_c &again) {
+            print_exception(again);
         }
         close_console_log();
         return 1;

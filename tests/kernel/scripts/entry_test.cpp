@@ -156,3 +156,19 @@ TEST_F(entry_test, exception_from_a_tick_is_printed_and_the_tree_shut_down)
     EXPECT_EQ(root->first_child(), nullptr);
     delete root;
 }
+
+TEST_F(entry_test, a_failing_shutdown_hook_after_an_exception_is_printed_too)
+{
+    write_data("scripts/templates.isc", templates_isc);
+    write_data("scripts/init.isc", "create root : fast_root { } children : {\r\n"
+                                   "  create test_recorder { int throw_on_tick = 1; int throw_on_shutdown = 1; };\r\n"
+                                   "};\r\n");
+    EXPECT_EQ(engine_main(""), 1);
+    std::string log = read_console_log();
+    size_t first = log.find(std::string(dashes) + "Exception: tick handler failed\n");
+    size_t second = log.find(std::string(dashes) + "Exception: shutdown hook failed\n");
+    EXPECT_NE(first, std::string::npos) << log;
+    EXPECT_NE(second, std::string::npos) << log;
+    EXPECT_LT(first, second);
+    delete abstract_c::root();
+}

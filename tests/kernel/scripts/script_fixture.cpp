@@ -28,11 +28,18 @@ public:
         m_stop_after = stop_after ? stop_after->get_int() : 0;
         value_c *throws = find_attribute("throw_on_tick");
         m_throw_on_tick = throws ? throws->get_int() : 0;
+        value_c *throws_late = find_attribute("throw_on_shutdown");
+        m_throw_on_shutdown = throws_late ? throws_late->get_int() : 0;
         if (value_c *sleep = find_attribute("construct_sleep"))
             Sleep((DWORD)sleep->get_int());
     }
 
-    void on_shutdown() override { test_events.push_back("shutdown:" + m_name); }
+    void on_shutdown() override
+    {
+        test_events.push_back("shutdown:" + m_name);
+        if (m_throw_on_shutdown)
+            ENGINE_THROW(exception_c, "shutdown hook failed");
+    }
 
     int handle_message(const msg_c *message, abstract_c *) override
     {
@@ -57,6 +64,7 @@ private:
     std::string m_name;
     int m_stop_after = 0;
     int m_throw_on_tick = 0;
+    int m_throw_on_shutdown = 0;
     int m_ticks = 0;
 };
 

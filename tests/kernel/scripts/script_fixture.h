@@ -35,7 +35,8 @@ extern std::vector<float> test_tick_deltas; // argument 1
 // Registers the test classes (once per process; also registers the kernel's classes):
 //   "test_recorder": attributes string name, int stop_after (ticks after which it sets the
 //   root's stop_main_loop, 0 never), int throw_on_tick (1: every tick throws "tick handler
-//   failed"), int construct_sleep (milliseconds its constructor sleeps).
+//   failed"), int throw_on_shutdown (1: its shutdown hook throws "shutdown hook failed"),
+//   int construct_sleep (milliseconds its constructor sleeps).
 void register_test_classes();
 
 // The text of an exception_c thrown by f, or "" when none is thrown.
