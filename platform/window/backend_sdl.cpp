@@ -11,6 +11,7 @@ namespace {
 
 const char *const window_data_key = "platform_window";
 int sdl_windows = 0;
+bool video_ready = false;
 std::vector<platform_window_s *> &windows()
 {
     static std::vector<platform_window_s *> list;
@@ -30,23 +31,23 @@ RECT client_on_screen(platform_window_s *w)
 
 bool sdl_create(platform_window_s *w)
 {
-    if (sdl_windows == 0) {
+    // Video stays up once started: a device may still hold a GL context on a window that is
+    // already gone when the services shut down.
+    if (!video_ready) {
         // Ctrl+C keeps ending the program; a close request comes only from the window.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             return false;
+        video_ready = true;
     }
     RECT c = client_on_screen(w);
     int width = c.right - c.left, height = c.bottom - c.top;
     SDL_Window *window = SDL_CreateWindow(cp1251_to_utf8(w->title.c_str()).c_str(), c.left, c.top,
                                           width > 0 ? width : 1, height > 0 ? height : 1,
                                           SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!window) {
-        if (sdl_windows == 0)
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (!window)
         return false;
-    }
     SDL_SetWindowData(window, window_data_key, w);
     if (w->icon && w->icon->argb) {
         if (SDL_Surface *icon = SDL_CreateRGBSurfaceWithFormatFrom(
@@ -69,8 +70,7 @@ void sdl_destroy(platform_window_s *w)
     SDL_DestroyWindow(sdl(w));
     w->backend = nullptr;
     windows().erase(std::remove(windows().begin(), windows().end(), w), windows().end());
-    if (--sdl_windows == 0)
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    --sdl_windows;
 }
 
 void sdl_show(platform_window_s *w, bool visible)
