@@ -14,7 +14,6 @@
 
 #include "kernel/abstract.h"
 #include "platform/window/winuser.h"
-#include "services/key_names.h"
 
 class IDirectInput8;
 class IDirectInputDevice8;
