@@ -24,9 +24,7 @@ namespace {
 
 std::vector<uint8_t> fixture(const char *name)
 {
-    const char *source = std::getenv("ENGINE_SOURCE_DIR");
-    EXPECT_NE(source, nullptr);
-    std::ifstream in(std::string(source ? source : ".") + "/tests/importers/fixtures/" + name, std::ios::binary);
+    std::ifstream in(std::string(ENGINE_SOURCE_DIR) + "/tests/importers/fixtures/" + name, std::ios::binary);
     EXPECT_TRUE(in.good()) << name;
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
