@@ -2,6 +2,7 @@
 
 #include "kernel/scripts.h"
 #include "services/keyboard_messager.h"
+#include "services/srvc_d3d.h"
 #include "services/srvc_dsound.h"
 #include "services/srvc_input.h"
 #include "services/srvc_mainwnd.h"
@@ -13,4 +14,6 @@ void services_register_creators()
     register_creator("dinput", make_object<dinput_c>);
     register_creator("win32input", make_object<win32input_c>);
     register_creator("keyboard_messager", make_object<keyboard_messager_c>);
+    register_creator("d3d", make_object<d3d_service_c>);
+    register_creator("renderer", make_object<renderer_c>);
 }

@@ -1,5 +1,7 @@
 #include "d3d_fixture.h"
 
+#include "kernel/scripts.h"
+#include "services/creators.h"
 #include "services/debug_draw.h"
 
 #include <functional>
@@ -221,4 +223,17 @@ TEST_F(renderer_fixture, debug_primitives_are_built_once_and_drawn)
     EXPECT_EQ(rec->count(rc::draw), 1u); // the first of the two flushes drew nothing
     EXPECT_EQ(rec->count(rc::stream), 1u);
     debug_draw_clear();
+}
+
+TEST_F(d3d_fixture, script_classes_d3d_and_renderer)
+{
+    static bool registered = false;
+    if (!registered)
+        services_register_creators();
+    registered = true;
+    attribute_list_c none;
+    abstract_c *service = create_object("d3d", root, &none);
+    EXPECT_NE(dynamic_cast<d3d_service_c *>(service), nullptr);
+    abstract_c *renderer = create_object("renderer", root, &none);
+    EXPECT_NE(dynamic_cast<renderer_c *>(renderer), nullptr);
 }
