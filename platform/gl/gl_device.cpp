@@ -146,7 +146,10 @@ public:
     void destroy_resource(d3d_resource_c &resource) override;
 
 private:
-    void make_current();
+    // The window drawn into: the device's own, or the live SDL window behind the HWND (null once
+    // that window is destroyed: the device then draws nowhere, as Direct3D's would).
+    SDL_Window *window() const { return m_own_window ? m_window : window_sdl_handle(m_hwnd); }
+    bool make_current();
     void init_context();
     void set_back_buffer(const D3DPRESENT_PARAMETERS &parameters);
     void drawable_size(int *width, int *height);
@@ -164,7 +167,8 @@ private:
     void upload_lights(const d3d_device_state_s &s);
 
     gl_driver_s m_driver;
-    SDL_Window *m_window = nullptr;
+    HWND m_hwnd = nullptr;
+    SDL_Window *m_window = nullptr; // own window only
     bool m_own_window = false;
     SDL_GLContext m_context = nullptr;
     UINT m_back_width = 0, m_back_height = 0;
@@ -176,8 +180,7 @@ private:
 gl_device_c::~gl_device_c()
 {
     if (m_context) {
-        make_current();
-        if (m_white)
+        if (make_current() && m_white)
             glDeleteTextures(1, &m_white);
         SDL_GL_DeleteContext(m_context);
     }
@@ -187,9 +190,11 @@ gl_device_c::~gl_device_c()
 
 HRESULT gl_device_c::open(HWND window, const D3DPRESENT_PARAMETERS &p)
 {
+    SDL_Window *target = nullptr;
     if (window) {
-        m_window = window_sdl_handle(window);
-        if (!m_window)
+        m_hwnd = window;
+        target = window_sdl_handle(window);
+        if (!target)
             return D3DERR_INVALIDCALL;
     } else {
         if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0)
@@ -198,20 +203,21 @@ HRESULT gl_device_c::open(HWND window, const D3DPRESENT_PARAMETERS &p)
         m_window = SDL_CreateWindow("", 0, 0, (int)p.BackBufferWidth, (int)p.BackBufferHeight,
                                     SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         m_own_window = m_window != nullptr;
+        target = m_window;
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    m_context = m_window ? SDL_GL_CreateContext(m_window) : nullptr;
+    m_context = target ? SDL_GL_CreateContext(target) : nullptr;
     if (m_own_window)
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16); // SDL's default again, for windows made elsewhere
     if (!m_context)
         return D3DERR_NOTAVAILABLE;
-    SDL_GL_MakeCurrent(m_window, m_context);
+    SDL_GL_MakeCurrent(target, m_context);
     GLint depth_bits = 0;
     glGetIntegerv(GL_DEPTH_BITS, &depth_bits);
     if (p.EnableAutoDepthStencil && depth_bits < 16)
         return D3DERR_NOTAVAILABLE;
     if (!p.Windowed)
-        SDL_SetWindowFullscreen(m_window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        SDL_SetWindowFullscreen(target, SDL_WINDOW_FULLSCREEN_DESKTOP);
     SDL_GL_SetSwapInterval(p.FullScreen_PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
     set_back_buffer(p);
     init_context();
@@ -251,15 +257,21 @@ void gl_device_c::init_context()
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
 }
 
-void gl_device_c::make_current()
+bool gl_device_c::make_current()
 {
-    if (SDL_GL_GetCurrentContext() != m_context)
-        SDL_GL_MakeCurrent(m_window, m_context);
+    SDL_Window *w = window();
+    if (!w)
+        return false;
+    if (SDL_GL_GetCurrentContext() != m_context || SDL_GL_GetCurrentWindow() != w)
+        SDL_GL_MakeCurrent(w, m_context);
+    return true;
 }
 
 void gl_device_c::drawable_size(int *width, int *height)
 {
-    SDL_GL_GetDrawableSize(m_window, width, height);
+    *width = *height = 0;
+    if (SDL_Window *w = window())
+        SDL_GL_GetDrawableSize(w, width, height);
 }
 
 void gl_device_c::window_size(HWND, UINT *width, UINT *height)
@@ -331,7 +343,8 @@ void gl_device_c::apply_viewport(const d3d_device_state_s &s)
 HRESULT gl_device_c::clear(const IDirect3DDevice8 &device, DWORD count, const D3DRECT *rects, DWORD flags,
                            D3DCOLOR color, float z, DWORD)
 {
-    make_current();
+    if (!make_current())
+        return D3D_OK;
     const d3d_device_state_s &s = device.state();
     apply_viewport(s);
     GLbitfield mask = 0;
@@ -611,6 +624,8 @@ void gl_device_c::apply_texture_stage(const d3d_device_state_s &s)
 
 HRESULT gl_device_c::draw(const IDirect3DDevice8 &device, const d3d_draw_s &d)
 {
+    if (!window())
+        return D3D_OK;
     const d3d_device_state_s &s = device.state();
     const d3d_stream_s &stream = s.streams[0];
     const gl_vertex_layout_s layout = gl_vertex_layout(s.vertex_shader);
@@ -644,7 +659,8 @@ HRESULT gl_device_c::draw(const IDirect3DDevice8 &device, const d3d_draw_s &d)
     if (first >= end || end > total)
         return D3DERR_INVALIDCALL;
 
-    make_current();
+    if (!make_current())
+        return D3D_OK;
     apply_viewport(s);
     apply_raster(s);
     apply_transforms(s, layout.pretransformed);
@@ -700,15 +716,16 @@ HRESULT gl_device_c::draw(const IDirect3DDevice8 &device, const d3d_draw_s &d)
 
 HRESULT gl_device_c::present(const IDirect3DDevice8 &, HWND)
 {
-    make_current();
-    SDL_GL_SwapWindow(m_window);
+    if (make_current())
+        SDL_GL_SwapWindow(window());
     return D3D_OK;
 }
 
 HRESULT gl_device_c::reset(const IDirect3DDevice8 &, const D3DPRESENT_PARAMETERS &p)
 {
-    make_current();
-    SDL_SetWindowFullscreen(m_window, p.Windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (!make_current())
+        return D3D_OK;
+    SDL_SetWindowFullscreen(window(), p.Windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
     SDL_GL_SetSwapInterval(p.FullScreen_PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
     set_back_buffer(p);
     return D3D_OK;
@@ -716,7 +733,8 @@ HRESULT gl_device_c::reset(const IDirect3DDevice8 &, const D3DPRESENT_PARAMETERS
 
 HRESULT gl_device_c::create_resource(const IDirect3DDevice8 &, d3d_resource_c &resource)
 {
-    make_current();
+    if (!make_current())
+        return D3D_OK;
     if (resource.resource_type() == D3DRTYPE_TEXTURE) {
         IDirect3DTexture8 &t = static_cast<IDirect3DTexture8 &>(resource);
         auto data = std::make_unique<gl_texture_c>();
@@ -744,7 +762,8 @@ HRESULT gl_device_c::create_resource(const IDirect3DDevice8 &, d3d_resource_c &r
 
 HRESULT gl_device_c::upload_resource(const IDirect3DDevice8 &, d3d_resource_c &resource, UINT level)
 {
-    make_current();
+    if (!make_current())
+        return D3D_OK;
     if (gl_texture_c *t = dynamic_cast<gl_texture_c *>(resource.backend_data())) {
         const IDirect3DTexture8::level_s &l = static_cast<IDirect3DTexture8 &>(resource).level(level);
         bind_texture(t->name);
@@ -762,9 +781,13 @@ HRESULT gl_device_c::upload_resource(const IDirect3DDevice8 &, d3d_resource_c &r
     return D3D_OK;
 }
 
+// Without a window the context cannot be made current; its objects go with it.
 void gl_device_c::destroy_resource(d3d_resource_c &resource)
 {
-    make_current();
+    if (!make_current()) {
+        resource.set_backend_data(nullptr);
+        return;
+    }
     if (gl_texture_c *t = dynamic_cast<gl_texture_c *>(resource.backend_data())) {
         if (m_cache.texture == t->name)
             m_cache.texture.reset();
@@ -780,7 +803,8 @@ void gl_device_c::destroy_resource(d3d_resource_c &resource)
 
 bool gl_device_c::read_back(std::vector<D3DCOLOR> *pixels, UINT *width, UINT *height)
 {
-    make_current();
+    if (!make_current())
+        return false;
     int w, h;
     drawable_size(&w, &h);
     std::vector<D3DCOLOR> rows((size_t)w * h);
@@ -859,10 +883,11 @@ private:
 
 } // namespace
 
-// SDL's video, and with it the X connection and the GL driver, stays up once the backend has
-// used it: a driver unloaded with its display leaves allocations no one can account for, and
-// reconnecting costs. An X server that has just lost its last client refuses connections while
-// it resets, so a failed start is tried again for a moment.
+// SDL's video and its GL library, and with them the X connection and the GL driver, stay up
+// once the backend has used them: a driver unloaded with its display or its last window leaves
+// allocations and thread-local blocks no one can account for, and reconnecting costs. An X
+// server that has just lost its last client refuses connections while it resets, so a failed
+// start is tried again for a moment.
 static bool video_up()
 {
     static bool up = false;
@@ -871,7 +896,11 @@ static bool video_up()
         if (!up)
             SDL_Delay(20);
     }
-    return up;
+    // SDL unloads the GL library with the last GL window otherwise, taking the driver along.
+    static bool loaded = false;
+    if (up && !loaded)
+        loaded = SDL_GL_LoadLibrary(nullptr) == 0;
+    return up && loaded;
 }
 
 std::unique_ptr<d3d_adapter_backend_c> gl_d3d_create_adapter()
