@@ -391,6 +391,23 @@ TEST_F(gl_image, culling_keeps_the_faces_turned_to_the_camera)
     }
 }
 
+// ---- depth ----------------------------------------------------------------------------------
+
+// Direct3D's clip depth runs from 0 at the near plane (1) to w at the far plane (100): geometry
+// nearer than the near plane or beyond the far one is clipped, what lies between is drawn.
+TEST_F(gl_image, near_and_far_planes_clip_as_in_direct3d)
+{
+    const std::pair<float, bool> cases[] = {{0.8f, false}, {1.2f, true}, {99.0f, true}, {101.0f, false}};
+    for (auto [z, drawn] : cases) {
+        clear(black);
+        const float half = z / 4;
+        ASSERT_EQ(draw(device, fvf_lit, D3DPT_TRIANGLELIST, 2, square(-half, -half, half, half, z, red)), D3D_OK);
+        pixels.clear();
+        SCOPED_TRACE("depth " + std::to_string(z));
+        expect_pixel(32, 32, drawn ? red : black);
+    }
+}
+
 // ---- lights ---------------------------------------------------------------------------------
 
 // The camera stands at z = -3, so the view matrix moves everything; lights are given in world
