@@ -102,7 +102,7 @@ void mixer_c::mix_voice(mix_voice_s &v, DWORD frames, float master)
     for (DWORD i = 0; i < frames; i++) {
         const DWORD idx = (DWORD)(v.position >> 32);
         const uint32_t frac = (uint32_t)v.position;
-        float s[2];
+        float s[2] = {0.0f, 0.0f};
         for (int c = 0; c < channels; c++) {
             s[c] = read_sample(v, idx, c);
             if (frac) {
