@@ -679,6 +679,9 @@ private:
     void unbind_all();
     void notify(int kind, DWORD a, DWORD b);
     d3d_light_slot_s &light_slot(DWORD index);
+    // Registers a new resource with the device and its backend; hands it out only when the
+    // backend could make it.
+    template <class T> HRESULT adopt_resource(T *resource, T **out);
 
     std::unique_ptr<d3d_device_backend_c> m_backend;
     D3DCAPS8 m_caps;

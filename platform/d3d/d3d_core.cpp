@@ -411,6 +411,18 @@ HRESULT IDirect3DDevice8::Present(const RECT *, const RECT *, HWND window, const
     return m_backend->present(*this, window ? window : m_window);
 }
 
+template <class T> HRESULT IDirect3DDevice8::adopt_resource(T *resource, T **out)
+{
+    m_resources.push_back(resource);
+    HRESULT hr = m_backend->create_resource(*this, *resource);
+    if (FAILED(hr)) {
+        resource->Release();
+        return hr;
+    }
+    *out = resource;
+    return D3D_OK;
+}
+
 HRESULT IDirect3DDevice8::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                                         D3DPOOL pool, IDirect3DTexture8 **texture)
 {
@@ -420,15 +432,7 @@ HRESULT IDirect3DDevice8::CreateTexture(UINT width, UINT height, UINT levels, DW
     if (width == 0 || height == 0 || width > m_caps.MaxTextureWidth || height > m_caps.MaxTextureHeight ||
         d3d_format_block_bytes(format) == 0 || format == D3DFMT_INDEX16 || format == D3DFMT_INDEX32)
         return D3DERR_INVALIDCALL;
-    IDirect3DTexture8 *t = new IDirect3DTexture8(this, width, height, levels, usage, format, pool);
-    m_resources.push_back(t);
-    HRESULT hr = m_backend->create_resource(*this, *t);
-    if (FAILED(hr)) {
-        t->Release();
-        return hr;
-    }
-    *texture = t;
-    return D3D_OK;
+    return adopt_resource(new IDirect3DTexture8(this, width, height, levels, usage, format, pool), texture);
 }
 
 HRESULT IDirect3DDevice8::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
@@ -439,15 +443,7 @@ HRESULT IDirect3DDevice8::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf
     *buffer = nullptr;
     if (length == 0)
         return D3DERR_INVALIDCALL;
-    IDirect3DVertexBuffer8 *b = new IDirect3DVertexBuffer8(this, length, usage, fvf, pool);
-    m_resources.push_back(b);
-    HRESULT hr = m_backend->create_resource(*this, *b);
-    if (FAILED(hr)) {
-        b->Release();
-        return hr;
-    }
-    *buffer = b;
-    return D3D_OK;
+    return adopt_resource(new IDirect3DVertexBuffer8(this, length, usage, fvf, pool), buffer);
 }
 
 HRESULT IDirect3DDevice8::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
@@ -458,15 +454,7 @@ HRESULT IDirect3DDevice8::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT 
     *buffer = nullptr;
     if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
         return D3DERR_INVALIDCALL;
-    IDirect3DIndexBuffer8 *b = new IDirect3DIndexBuffer8(this, length, usage, format, pool);
-    m_resources.push_back(b);
-    HRESULT hr = m_backend->create_resource(*this, *b);
-    if (FAILED(hr)) {
-        b->Release();
-        return hr;
-    }
-    *buffer = b;
-    return D3D_OK;
+    return adopt_resource(new IDirect3DIndexBuffer8(this, length, usage, format, pool), buffer);
 }
 
 HRESULT IDirect3DDevice8::BeginScene()
