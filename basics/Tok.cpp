@@ -155,6 +155,11 @@ int tok_c::read_char()
         m_column = 1;
         return 13;
     }
+    // Files written on Linux end their lines with a lone LF; a lone CR stays a plain character.
+    if (c == '\n') {
+        m_line++;
+        m_column = 1;
+    }
     return c;
 }
 
@@ -201,7 +206,7 @@ int tok_c::skip_space()
             skip_line_comment();
         else if (c == '/' && peek_raw(1) == '*')
             skip_block_comment();
-        else if (is_space(c))
+        else if (is_space(c) || (c == '\\' && is_space(peek_char())))
             read_char();
         else
             return 0;

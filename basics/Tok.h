@@ -2,9 +2,10 @@
 // sound descriptions). It holds a whole text in memory (loaded through the file object or
 // copied from a string; not zero-terminated, only pos and size count) and reads it in three
 // layers:
-//  - characters: backslash escapes are decoded and lines are counted; only two-character line
-//    breaks (CR LF or LF CR) start a new line, a lone LF or CR does not;
-//  - tokens: white space and comments ("//" to the end of the line, a backslash before the
+//  - characters: backslash escapes are decoded and lines are counted; a CR LF or LF CR pair
+//    and a lone LF each start one new line, a lone CR does not;
+//  - tokens: white space (decoded, so an escaped blank or a backslash before a line break
+//    separates tokens too) and comments ("//" to the end of the line, a backslash before the
 //    break continuing it; "/*" to "*/", not nested), identifiers, integers, floats (suffix c
 //    divides by 255, suffix g turns degrees into radians), [vectors], [rects], "strings" and
 //    symbols. Every token has a testing reader (parse_*, returns 0 or 1, may have consumed

@@ -168,7 +168,7 @@ TEST(tok, comments)
     EXPECT_EQ(next_identifier(u), "b");
 }
 
-TEST(tok, line_numbers_count_two_character_breaks_only)
+TEST(tok, line_numbers_count_pairs_once_and_lone_line_feeds)
 {
     auto error_after_two_words = [](const char *text) {
         return parser_error([text] {
@@ -179,10 +179,47 @@ TEST(tok, line_numbers_count_two_character_breaks_only)
             t.read_int();
         });
     };
-    EXPECT_EQ(error_after_two_words("a\r\nb\r\n  ?"), "L3,3: integer expected");
-    EXPECT_EQ(error_after_two_words("a\n\rb\n\r  ?"), "L3,3: integer expected");
-    EXPECT_EQ(error_after_two_words("a\nb\n  ?"), "L1,7: integer expected");
-    EXPECT_EQ(error_after_two_words("a\rb\r  ?"), "L1,7: integer expected");
+    struct
+    {
+        const char *text;
+        const char *error;
+    } cases[] = {
+        {"a\r\nb\r\n  ?", "L3,3: integer expected"},
+        {"a\n\rb\n\r  ?", "L3,3: integer expected"},
+        {"a\nb\n  ?", "L3,3: integer expected"},
+        {"a\n\nb\r\n\n  ?", "L5,3: integer expected"},
+        // A lone CR is not a line break.
+        {"a\rb\r  ?", "L1,7: integer expected"},
+        // Escaped line breaks count as well, whatever their kind.
+        {"a\\\nb\\\r\n  ?", "L3,3: integer expected"},
+        {"a // note\nb /* x\ny */ ?", "L3,4: integer expected"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(error_after_two_words(c.text), c.error) << c.text;
+}
+
+TEST(tok, escaped_blanks_and_line_continuations_separate_tokens)
+{
+    tok_c words("a\\\nb\\\r\nc\\ d\\\te", 0);
+    for (const char *w : {"a", "b", "c", "d", "e"})
+        EXPECT_EQ(next_identifier(words), w);
+    EXPECT_TRUE(words.at_end());
+
+    tok_c numbers("7\\ 8", 0);
+    EXPECT_EQ(numbers.read_int(), 7);
+    EXPECT_EQ(numbers.read_int(), 8);
+
+    float v[3] = {};
+    tok_c vector("[1 2\\\n 3]", 0);
+    ASSERT_TRUE(vector.parse_vec3(v));
+    EXPECT_EQ(v[0], 1.0f);
+    EXPECT_EQ(v[2], 3.0f);
+    EXPECT_EQ(vector.line(), 2);
+
+    // A backslash before anything else is no white space.
+    tok_c other("\\q", 0);
+    EXPECT_EQ(other.skip_space(), 0);
+    EXPECT_EQ(other.peek_char(), 'q');
 }
 
 TEST(tok, identifiers_keep_their_length_limit)
