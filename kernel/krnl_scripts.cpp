@@ -252,6 +252,8 @@ void scripts_c::parse(tok_c &tok, const char *script_name, abstract_c *parent, i
                 tok.read_identifier(word, sizeof word);
                 tok.expect(":");
                 tok.expect("{");
+                if (depth >= MAX_CHILDREN_DEPTH)
+                    parser_error(tok, ": children nested deeper than " + std::to_string(MAX_CHILDREN_DEPTH));
                 parse(tok, script_name, object, depth + 1, 0, include_depth);
                 tok.expect("}");
             }

@@ -27,7 +27,8 @@
 // Parser errors come out of execute_script as exception_c "Executing script '<file>' failed: "
 // followed by the position and the parser's message; other errors (unknown class, failing
 // constructor, type mismatch, missing file) pass through unchanged. Includes nest at most
-// 32 deep, so an include cycle fails as a parser error instead of exhausting the stack.
+// 32 deep and children blocks at most 256 deep, so an include cycle or a hostile script fails
+// as a parser error instead of exhausting the stack.
 #pragma once
 
 #include <cstddef>
@@ -44,6 +45,7 @@ typedef abstract_c *(*creator_fn)(abstract_c *parent, const attribute_list_c *at
 
 constexpr int MAX_CREATORS = 4096;
 constexpr int MAX_INCLUDE_DEPTH = 32;
+constexpr int MAX_CHILDREN_DEPTH = 256;
 
 // The creator of a class whose constructor takes (parent, attribute list).
 template <class T> abstract_c *make_object(abstract_c *parent, const attribute_list_c *attributes)

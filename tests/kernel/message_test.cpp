@@ -97,6 +97,33 @@ TEST_F(delivery_fixture, dead_objects_and_their_subtrees_see_nothing)
     EXPECT_EQ(send(a, 0, nullptr), 0);
 }
 
+TEST_F(delivery_fixture, a_child_created_during_a_walk)
+{
+    // B's handler makes a new child N of R. It is linked in front of the first child, so a walk
+    // from the oldest child onwards reaches it; a walk from the newest has passed that end.
+    struct
+    {
+        int flags;
+        const char *order;
+    } cases[] = {
+        {0, "R A A1 B D N"},
+        {8, "A1 A B D N R"},
+        {4, "R D B A A1"},
+    };
+    for (const auto &c : cases) {
+        node_c *made = nullptr;
+        b->m_handler = [&](node_c *, const msg_c *, abstract_c *) {
+            if (!made)
+                made = new node_c(r, "N", &journal);
+            return 0;
+        };
+        journal.entries.clear();
+        EXPECT_EQ(send(r, c.flags, nullptr), 0);
+        EXPECT_EQ(journal.joined(), c.order) << "flags " << c.flags;
+        delete made;
+    }
+}
+
 TEST_F(delivery_fixture, children_refused_by_pass_to_children)
 {
     class closed_c : public node_c

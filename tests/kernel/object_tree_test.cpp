@@ -182,6 +182,33 @@ TEST(object_tree, sort_children_by_priority)
     }
 }
 
+TEST(object_tree, equal_priorities_end_in_the_exchange_order)
+{
+    // The sort exchanges a whole node with the one at the scanned position, so equal priorities
+    // need not keep their order; the user-interface code relies on exactly this order.
+    struct order_case
+    {
+        const char *names;
+        std::vector<int> priorities;
+        const char *sorted;
+    } cases[] = {
+        {"ABC", {1, 1, 1}, "A B C"},
+        {"ABC", {2, 1, 1}, "C B A"},
+        {"ABC", {1, 1, 0}, "C A B"},
+        {"abcdef", {3, 1, 2, 1, 3, 2}, "d b f c a e"},
+        {"abcdef", {1, 0, 1, 0, 1, 0}, "d b f a c e"},
+    };
+    for (const order_case &c : cases) {
+        SCOPED_TRACE(c.names);
+        node_c root(nullptr, "R", nullptr);
+        for (size_t i = c.priorities.size(); i-- > 0;)
+            (new node_c(&root, std::string(1, c.names[i]), nullptr))->m_priority = c.priorities[i];
+        root.sort_children_by_priority();
+        EXPECT_EQ(child_names(&root), c.sorted);
+        EXPECT_EQ(child_names_backwards(&root), c.sorted);
+    }
+}
+
 // A class that keeps state in an attribute record of its own: the record dies before the
 // base destructor frees the list.
 class stateful_c : public abstract_c

@@ -240,6 +240,35 @@ TEST_F(scripts_test, parser_errors_carry_script_and_position)
     EXPECT_EQ(long_include, "Could not open file 'data/scripts/" + std::string(254, 'n') + "'");
 }
 
+TEST_F(scripts_test, children_nesting_is_bounded)
+{
+    // n children blocks, one inside the other, on one line each.
+    auto nested = [](int n) {
+        std::string text;
+        for (int i = 0; i < n; i++)
+            text += "create abstract { } children : {\n";
+        text += "create abstract { };\n";
+        for (int i = 0; i < n; i++)
+            text += "};\n";
+        return text;
+    };
+    ASSERT_EQ(run("deep.isc", nested(MAX_CHILDREN_DEPTH)), "");
+    abstract_c *o = m_top;
+    int depth = 0;
+    while (o->first_child()) {
+        o = o->first_child();
+        depth++;
+    }
+    EXPECT_EQ(depth, MAX_CHILDREN_DEPTH + 1);
+
+    const std::string refused = "Executing script 'scripts/deeper.isc' failed: L" +
+                                std::to_string(MAX_CHILDREN_DEPTH + 1) + ",33: children nested deeper than " +
+                                std::to_string(MAX_CHILDREN_DEPTH);
+    EXPECT_EQ(run("deeper.isc", nested(MAX_CHILDREN_DEPTH + 1)), refused);
+    // Thousands of levels fail the same way instead of exhausting the stack.
+    EXPECT_EQ(run("deeper.isc", nested(12000)), refused);
+}
+
 TEST_F(scripts_test, other_errors_pass_through_unwrapped)
 {
     EXPECT_EQ(run("a.isc", "create no_such_class { };\r\n"),
