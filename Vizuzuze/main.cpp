@@ -3,6 +3,7 @@
 #include "kernel/root.h"
 #include "platform/d3d/d3d8.h"
 #include "services/creators.h"
+#include "ui/creators.h"
 
 #include <string>
 
@@ -10,6 +11,7 @@ int main(int argc, char **argv)
 {
     kernel_register_creators();
     services_register_creators();
+    ui_register_creators();
     // The program draws through OpenGL; tests keep the recording device.
     d3d_select_backend("gl");
     std::string command_line;
