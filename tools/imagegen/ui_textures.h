@@ -1,0 +1,28 @@
+// The user interface's textures for the demo data and the tests: power-of-two TGA pictures,
+// 32-bit where a look needs alpha. make_ui_textures <dir> writes each as <dir>/<name>.tga.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "tools/imagegen/imagegen.h"
+
+namespace imagegen {
+
+struct ui_texture {
+    const char *name; // texture name below "textures/", without extension
+    int depth;        // 24 or 32 bits
+    picture pic;
+};
+
+// ui_states: 256 x 128, a 4 x 2 grid of 64 x 64 states, each in its own colour (24 bits).
+// ui_panel: 64 x 64, a light panel at alpha 128 with an opaque one-pixel border (32 bits).
+std::vector<ui_texture> make_ui_textures();
+
+// The colour (0xRRGGBB) of state (column, row) of ui_states.
+uint32_t ui_state_colour(int column, int row);
+constexpr uint32_t UI_PANEL_COLOUR = 0xE0E0FF;
+constexpr uint32_t UI_PANEL_BORDER = 0x303060;
+constexpr uint8_t UI_PANEL_ALPHA = 128;
+
+} // namespace imagegen
