@@ -8,7 +8,8 @@
 // The sound manager makes its buffers through get_dsound(); it multiplies their frequencies by
 // m_frequency_factor and negates 3D positions when m_flip is set (the listener's orientation is
 // negated then too). Buffers set their 3D values deferred: the service commits them on every
-// tick. on_shutdown releases listener, primary buffer and DirectSound object, in that order,
+// tick, and a buffer that starts playing takes its own at once. With the listener's default
+// orientation a source at +y is heard on the right, where the Direct3D camera draws it. on_shutdown releases listener, primary buffer and DirectSound object, in that order,
 // and returns every field to its constructed value.
 #pragma once
 

@@ -265,6 +265,9 @@ public:
         if (reserved != 0 || (priority != 0 && !(m_flags & DSBCAPS_LOCDEFER)))
             return DSERR_INVALIDPARAM;
         std::lock_guard<std::mutex> lock(mixer().m_mutex);
+        // Positions set deferred since the last commit place a sound that starts between ticks.
+        if (!m_voice.playing && m_voice.is_3d)
+            m_voice.applied = m_voice.pending;
         m_voice.playing = true;
         m_voice.looping = (flags & DSBPLAY_LOOPING) != 0;
         return DS_OK;

@@ -9,11 +9,13 @@
 // - Volume is in hundredths of a decibel, gain 10^(v/2000), DSBVOLUME_MIN silent. Frequency
 //   changes resample linearly; at volume 0 with the output's rate and channel count a buffer is
 //   copied to the output bit for bit.
-// - 3D space is the engine's: x forward, y left, z up. With the listener's default orientation
-//   (front +x, top +z) a source at +y is heard on the left. Distance attenuates as
-//   min / (min + rolloff * (d - min)), d clamped to the buffer's min and max distance. Deferred 3D
-//   settings take effect at the listener's CommitDeferredSettings; the 3D getters report what is
-//   in effect. Velocities and the Doppler factor are kept but change no pitch.
+// - 3D space is the engine's. The listener's right is top x front (DirectSound's left-handed
+//   rule): with the default orientation (front +x, top +z) a source at +y is heard on the right,
+//   the side where the Direct3D camera draws +y; head-relative positions use that orientation.
+//   Distance attenuates as min / (min + rolloff * (d - min)), d clamped to the buffer's min and
+//   max distance. Deferred 3D settings take effect at the listener's CommitDeferredSettings, and
+//   a buffer's own when it starts playing, so a sound is never heard unplaced; the 3D getters
+//   report what is in effect. Velocities and the Doppler factor are kept but change no pitch.
 // - Lock hands out staging memory holding the ring's current bytes; Unlock copies what it is given
 //   back into the ring under the mixer's lock, so a mixing thread never sees a half-written region.
 // - Releasing the DirectSound object closes its device; buffers still held stay valid and silent.

@@ -50,8 +50,9 @@ D3DVECTOR cross(const D3DVECTOR &a, const D3DVECTOR &b)
 }
 
 // Left and right gains of a 3D voice: distance attenuation, then a balance by how far to the
-// left of the listener the source lies. The space is the engine's right-handed one, so the
-// listener's left is top x front.
+// right of the listener the source lies. The listener's right is top x front, DirectSound's
+// left-handed rule: with front +x and top +z it is +y, where the Direct3D camera draws +y.
+// Head-relative positions are taken in that default orientation.
 void gains_3d(const mix_voice_s &v, const mix_listener_s &l, float &left, float &right)
 {
     const mix_3d_s &p = v.applied;
@@ -74,8 +75,8 @@ void gains_3d(const mix_voice_s &v, const mix_listener_s &l, float &left, float 
         const float denom = p.min_distance + l.rolloff_factor * (d - p.min_distance);
         attenuation = denom > 0.0f ? p.min_distance / denom : 0.0f;
     }
-    left = attenuation * std::min(1.0f, 1.0f + pan);
-    right = attenuation * std::min(1.0f, 1.0f - pan);
+    left = attenuation * std::min(1.0f, 1.0f - pan);
+    right = attenuation * std::min(1.0f, 1.0f + pan);
 }
 
 } // namespace

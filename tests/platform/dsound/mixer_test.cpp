@@ -453,10 +453,10 @@ TEST_F(manual_sound, positional_sound_is_heard_on_its_side_after_commit)
         D3DVECTOR at;
         int left, right;
     } cases[] = {
-        {{0, 1, 0}, 16000, 0},      // +y is left
-        {{0, -1, 0}, 0, 16000},     // -y is right
+        {{0, 1, 0}, 0, 16000},      // +y is right: top x front
+        {{0, -1, 0}, 16000, 0},     // -y is left
         {{1, 0, 0}, 16000, 16000},  // ahead
-        {{0, 4, 0}, 4000, 0},       // four times the min distance: a quarter
+        {{0, 4, 0}, 0, 4000},       // four times the min distance: a quarter
         {{-2, 0, 0}, 8000, 8000},   // behind, twice the min distance
     };
     for (auto c : cases) {
@@ -493,13 +493,38 @@ TEST_F(manual_sound, positional_sound_is_heard_on_its_side_after_commit)
     EXPECT_NEAR(out[1], 16000, 1);
     b3->SetPosition(3.0f, 0.0f, 0.0f, DS3D_IMMEDIATE);
     out = render16(1);
-    EXPECT_NEAR(out[0], 0, 1) << "facing +y, +x is on the right";
-    EXPECT_NEAR(out[1], 16000, 1);
+    EXPECT_NEAR(out[0], 16000, 1) << "facing +y, +x is on the left";
+    EXPECT_NEAR(out[1], 0, 1);
+    // Head-relative positions ignore where the listener stands and looks (min distance 4 here).
+    b3->SetMode(DS3DMODE_HEADRELATIVE, DS3D_IMMEDIATE);
+    b3->SetPosition(0.0f, 8.0f, 0.0f, DS3D_IMMEDIATE);
+    out = render16(1);
+    EXPECT_NEAR(out[0], 0, 1) << "head-relative +y is on the right";
+    EXPECT_NEAR(out[1], 8000, 1);
     b3->SetMode(DS3DMODE_DISABLE, DS3D_IMMEDIATE);
     out = render16(1);
     EXPECT_EQ(out, (std::vector<int16_t>{16000, 16000}));
     EXPECT_EQ(b3->SetMode(3, DS3D_IMMEDIATE), DSERR_INVALIDPARAM);
     EXPECT_EQ(b3->SetPosition(0, 0, 0, 7), DSERR_INVALIDPARAM);
+    b3->Release();
+}
+
+TEST_F(manual_sound, a_sound_starts_where_its_deferred_settings_place_it)
+{
+    IDirectSoundBuffer *b = make(kControls | DSBCAPS_CTRL3D, pcm(16, 22050, 1),
+                                 samples16(std::vector<int16_t>(400, 16000)));
+    IDirectSound3DBuffer *b3 = nullptr;
+    ASSERT_EQ(b->QueryInterface(IID_IDirectSound3DBuffer8, (void **)&b3), DS_OK);
+    ASSERT_EQ(b3->SetPosition(0.0f, 4.0f, 0.0f, DS3D_DEFERRED), DS_OK);
+    b->Play(0, 0, DSBPLAY_LOOPING);
+    EXPECT_EQ(render16(1), (std::vector<int16_t>{0, 4000})) << "placed from its first block";
+
+    // Once playing, deferred settings wait for the commit again, also across another Play.
+    b3->SetPosition(0.0f, -4.0f, 0.0f, DS3D_DEFERRED);
+    b->Play(0, 0, DSBPLAY_LOOPING);
+    EXPECT_EQ(render16(1), (std::vector<int16_t>{0, 4000}));
+    m_listener->CommitDeferredSettings();
+    EXPECT_EQ(render16(1), (std::vector<int16_t>{4000, 0}));
     b3->Release();
 }
 
