@@ -13,6 +13,7 @@ packages=(
   libgl-dev libgl1-mesa-dri
   libfreetype-dev fonts-dejavu-core
   xvfb xauth
+  iproute2
 )
 
 missing=()

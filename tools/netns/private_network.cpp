@@ -1,0 +1,66 @@
+#include "tools/netns/private_network.h"
+
+#include <net/if.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+namespace
+{
+bool write_file(const char *path, const std::string &text)
+{
+    std::ofstream out(path);
+    out << text;
+    out.close();
+    return bool(out);
+}
+
+std::string loopback_up()
+{
+    int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (fd < 0)
+        return std::string("socket: ") + std::strerror(errno);
+    ifreq request;
+    std::memset(&request, 0, sizeof request);
+    std::strcpy(request.ifr_name, "lo");
+    std::string why;
+    if (::ioctl(fd, SIOCGIFFLAGS, &request) != 0)
+        why = std::string("SIOCGIFFLAGS: ") + std::strerror(errno);
+    else {
+        request.ifr_flags |= IFF_UP;
+        if (::ioctl(fd, SIOCSIFFLAGS, &request) != 0)
+            why = std::string("SIOCSIFFLAGS: ") + std::strerror(errno);
+    }
+    ::close(fd);
+    return why;
+}
+
+std::string enter_once()
+{
+    if (::unshare(CLONE_NEWNET) != 0) {
+        int first = errno;
+        uid_t uid = ::geteuid();
+        gid_t gid = ::getegid();
+        if (::unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0)
+            return std::string("the kernel refuses a private network namespace (unshare: ") + std::strerror(first) +
+                   ", with a user namespace: " + std::strerror(errno) + ")";
+        write_file("/proc/self/setgroups", "deny");
+        if (!write_file("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1\n") ||
+            !write_file("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1\n"))
+            return "the kernel refuses the user namespace's id maps";
+    }
+    std::string why = loopback_up();
+    return why.empty() ? why : "the private namespace's loopback stays down (" + why + ")";
+}
+} // namespace
+
+std::string enter_private_network()
+{
+    static const std::string why = enter_once();
+    return why;
+}
