@@ -2,6 +2,7 @@
 
 #include "kernel/scripts.h"
 #include "services/keyboard_messager.h"
+#include "services/manager_model.h"
 #include "services/srvc_d3d.h"
 #include "services/srvc_dsound.h"
 #include "services/srvc_input.h"
@@ -16,4 +17,5 @@ void services_register_creators()
     register_creator("keyboard_messager", make_object<keyboard_messager_c>);
     register_creator("d3d", make_object<d3d_service_c>);
     register_creator("renderer", make_object<renderer_c>);
+    register_creator("model_manager", make_object<manager_model_c>);
 }

@@ -44,6 +44,9 @@ void ibasic_c::release()
 {
     if (!m_resource)
         return;
-    ENGINE_ASSERT(m_resource->message(MSG_VAR(mgr_release_res), 0, NULL, MSG_ARGS_END));
+    // A resource that went down with its manager (the shutdown of the whole tree) takes no
+    // reference back; the objects that hold handles may be deleted after it.
+    if (m_resource->alive())
+        ENGINE_ASSERT(m_resource->message(MSG_VAR(mgr_release_res), 0, NULL, MSG_ARGS_END));
     m_resource = nullptr;
 }

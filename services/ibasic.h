@@ -44,7 +44,8 @@ public:
     // Asserts "mgr" and "!m_resource" (an already loaded handle keeps its resource), then the
     // quoted mgr_load_res send, then "m_resource".
     void load(const char *name, abstract_c *mgr, int prm);
-    // Nothing when empty; otherwise mgr_release_res (asserted), and the handle is empty.
+    // Nothing when empty; otherwise mgr_release_res (asserted), and the handle is empty. A
+    // resource already shut down with the whole tree is only forgotten.
     void release();
 
     abstract_c *resource() const { return m_resource; }

@@ -75,6 +75,15 @@ TEST_F(handles_fixture, each_handle_gives_its_reference_back_exactly_once)
     EXPECT_EQ("down-data:crate down-res:crate", m_log.joined());
 }
 
+TEST_F(handles_fixture, a_handle_outliving_the_shutdown_of_the_tree_lets_go_quietly)
+{
+    ibasic_c handle;
+    handle.load("crate", m_mgr, 0);
+    m_root->shutdown_tree();
+    EXPECT_EQ("", thrown([&] { handle.release(); }));
+    EXPECT_EQ(nullptr, handle.resource());
+}
+
 TEST_F(handles_fixture, move_assignment_gives_back_what_the_target_held)
 {
     ibasic_c a, b;

@@ -3,6 +3,7 @@
 // to throw. Resources are shared unless `unique` is set.
 #pragma once
 
+#include "tests/kernel/test_node.h"
 #include "kernel/exception.h"
 #include "services/manager_basic.h"
 
@@ -153,15 +154,7 @@ protected:
     static void release(abstract_c *res) { release_res(res); }
     void end_of_tick() { m_root->collect_dead_children(); }
 
-    static std::string thrown(const std::function<void()> &f)
-    {
-        try {
-            f();
-        } catch (const exception_c &e) {
-            return e.get_message();
-        }
-        return "";
-    }
+    static std::string thrown(const std::function<void()> &f) { return thrown_message(f); }
 
     log_c m_log;
     abstract_c *m_root = nullptr;
