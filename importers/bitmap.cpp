@@ -80,7 +80,7 @@ bool bitmap_c::create(int width, int height, int alpha, int as_dib)
     reset();
     // Sizes come from file headers: refuse what cannot be a picture, and keep stride and the
     // whole block within int so that stride() and size() stay exact.
-    if (width <= 0 || height <= 0)
+    if (width <= 0 || height <= 0 || width > BITMAP_MAX_SIDE || height > BITMAP_MAX_SIDE)
         return false;
     const int64_t bpp = alpha ? 4 : 3;
     const int64_t stride = bpp * width;
@@ -320,11 +320,17 @@ bool decode_jpeg(bitmap_c &image, const unsigned char *data, size_t n)
     cinfo.src = &src.pub;
 
     jpeg_read_header(&cinfo, TRUE);
-    jpeg_start_decompress(&cinfo);
-    const uint64_t row_length = uint64_t(cinfo.output_components) * cinfo.output_width;
-    if (cinfo.jpeg_color_space == JCS_GRAYSCALE || row_length != 3 * uint64_t(cinfo.image_width) ||
-        cinfo.image_width > INT_MAX || cinfo.image_height > INT_MAX ||
-        !image.create(int(cinfo.image_width), int(cinfo.image_height), 0, 0)) {
+    // libjpeg sizes its own buffers by the header at start-up: a huge claim is refused before.
+    bool accepted =
+        cinfo.image_width <= JDIMENSION(BITMAP_MAX_SIDE) && cinfo.image_height <= JDIMENSION(BITMAP_MAX_SIDE);
+    uint64_t row_length = 0;
+    if (accepted) {
+        jpeg_start_decompress(&cinfo);
+        row_length = uint64_t(cinfo.output_components) * cinfo.output_width;
+        accepted = cinfo.jpeg_color_space != JCS_GRAYSCALE && row_length == 3 * uint64_t(cinfo.image_width) &&
+                   image.create(int(cinfo.image_width), int(cinfo.image_height), 0, 0);
+    }
+    if (!accepted) {
         jpeg_destroy_decompress(&cinfo);
         image.reset();
         return false;

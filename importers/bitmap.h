@@ -10,14 +10,18 @@
 // `create` report failure by returning false and leave the image invalid; they never throw.
 // The import_* functions decode a file already in memory and are what `load` runs.
 //
-// Sizes are checked before anything is allocated: widths and heights must be positive and an
-// image larger than INT_MAX bytes is refused. The "DIB section" mode of `create` is plain
+// Sizes are checked before anything is allocated: widths and heights must be positive and at
+// most BITMAP_MAX_SIDE (no texture is larger; a tiny file must not claim gigabytes), and an
+// image larger than INT_MAX bytes is refused. Every importer refuses a larger header before
+// it decodes anything. The "DIB section" mode of `create` is plain
 // memory with the same stride; it still refuses images with alpha.
 // Pixel operations assert their preconditions (exception_c of the assertion form).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+constexpr int BITMAP_MAX_SIDE = 16384;
 
 class bitmap_c
 {

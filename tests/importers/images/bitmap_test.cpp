@@ -106,6 +106,7 @@ TEST(Bitmap, CreateRefusesImpossibleSizes)
         {INT_MAX, 1, 0, 0},          // stride overflows int
         {40000, 40000, 1, 0},        // 6.4 GB: stride x height past int
         {1 << 30, 3, 0, 0},
+        {BITMAP_MAX_SIDE + 1, 1, 0, 0}, {1, BITMAP_MAX_SIDE + 1, 0, 0},
     };
     for (const auto &c : cases) {
         bitmap_c img;
@@ -365,4 +366,53 @@ TEST(BitmapJpeg, RefusesGreyCmykTruncatedAndGarbage)
     }
     bitmap_c img;
     EXPECT_TRUE(img.import_jpg(rgb.data(), rgb.size()));
+}
+
+namespace {
+
+// The file of a format, and the importer that reads it.
+struct image_format {
+    const char *name;
+    bytes (*make)(const picture &);
+    bool (bitmap_c::*import)(const unsigned char *, size_t);
+};
+
+const image_format image_formats[] = {
+    {"BMP", [](const picture &p) { return imagegen::make_bmp(p); }, &bitmap_c::import_bmp},
+    {"TGA", [](const picture &p) { return imagegen::make_tga(p, 24); }, &bitmap_c::import_tga},
+    {"TGA 32", [](const picture &p) { return imagegen::make_tga(p, 32); }, &bitmap_c::import_tga},
+    {"JPEG", [](const picture &p) { return imagegen::make_jpeg(p); }, &bitmap_c::import_jpg},
+};
+
+} // namespace
+
+TEST(BitmapImporters, RefuseSidesLongerThanTheLimit)
+{
+    const int max = BITMAP_MAX_SIDE;
+    struct {
+        int w, h;
+        bool accepted;
+    } sizes[] = {{max, 1, true}, {1, max, true}, {max + 1, 1, false}, {1, max + 1, false}};
+    for (const image_format &f : image_formats)
+        for (const auto &s : sizes) {
+            const bytes file = f.make(picture(s.w, s.h, 0x336699));
+            bitmap_c img;
+            EXPECT_EQ((img.*f.import)(file.data(), file.size()), s.accepted) << f.name << " " << s.w << "x" << s.h;
+            EXPECT_EQ(img.width(), s.accepted ? s.w : 0) << f.name;
+        }
+
+    // A few hundred bytes of JPEG whose frame header claims 65500 x 10000: refused from the
+    // header, before any picture memory exists.
+    bytes tiny = imagegen::make_jpeg(picture(16, 8, 0x808080));
+    bool patched = false;
+    for (size_t i = 0; i + 9 < tiny.size() && !patched; ++i)
+        if (tiny[i] == 0xFF && tiny[i + 1] == 0xC0) {
+            tiny[i + 5] = 10000 >> 8, tiny[i + 6] = 10000 & 0xFF;
+            tiny[i + 7] = 65500 >> 8, tiny[i + 8] = 65500 & 0xFF;
+            patched = true;
+        }
+    ASSERT_TRUE(patched) << "no baseline frame header";
+    bitmap_c img;
+    EXPECT_FALSE(img.import_jpg(tiny.data(), tiny.size()));
+    EXPECT_FALSE(img.valid());
 }
