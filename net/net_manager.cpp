@@ -1,6 +1,11 @@
-#include "net/net_clock.h"
+#include "net/net_manager.h"
 
 #include "kernel/exception.h"
+#include "kernel/scripts.h"
+#include "net/net_clock.h"
+
+#include <cstdlib>
+#include <cstring>
 
 net_clock_c::net_clock_c(abstract_c *parent, double period) : abstract_c(parent), m_start(0.0), m_period(period)
 {
@@ -27,3 +32,421 @@ void net_clock_ext_c::on_expire()
     abstract_c::root()->message(MSG_VAR(send_next_ping), 0, this, MSG_ARGS_END);
     shutdown_tree();
 }
+
+// ---------------------------------------------------------------------------------------------
+// The network manager.
+
+namespace
+{
+constexpr int REPEAT_SENDERS = 24;
+
+void copy_name(char *to, const char *from)
+{
+    std::strncpy(to, from ? from : "", NET_NAME_SIZE - 1);
+    to[NET_NAME_SIZE - 1] = 0;
+}
+
+double common_time(abstract_c *sender)
+{
+    double now = 0.0;
+    if (!abstract_c::root()->message(MSG_VAR(get_common_time), 0, sender, MSG_ARG((void *)&now), MSG_ARGS_END))
+        ENGINE_THROW(exception_c, "Cannot obtain common time ! ! !");
+    return now;
+}
+
+net_manager *required_manager()
+{
+    net_manager *manager = get_net_manager();
+    ENGINE_ASSERT(manager);
+    return manager;
+}
+} // namespace
+
+void net_register_creators() { register_creator("net_manager", make_object<net_manager>); }
+
+net_manager::net_manager(abstract_c *parent, const attribute_list_c *attributes)
+    : abstract_c(parent, attributes), m_last_type(0), m_own_address(0), m_local_sender{}, m_host_name{}, m_name{},
+      m_hosts{}, m_host_count(0), m_status(NET_STATUS_NONE), m_announce_stop(0), m_clients{}, m_client_count(0),
+      m_server{}, m_announce_address{}, m_join_target(0), m_joins_closed(false), m_winsock_started(false),
+      m_received{}, m_last(new last_datagram[REPEAT_SENDERS]), m_last_count(0), m_last_next(0)
+{
+    winsock_startup();
+    m_winsock_started = true;
+    try {
+        if (gethostname(m_host_name, NET_NAME_SIZE) != 0)
+            copy_name(m_host_name, "localhost");
+        HOSTENT *host = gethostbyname(m_host_name);
+        if (host && host->h_length == 4 && host->h_addr_list[0])
+            std::memcpy(&m_own_address, host->h_addr_list[0], 4);
+        else
+            m_own_address = htonl(0x7f000001u);
+        // The sender of local packets: no peer's datagram can come from 0.0.0.0, port 0.
+        m_local_sender.sin_family = AF_INET;
+        winsocket_c::set_broadcast_address(NET_PORT, &m_announce_address);
+        if (const char *announce = std::getenv("VIZUZUZE_ANNOUNCE_ADDRESS"))
+            winsocket_c::set_address(announce, NET_PORT, &m_announce_address);
+        set_net_status(NET_STATUS_NONE, "Unnamed");
+    } catch (...) {
+        winsock_cleanup();
+        m_winsock_started = false;
+        throw;
+    }
+}
+
+net_manager::~net_manager()
+{
+    m_socket.reset();
+    if (m_winsock_started)
+        winsock_cleanup();
+}
+
+void net_manager::on_shutdown()
+{
+    if (m_socket) {
+        m_socket->close();
+        m_socket.reset();
+    }
+    if (m_winsock_started) {
+        winsock_cleanup();
+        m_winsock_started = false;
+    }
+}
+
+void net_manager::set_announce_address(const char *address)
+{
+    winsocket_c::set_address(address, NET_PORT, &m_announce_address);
+}
+
+void net_manager::set_net_status(int status, const char *name)
+{
+    bool session = status == NET_STATUS_SERVER || status == NET_STATUS_CLIENT;
+    // The same session again keeps its socket and whatever waits in it.
+    bool keep = m_socket && session && status == m_status;
+    if (m_socket && !keep) {
+        m_socket->close();
+        m_socket.reset();
+    }
+    m_client_count = 0;
+    m_announce_stop = 0;
+    m_joins_closed = false;
+    if (session && !keep) {
+        try {
+            m_socket.reset(new winsocket_c(WINSOCK_UDP, nullptr, NET_PORT));
+        } catch (...) {
+            m_status = NET_STATUS_NONE;
+            throw;
+        }
+    }
+    m_status = status;
+    copy_name(m_name, name);
+    if (status != NET_STATUS_NONE)
+        new net_clock_ext_c(this, NET_PING_PERIOD);
+}
+
+int net_manager::handle_message(const msg_c *message, abstract_c *)
+{
+    if (*message == MSG_VAR(tick)) {
+        net_receive_loop(nullptr);
+        age_hosts(msg_arg(0)->get_float());
+        return 0;
+    }
+    if (*message == MSG_VAR(send_next_ping)) {
+        send_next_ping();
+        return 1;
+    }
+    if (*message == MSG_VAR(enum_hosts)) {
+        *(int32_t *)msg_arg(0)->get_ptr() = m_host_count;
+        char *names = (char *)msg_arg(1)->get_ptr();
+        for (int i = 0; i < m_host_count; ++i)
+            std::memcpy(names + i * NET_NAME_SIZE, m_hosts[i].name, NET_NAME_SIZE);
+        return 1;
+    }
+    if (*message == MSG_VAR(get_net_manager)) {
+        *(net_manager **)msg_arg(0)->get_ptr() = this;
+        return 1;
+    }
+    if (*message == MSG_VAR(get_short_address)) {
+        *(int32_t *)msg_arg(0)->get_ptr() = (int32_t)m_own_address;
+        return 1;
+    }
+    if (*message == MSG_VAR(on_all_players_ready)) {
+        // Every PC's set-up screen may send it; only the session's owner acts on it.
+        if (m_status != NET_STATUS_CLIENT) {
+            m_announce_stop = 1;
+            m_joins_closed = true;
+        }
+        return 0;
+    }
+    return 0;
+}
+
+void net_manager::send_next_ping()
+{
+    if (m_status == NET_STATUS_SERVER && !m_announce_stop) {
+        np_host_announce announce;
+        std::memset(&announce, 0, sizeof announce);
+        announce.header = {sizeof announce, NP_HOST_ANNOUNCE};
+        copy_name(announce.name, m_name);
+        send_to(&announce, m_announce_address);
+    }
+    np_keep_alive alive;
+    std::memset(&alive, 0, sizeof alive);
+    alive.header = {sizeof alive, NP_KEEP_ALIVE};
+    copy_name(alive.host_name, m_host_name);
+    if (m_status == NET_STATUS_SERVER)
+        send_session_message(&alive);
+    else if (m_status == NET_STATUS_CLIENT)
+        send_net_message(&alive);
+    new net_clock_ext_c(this, NET_PING_PERIOD);
+}
+
+void net_manager::send_to(const void *packet, const SOCKADDR_IN &to)
+{
+    if (!m_socket)
+        return;
+    net_packet_header h;
+    std::memcpy(&h, packet, sizeof h);
+    m_socket->sendto(packet, h.length, &to);
+}
+
+void net_manager::send_net_to_peer(const void *packet, const SOCKADDR_IN *to)
+{
+    ENGINE_ASSERT(net_packet_length_ok(packet));
+    if (to)
+        send_to(packet, *to);
+}
+
+void net_manager::send_session_message(const void *packet)
+{
+    ENGINE_ASSERT(net_packet_length_ok(packet));
+    if (m_status == NET_STATUS_CLIENT)
+        ENGINE_THROW(exception_c, "Session messages should be sent by server only!");
+    if (m_status == NET_STATUS_SERVER)
+        for (int i = 0; i < m_client_count; ++i)
+            send_to(packet, m_clients[i].address);
+    net_receive_loop(packet);
+}
+
+void net_manager::send_net_message(const void *packet)
+{
+    ENGINE_ASSERT(net_packet_length_ok(packet));
+    if (m_status == NET_STATUS_CLIENT) {
+        // Before a type 5 has named the server there is nobody to send to.
+        if (m_server.address.sin_addr.s_addr != 0)
+            send_to(packet, m_server.address);
+    } else
+        net_receive_loop(packet);
+}
+
+bool net_manager::connect_to_host(int n)
+{
+    if (n < 0 || n >= m_host_count || !m_socket)
+        return false;
+    np_join_request join;
+    std::memset(&join, 0, sizeof join);
+    join.header = {sizeof join, NP_JOIN_REQUEST};
+    m_join_target = m_hosts[n].address.sin_addr.s_addr;
+    send_to(&join, m_hosts[n].address);
+    return true;
+}
+
+bool net_manager::sender_allowed(int type, uint32_t sender) const
+{
+    // Who sends which type: anyone announces; clients join, keep alive and send the game's
+    // requests to their server; the server sends everything else.
+    static const uint32_t from_anyone = 1u << NP_HOST_ANNOUNCE;
+    static const uint32_t to_server = 1u << NP_KEEP_ALIVE | 1u << NP_CHANGE_PLAYER_INFO | 1u << NP_ANSWER |
+                                      1u << NP_VOTE | 1u << NP_LOCATION_LOADED;
+    static const uint32_t to_client = 1u << NP_KEEP_ALIVE | 1u << NP_SESSION_JOINED |
+                                      1u << NP_PLAYER_INFO_UPDATED | 1u << NP_ROUND_STARTED |
+                                      1u << NP_GAME_STOPPED | 1u << NP_QUESTION | 1u << NP_SCENE_COMMAND |
+                                      1u << NP_MARK_EXCLUDED_PLAYER | 1u << NP_QUESTION_ANSWERED |
+                                      1u << NP_VOTE_CONFIRMED;
+    uint32_t bit = 1u << type;
+    if (bit & from_anyone)
+        return true;
+    if (m_status == NET_STATUS_SERVER) {
+        if (type == NP_JOIN_REQUEST)
+            return true;
+        if (!(bit & to_server))
+            return false;
+        for (int i = 0; i < m_client_count; ++i)
+            if (m_clients[i].address.sin_addr.s_addr == sender)
+                return true;
+        return false;
+    }
+    if (m_status == NET_STATUS_CLIENT) {
+        if (!(bit & to_client))
+            return false;
+        if (type == NP_SESSION_JOINED && m_join_target != 0 && sender == m_join_target)
+            return true;
+        return m_server.address.sin_addr.s_addr != 0 && sender == m_server.address.sin_addr.s_addr;
+    }
+    return false;
+}
+
+bool net_manager::is_repeat(uint32_t sender, const char *data, int length) const
+{
+    for (int i = 0; i < m_last_count; ++i)
+        if (m_last[i].sender == sender)
+            return m_last[i].length == length && std::memcmp(m_last[i].bytes, data, (size_t)length) == 0;
+    return false;
+}
+
+void net_manager::remember(uint32_t sender, const char *data, int length)
+{
+    int slot = -1;
+    for (int i = 0; i < m_last_count && slot < 0; ++i)
+        if (m_last[i].sender == sender)
+            slot = i;
+    if (slot < 0) {
+        if (m_last_count < REPEAT_SENDERS)
+            slot = m_last_count++;
+        else {
+            slot = m_last_next;
+            m_last_next = (m_last_next + 1) % REPEAT_SENDERS;
+        }
+    }
+    m_last[slot].sender = sender;
+    m_last[slot].length = length;
+    std::memcpy(m_last[slot].bytes, data, (size_t)length);
+}
+
+void net_manager::net_receive_loop(const void *packet)
+{
+    double now = common_time(this);
+    char buffer[NET_MAX_DATAGRAM];
+    SOCKADDR_IN from;
+    int size;
+    net_packet_header h;
+    if (!packet) {
+        if (!m_socket)
+            return;
+        size = m_socket->recieve_from(buffer, sizeof buffer, &from);
+        if (size <= 0 || !net_packet_accept(buffer, size))
+            return;
+        std::memcpy(&h, buffer, sizeof h);
+        uint32_t sender = from.sin_addr.s_addr;
+        if (!sender_allowed(h.type, sender))
+            return;
+        bool never_repeat = h.type == NP_HOST_ANNOUNCE || (h.type >= NP_CHANGE_PLAYER_INFO && h.type <= NP_PLAYER_INFO_UPDATED);
+        if (!never_repeat && is_repeat(sender, buffer, size))
+            return;
+        remember(sender, buffer, size);
+        m_last_type = h.type;
+        ++m_received[h.type];
+    } else {
+        ENGINE_ASSERT(net_packet_length_ok(packet));
+        from = m_local_sender;
+        std::memcpy(&h, packet, sizeof h);
+        size = h.length;
+        std::memcpy(buffer, packet, (size_t)size);
+        if (!net_packet_accept(buffer, size))
+            return;
+    }
+    switch (h.type) {
+    case NP_HOST_ANNOUNCE:
+        update_host(now, from, buffer + offsetof(np_host_announce, name));
+        break;
+    case NP_JOIN_REQUEST:
+        if (m_status == NET_STATUS_SERVER)
+            handle_join(from);
+        break;
+    case NP_SESSION_JOINED:
+        handle_session_joined(buffer, from);
+        break;
+    default:
+        // Keep-alives only keep datagrams flowing; the game's types are the game's.
+        break;
+    }
+}
+
+void net_manager::update_host(double now, const SOCKADDR_IN &from, const char *name)
+{
+    bool found = false;
+    for (int i = 0; i < m_host_count; ++i)
+        if (m_hosts[i].address.sin_addr.s_addr == from.sin_addr.s_addr) {
+            m_hosts[i].last_seen = now;
+            found = true;
+        }
+    age_hosts(now);
+    if (found || from.sin_addr.s_addr == m_own_address || m_host_count >= NET_MAX_HOSTS)
+        return;
+    net_host_entry &e = m_hosts[m_host_count++];
+    std::memset(&e, 0, sizeof e);
+    e.address = from;
+    copy_name(e.name, name);
+    e.last_seen = now;
+}
+
+void net_manager::age_hosts(double now)
+{
+    int kept = 0;
+    for (int i = 0; i < m_host_count; ++i)
+        if (!(now - m_hosts[i].last_seen > NET_HOST_TIMEOUT))
+            m_hosts[kept++] = m_hosts[i];
+    m_host_count = kept;
+}
+
+void net_manager::handle_join(const SOCKADDR_IN &from)
+{
+    // Once every player is ready the game has begun: a new PC would be seated mid-game.
+    if (m_joins_closed)
+        return;
+    for (int i = 0; i < m_client_count; ++i)
+        if (m_clients[i].address.sin_addr.s_addr == from.sin_addr.s_addr)
+            return;
+    if (m_client_count >= NET_MAX_CLIENTS)
+        return;
+    net_host_entry &e = m_clients[m_client_count++];
+    std::memset(&e, 0, sizeof e);
+    e.address = from;
+    np_session_joined joined = np_session_joined_new();
+    int32_t address = (int32_t)from.sin_addr.s_addr;
+    joined.address = address;
+    session_info session = joined.session;
+    if (!abstract_c::root()->message(MSG_VAR(create_new_man_player), 0, this, MSG_ARG((void *)&address),
+                                     MSG_ARG((void *)&session), MSG_ARGS_END))
+        return;
+    joined.session = session;
+    abstract_c::root()->message(MSG_VAR(free_places_available), 0, this, MSG_ARG((void *)&m_announce_stop),
+                                MSG_ARGS_END);
+    send_session_message(&joined);
+}
+
+void net_manager::handle_session_joined(const char *data, const SOCKADDR_IN &from)
+{
+    np_session_joined joined;
+    std::memcpy(&joined, data, sizeof joined);
+    if ((uint32_t)joined.address == m_own_address) {
+        abstract_c::root()->message(MSG_VAR(connected_to_server), 0, this, MSG_ARGS_END);
+        bool listed = false;
+        for (int i = 0; i < m_host_count && !listed; ++i)
+            if (m_hosts[i].address.sin_addr.s_addr == from.sin_addr.s_addr) {
+                m_server = m_hosts[i];
+                listed = true;
+            }
+        // A host that aged out of the list meanwhile still is the server that seated us.
+        if (!listed && from.sin_addr.s_addr != 0) {
+            std::memset(&m_server, 0, sizeof m_server);
+            m_server.address = from;
+        }
+    }
+    session_info session = joined.session;
+    abstract_c::root()->message(MSG_VAR(set_session_info), 0, this, MSG_ARG((void *)&session), MSG_ARGS_END);
+}
+
+net_manager *get_net_manager()
+{
+    net_manager *manager = nullptr;
+    abstract_c::root()->message(MSG_VAR(get_net_manager), 0, nullptr, MSG_ARG((void *)&manager), MSG_ARGS_END);
+    return manager;
+}
+
+void start_net_server(const char *session_name) { required_manager()->set_net_status(NET_STATUS_SERVER, session_name); }
+void start_net_client(const char *name) { required_manager()->set_net_status(NET_STATUS_CLIENT, name); }
+void send_net_to_peer(const void *packet, const SOCKADDR_IN *to) { required_manager()->send_net_to_peer(packet, to); }
+void send_session_message(const void *packet) { required_manager()->send_session_message(packet); }
+void send_net_message(const void *packet) { required_manager()->send_net_message(packet); }
+bool connect_to_host(int n) { return required_manager()->connect_to_host(n); }
+void net_set_announce_address(const char *address) { required_manager()->set_announce_address(address); }

@@ -1,0 +1,138 @@
+// net_manager ("net_manager"): the PC's local-network session, and the free functions the game
+// and the screens send packets with.
+//
+// Status 0 (none), 1 (server) or 2 (client); a UDP socket on port 1980 exists exactly while the
+// status is 1 or 2. set_net_status to 1 or 2 makes the socket (a failure, e.g. port 1980 in
+// use, leaves status 0 and passes the winsock_exception_c on), keeps it when the status does
+// not change (queued datagrams survive), clears the client list and the announce-stop flag,
+// and starts one more 0.5 s ping timer chain; 0 closes the socket.
+//
+// Every ping: a server whose announcements are not stopped broadcasts a type 1 with its name to
+// the announce address (255.255.255.255, VIZUZUZE_ANNOUNCE_ADDRESS from the environment, or
+// net_set_announce_address); then a type 2 with the host name goes to the clients (server)
+// or to the server (client).
+//
+// Receiving: each tick takes at most one datagram. It must pass net_packet_accept and come from
+// a sender its role takes: a server takes types 1 and 4 from anyone and the rest from its
+// clients; a client takes type 1 from anyone, type 5 from its server or the host it asked to
+// join, the rest from its server; a PC without a session reads nothing. A datagram equal in
+// bytes to the last accepted one from the same sender is dropped as a repeat, except types 1
+// and 3 to 6. Refused datagrams leave the repeat filter as it was. Local packets (a PC
+// handing a packet to itself) are checked the same way; a wrong length field there is an
+// assertion, as it is before any send.
+//
+// Handled types: 1 (the host list: 20 hosts, names of at most 127 bytes, own announcements
+// not listed, hosts silent for more than 25 s of this PC's time dropped), 2 (nothing), 4 on a
+// server (a new client, at most 20, is registered and the game asked for a seat with
+// create_new_man_player; with one, free_places_available, then a type 5 as a session
+// message; no joins after on_all_players_ready), 5 (the PC that joined sends
+// connected_to_server and takes the sender as its server; every PC sends set_session_info).
+// The game's own types pass the same checks and are left to the game.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "kernel/abstract.h"
+#include "net/net_packets.h"
+#include "net/net_winsock.h"
+
+constexpr int NET_MAX_HOSTS = 20;
+constexpr int NET_MAX_CLIENTS = 20;
+constexpr int NET_NAME_SIZE = 128;
+constexpr double NET_PING_PERIOD = 0.5;
+constexpr double NET_HOST_TIMEOUT = 25.0;
+
+enum : int32_t { NET_STATUS_NONE = 0, NET_STATUS_SERVER = 1, NET_STATUS_CLIENT = 2 };
+
+struct net_host_entry
+{
+    SOCKADDR_IN address;
+    char name[NET_NAME_SIZE];
+    double last_seen;
+};
+
+void net_register_creators();
+
+class net_manager : public abstract_c
+{
+public:
+    net_manager(abstract_c *parent, const attribute_list_c *attributes);
+    ~net_manager() override;
+    void on_shutdown() override;
+    int handle_message(const msg_c *message, abstract_c *sender) override;
+
+    void set_net_status(int status, const char *name);
+    void net_receive_loop(const void *packet);
+    bool connect_to_host(int n);
+    void send_net_to_peer(const void *packet, const SOCKADDR_IN *to);
+    void send_session_message(const void *packet);
+    void send_net_message(const void *packet);
+    void set_announce_address(const char *address);
+
+    int status() const { return m_status; }
+    const char *name() const { return m_name; }
+    const char *host_name() const { return m_host_name; }
+    uint32_t short_address() const { return m_own_address; }
+    int host_count() const { return m_host_count; }
+    const net_host_entry &host(int n) const { return m_hosts[n]; }
+    int client_count() const { return m_client_count; }
+    const net_host_entry &client(int n) const { return m_clients[n]; }
+    const net_host_entry &server() const { return m_server; }
+    bool announcements_stopped() const { return m_announce_stop != 0; }
+    bool has_socket() const { return m_socket != nullptr; }
+    // Datagrams of the type accepted from the socket (every type counts; 0 outside 1..16).
+    int received_count(int type) const { return type >= 1 && type <= 16 ? m_received[type] : 0; }
+
+private:
+    // The last datagram accepted from one sender, for the repeat filter.
+    struct last_datagram
+    {
+        uint32_t sender;
+        int32_t length;
+        char bytes[NET_MAX_DATAGRAM];
+    };
+
+    bool sender_allowed(int type, uint32_t sender) const;
+    bool is_repeat(uint32_t sender, const char *data, int length) const;
+    void remember(uint32_t sender, const char *data, int length);
+    void update_host(double now, const SOCKADDR_IN &from, const char *name);
+    void age_hosts(double now);
+    void handle_join(const SOCKADDR_IN &from);
+    void handle_session_joined(const char *data, const SOCKADDR_IN &from);
+    void send_to(const void *packet, const SOCKADDR_IN &to);
+    void send_next_ping();
+
+    int32_t m_last_type;
+    uint32_t m_own_address;
+    SOCKADDR_IN m_local_sender;
+    char m_host_name[NET_NAME_SIZE];
+    char m_name[NET_NAME_SIZE];
+    net_host_entry m_hosts[NET_MAX_HOSTS];
+    int32_t m_host_count;
+    int32_t m_status;
+    uint8_t m_announce_stop;
+    net_host_entry m_clients[NET_MAX_CLIENTS];
+    int32_t m_client_count;
+    net_host_entry m_server;
+    std::unique_ptr<winsocket_c> m_socket;
+
+    SOCKADDR_IN m_announce_address;
+    uint32_t m_join_target;
+    bool m_joins_closed;
+    bool m_winsock_started;
+    int32_t m_received[17];
+    std::unique_ptr<last_datagram[]> m_last;
+    int m_last_count;
+    int m_last_next;
+};
+
+// Each finds the manager with get_net_manager (the root's answer; "m_root" without a root).
+net_manager *get_net_manager();
+void start_net_server(const char *session_name);
+void start_net_client(const char *name);
+void send_net_to_peer(const void *packet, const SOCKADDR_IN *to);
+void send_session_message(const void *packet);
+void send_net_message(const void *packet);
+bool connect_to_host(int n);
+void net_set_announce_address(const char *address);
