@@ -36,8 +36,9 @@ std::vector<uint8_t> make_jpeg(const picture &pic, jpeg_kind kind = jpeg_kind::r
 
 // Font strip: one row of glyphs for the character codes first..last (cp1251), separated by
 // single columns of the key colour, which also fills column 0. Glyphs are white shapes on
-// black cells as wide as their advance (at least one column), so no glyph column is ever
-// mistaken for a separator. The strip is as high as the font's line.
+// black cells (so no glyph column is ever mistaken for a separator) that hold both the advance
+// (at least one column) and the whole rendered bitmap, overhangs included. The strip is as
+// high as the font's ascender minus its descender, taller only when some glyph reaches past.
 struct font_strip_options {
     std::string font_file;
     int pixel_size = 16;

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
 #include <numeric>
 #include <string>
 #include <vector>
@@ -148,4 +151,80 @@ TEST_F(font_bmp_file, GeneratedStripLoads)
     font_bmp_c missing("fonts/none.bmp");
     EXPECT_FALSE(missing.valid());
     EXPECT_EQ(missing.char_num(), 0);
+}
+
+namespace {
+
+// FreeType's own rendering of one cp1251 character, for comparison with a generated strip.
+class freetype_renderer
+{
+public:
+    freetype_renderer(const std::string &file, int pixel_size)
+    {
+        ok = FT_Init_FreeType(&m_library) == 0 && FT_New_Face(m_library, file.c_str(), 0, &m_face) == 0 &&
+             FT_Set_Pixel_Sizes(m_face, 0, FT_UInt(pixel_size)) == 0;
+    }
+    ~freetype_renderer()
+    {
+        if (m_face)
+            FT_Done_Face(m_face);
+        if (m_library)
+            FT_Done_FreeType(m_library);
+    }
+    // The sum of the glyph's coverage bytes (0 when the font has no glyph for the code).
+    long ink(unsigned char c) const
+    {
+        const uint32_t code = imagegen::cp1251_to_unicode(c);
+        if (!code || FT_Load_Char(m_face, code, FT_LOAD_RENDER) != 0)
+            return 0;
+        const FT_Bitmap &bm = m_face->glyph->bitmap;
+        long sum = 0;
+        for (unsigned row = 0; row < bm.rows; ++row)
+            for (unsigned col = 0; col < bm.width; ++col)
+                sum += bm.buffer[row * unsigned(bm.pitch) + col];
+        return sum;
+    }
+    int line_height() const
+    {
+        return int((m_face->size->metrics.ascender + 63) >> 6) - int(m_face->size->metrics.descender >> 6);
+    }
+    bool ok = false;
+
+private:
+    FT_Library m_library = nullptr;
+    FT_Face m_face = nullptr;
+};
+
+} // namespace
+
+// The demo fonts: every glyph's ink lies inside the cell the engine cuts for it (descenders,
+// overhangs and accents included), and the strip is as high as the font's line.
+TEST(FontBmp, GeneratedStripsHoldEveryGlyphWhole)
+{
+    const std::string dejavu = "/usr/share/fonts/truetype/dejavu/";
+    struct {
+        const char *file;
+        int size;
+    } fonts[] = {{"DejaVuSans.ttf", 13}, {"DejaVuSans.ttf", 18}, {"DejaVuSans-Bold.ttf", 28}};
+    for (const auto &f : fonts) {
+        SCOPED_TRACE(testing::Message() << f.file << " " << f.size);
+        imagegen::font_strip_options options;
+        options.font_file = dejavu + f.file;
+        options.pixel_size = f.size;
+        font_bmp_c font;
+        ASSERT_TRUE(cut(font, imagegen::render_font_strip(options)));
+        ASSERT_EQ(font.char_num(), 224);
+        freetype_renderer ft(options.font_file, f.size);
+        ASSERT_TRUE(ft.ok);
+        EXPECT_EQ(font.height(), ft.line_height());
+        const bitmap_c &strip = font.image();
+        for (int c = 32; c < 256; ++c) {
+            long inside = 0;
+            const int start = font.glyph_start((unsigned char)c);
+            for (int y = 0; y < font.height(); ++y)
+                for (int x = start; x < start + font.glyph_width((unsigned char)c); ++x)
+                    inside += long(strip.get_pixel(x, y) & 0xFF);
+            EXPECT_EQ(inside, ft.ink((unsigned char)c)) << "character " << c;
+        }
+    }
 }
