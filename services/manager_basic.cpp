@@ -7,6 +7,13 @@
 
 namespace {
 
+[[noreturn]] void fail_assertion(const char *file, int line, const std::string &expression)
+{
+    throw exception_c(__TIMESTAMP__, file, line, "Debug assertion failed! Expression: \"" + expression + "\"");
+}
+
+} // namespace
+
 bool same_name_ignoring_case(const char *a, const char *b)
 {
     for (; *a && *b; ++a, ++b) {
@@ -15,13 +22,6 @@ bool same_name_ignoring_case(const char *a, const char *b)
     }
     return *a == *b;
 }
-
-[[noreturn]] void fail_assertion(const char *file, int line, const std::string &expression)
-{
-    throw exception_c(__TIMESTAMP__, file, line, "Debug assertion failed! Expression: \"" + expression + "\"");
-}
-
-} // namespace
 
 // ---- manager ----
 

@@ -114,5 +114,8 @@ void release_res(abstract_c *resource);
 // "root()->message(MSG_VAR(<request>), 0, for_who, MSG_ARG((void *)&ptr), MSG_ARGS_END)" when
 // nobody answers; "ptr" when the answer is null.
 abstract_c *find_manager(abstract_c *for_who, const char *request);
+// Asset names compare without regard to ASCII case (other bytes, cp1251 letters included, must
+// be equal).
+bool same_name_ignoring_case(const char *a, const char *b);
 // For a manager's handle_message: answers `request` by writing `manager` through argument 0.
 int answer_manager_request(const msg_c *message, const msg_c &request, abstract_c *manager);

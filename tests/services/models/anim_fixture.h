@@ -1,0 +1,133 @@
+// Animated models in a private data directory: the model manager on the recording device, a
+// texture manager stand-in, the game's templates, and a generated model "models/t" whose
+// skeleton tells its pose by a number: in frame f its root joint stands at x = f, so a pose
+// blended between frames a and b at factor t puts the root at a + (b - a) t.
+#pragma once
+
+#include "model_manager_fixture.h"
+#include "tests/importers/models/model_fixture.h"
+
+#include "basics/vaultfile_obj.h"
+#include "kernel/scripts.h"
+#include "services/manager_model_anim_res.h"
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+// Textures by name: shared, with the attributes the model reads; names containing "alpha"
+// have an alpha channel.
+class texture_stub_c : public manager_basic_c
+{
+public:
+    explicit texture_stub_c(abstract_c *parent) : manager_basic_c(parent, nullptr) {}
+    int handle_message(const msg_c *message, abstract_c *sender) override
+    {
+        if (manager_basic_c::handle_message(message, sender))
+            return 1;
+        return answer_manager_request(message, MSG_VAR(get_texture_mgr), this);
+    }
+    data_entity_c *create_data(const char *name, int) override
+    {
+        if (std::string(name).find("missing") != std::string::npos)
+            ENGINE_THROW(exception_c, std::string("Texture '") + name + "' not found");
+        return new data_c(this, name);
+    }
+
+private:
+    struct data_c : data_entity_c
+    {
+        data_c(manager_basic_c *m, const char *name) : data_entity_c(m, nullptr, name) {}
+        resource_entity_c *create_resource(int) override
+        {
+            auto *r = new resource_entity_c(static_cast<manager_basic_c *>(parent()), nullptr, this, 0);
+            add_attribute(nullptr, r->attributes(), "handle", value_c((void *)nullptr), 0);
+            add_attribute(nullptr, r->attributes(), "alphablended",
+                          value_c(std::string(name()).find("alpha") != std::string::npos ? 1 : 0), 0);
+            add_attribute(nullptr, r->attributes(), "width", value_c(8), 0);
+            add_attribute(nullptr, r->attributes(), "height", value_c(8), 0);
+            return r;
+        }
+    };
+};
+
+// The "frame number" skeleton: joints root and arm (one unit above it), `frames` frames.
+inline modelgen::skeleton_desc numbered_skeleton(int frames)
+{
+    modelgen::skeleton_desc d;
+    d.joints = {{"root", -1}, {"arm", 0}};
+    for (int f = 0; f < frames; ++f)
+        d.frames.push_back({modelgen::translation({float(f), 0, 0}), modelgen::translation({0, 0, 1})});
+    return d;
+}
+
+class anim_fixture : public model_manager_fixture, protected model_dir
+{
+protected:
+    void SetUp() override
+    {
+        model_manager_fixture::SetUp();
+        textures = new texture_stub_c(root);
+        // The game's own templates, from the source tree.
+        std::filesystem::create_directories(m_dir.path() / "data" / "scripts");
+        std::filesystem::copy_file(std::filesystem::path(ENGINE_SOURCE_DIR) / "data" / "scripts" / "templates.isc",
+                                   m_dir.path() / "data" / "scripts" / "templates.isc");
+        scripts = std::make_unique<scripts_c>();
+        scripts->execute_script("scripts/templates.isc", nullptr, 1);
+        put("models/t/s.skl", modelgen::skeleton_file(numbered_skeleton(12)));
+        put("models/t/g.sgm", modelgen::skinned_file(two_tag_geometry()));
+        put("models/t/h.sgm", modelgen::skinned_file(two_tag_geometry()));
+    }
+    void TearDown() override
+    {
+        model_manager_fixture::TearDown();
+        scripts.reset();
+    }
+
+    void write_text(const std::string &name, const std::string &text)
+    {
+        std::filesystem::create_directories((m_dir.path() / "data" / name).parent_path());
+        std::ofstream(m_dir.path() / "data" / name, std::ios::binary) << text;
+    }
+    // models/t/animated.def with this text.
+    void definition(const std::string &text) { write_text("models/t/animated.def", text); }
+
+    // A new instance of models/t, as a model handle would load it.
+    skelanim_resource_c *instance()
+    {
+        abstract_c *res = nullptr;
+        mgr->message(MSG_VAR(mgr_load_res), 0, nullptr, MSG_ARG((void *)&res), MSG_ARG("models/t"), MSG_ARG(0),
+                     MSG_ARGS_END);
+        return dynamic_cast<skelanim_resource_c *>(res);
+    }
+    void tick(float dt) { root->message(MSG_VAR(tick), 0, nullptr, MSG_ARG(0.0f), MSG_ARG(dt), MSG_ARGS_END); }
+    // Where the instance's last pose put the root: the blended frame number.
+    static float pose_of(skelanim_resource_c *m)
+    {
+        matrix_c out;
+        return m->get_locator_matrix(&out, "root")->m[3][0];
+    }
+    static std::string text_query(abstract_c *m, const char *query)
+    {
+        const char *name = nullptr;
+        m->message(msg_c(query), 0, nullptr, MSG_ARG((void *)&name), MSG_ARGS_END);
+        return name ? name : "(null)";
+    }
+
+    texture_stub_c *textures = nullptr;
+    std::unique_ptr<scripts_c> scripts;
+};
+
+// A definition with the parts every test uses and the given gesture and morph blocks.
+inline std::string anim_def(const std::string &gestures, const std::string &morphs = "default_time 0.2;")
+{
+    return "transform scale [1 1 1] angles [0 0 0] offset [0 0 0];\n"
+           "skeleton \"s\";\n"
+           "parts {\n"
+           "  part \"body\" : geometry \"g\", texture \"skin\", default on;\n"
+           "  part \"hat\" : geometry \"h\", texture \"hat_alpha\", default off;\n"
+           "};\n"
+           "gestures {\n" +
+           gestures + "};\nmorphs { " + morphs + " };\n";
+}
