@@ -274,8 +274,10 @@ TEST_F(window_test, cursor_clip_show_and_position)
 TEST_F(window_test, titles_reach_the_system_in_utf8)
 {
     EXPECT_EQ(window_fake_title(hwnd), "title");
-    SetWindowText(hwnd, "Викторина \xB9 1");
-    EXPECT_EQ(window_fake_title(hwnd), std::string((const char *)u8"Викторина № 1"));
+    // "Viktorina No. 1" with the Cyrillic letters and the numero sign: in cp1251, then in UTF-8.
+    SetWindowText(hwnd, "\xc2\xe8\xea\xf2\xee\xf0\xe8\xed\xe0 \xB9 1");
+    EXPECT_EQ(window_fake_title(hwnd),
+              std::string("\xd0\x92\xd0\xb8\xd0\xba\xd1\x82\xd0\xbe\xd1\x80\xd0\xb8\xd0\xbd\xd0\xb0 \xe2\x84\x96 1"));
 }
 
 } // namespace

@@ -26,8 +26,8 @@ TEST(key_names, characters)
         uint8_t ch;
     };
     const char_case_s cases[] = {
-        {0x10, 0, 0xE9}, {0x10, 1, 0xC9},   // й Й
-        {0x34, 0, 0xFE}, {0x34, 1, 0xDE},   // ю Ю
+        {0x10, 0, 0xE9}, {0x10, 1, 0xC9},   // Cyrillic short i, small and capital
+        {0x34, 0, 0xFE}, {0x34, 1, 0xDE},   // Cyrillic yu, small and capital
         {0x35, 0, '.'},  {0x35, 1, ','},
         {0x03, 1, '@'},  {0x29, 1, '~'},    {0x2B, 1, '|'},
         {0x1D, 0, 0},    {0x1D, 1, 0},      // Left Ctrl

@@ -10,7 +10,7 @@ protected:
     {
         attribute_list_c attrs;
         if (named)
-            add_attribute(nullptr, attrs, "name", value_c("Викторина", value_c::STRING), 0);
+            add_attribute(nullptr, attrs, "name", value_c("\xc2\xe8\xea\xf2\xee\xf0\xe8\xed\xe0", value_c::STRING), 0);
         return new main_window_c(m_root, &attrs);
     }
 
@@ -64,7 +64,8 @@ TEST_F(main_window_test, start_up_order_and_handles)
     ASSERT_TRUE(IsWindow(hwnd));
     EXPECT_EQ(instance, (HINSTANCE)0x400000);
     EXPECT_TRUE(window_fake_visible(hwnd));
-    EXPECT_EQ(window_fake_title(hwnd), std::string((const char *)u8"Викторина"));
+    // The cp1251 name "Viktorina" in UTF-8.
+    EXPECT_EQ(window_fake_title(hwnd), std::string("\xd0\x92\xd0\xb8\xd0\xba\xd1\x82\xd0\xbe\xd1\x80\xd0\xb8\xd0\xbd\xd0\xb0"));
     EXPECT_EQ((DWORD)GetWindowLong(hwnd, GWL_STYLE), 0x10C20000u);
     RECT r;
     GetWindowRect(hwnd, &r);
