@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build, test and run the project.
 # Idempotent: asks apt only for packages that are missing, and updates its lists once.
+# With --fuzz it adds clang and its libFuzzer and sanitizer runtimes for the fuzz build.
 set -euo pipefail
 
 packages=(
@@ -15,6 +16,9 @@ packages=(
   xvfb xauth
   iproute2
 )
+if [ "${1:-}" = --fuzz ]; then
+  packages+=(clang libclang-rt-14-dev llvm-14)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
