@@ -40,10 +40,13 @@ namespace
 {
 constexpr int REPEAT_SENDERS = 24;
 
+// Names are cut to 127 bytes.
 void copy_name(char *to, const char *from)
 {
-    std::strncpy(to, from ? from : "", NET_NAME_SIZE - 1);
-    to[NET_NAME_SIZE - 1] = 0;
+    size_t n = from ? strnlen(from, NET_NAME_SIZE - 1) : 0;
+    if (n)
+        std::memcpy(to, from, n);
+    to[n] = 0;
 }
 
 double common_time(abstract_c *sender)
