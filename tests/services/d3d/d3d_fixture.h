@@ -2,6 +2,7 @@
 #pragma once
 
 #include "basics/console_log.h"
+#include "tests/basics/log_ring.h"
 #include "kernel/abstract.h"
 #include "kernel/exception.h"
 #include "platform/d3d/d3d_recording.h"
@@ -98,23 +99,6 @@ protected:
     }
     DWORD rs(D3DRENDERSTATETYPE s) const { return d3d->device()->state().render[s]; }
     DWORD ts(D3DTEXTURESTAGESTATETYPE s) const { return d3d->device()->state().stage[0][s]; }
-
-    // Writes a line to the console log that log_since finds again.
-    static std::string log_mark()
-    {
-        static int n = 0;
-        const std::string mark = "-- test mark " + std::to_string(++n) + " --";
-        print_message("%s\n", mark.c_str());
-        return mark;
-    }
-    // Lines the console log completed after the mark, oldest first.
-    static std::vector<std::string> log_since(const std::string &mark)
-    {
-        std::vector<std::string> out;
-        for (unsigned i = 1; i < 256 && mark != log_line(i); ++i)
-            out.insert(out.begin(), log_line(i));
-        return out;
-    }
 
     abstract_c *root = nullptr;
     window_stub_c *window = nullptr;

@@ -93,13 +93,12 @@ std::string read_file(const fs::path &p)
 
 TEST(program_display, closing_the_window_ends_the_program_in_order)
 {
-    const char *binary_dir = std::getenv("ENGINE_BINARY_DIR");
-    ASSERT_NE(binary_dir, nullptr);
+    const char *binary_dir = ENGINE_BINARY_DIR;
     Display *display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr) << "needs an X server (xvfb-run)";
 
-    char pattern[] = "/tmp/window_display_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::string pattern = (fs::temp_directory_path() / "window_display_XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     fs::path dir = pattern;
     fs::copy(fs::path(binary_dir) / "demo" / "data", dir / "data", fs::copy_options::recursive);
     std::string program = (fs::path(binary_dir) / "bin" / "Vizuzuze").string();
