@@ -3,6 +3,7 @@
 #include "kernel/scripts.h"
 #include "services/keyboard_messager.h"
 #include "services/manager_model.h"
+#include "services/manager_sound.h"
 #include "services/srvc_d3d.h"
 #include "services/srvc_dsound.h"
 #include "services/srvc_input.h"
@@ -18,4 +19,5 @@ void services_register_creators()
     register_creator("d3d", make_object<d3d_service_c>);
     register_creator("renderer", make_object<renderer_c>);
     register_creator("model_manager", make_object<manager_model_c>);
+    register_creator("sound_manager", make_object<manager_sound_c>);
 }
