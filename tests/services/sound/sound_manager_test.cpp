@@ -157,11 +157,11 @@ TEST_F(sound_manager, a_3d_position_moves_the_balance)
             e[i % 2] += (double)out[i] * out[i];
         return std::make_pair(e[0], e[1]);
     };
-    // The engine's y axis points left.
-    auto left = balance(vec3(0.0f, 3.0f, 0.0f));
-    EXPECT_GT(left.first, 4.0 * left.second);
-    auto right = balance(vec3(0.0f, -3.0f, 0.0f));
+    // With the listener looking along +x, +y is on the right (where the camera draws it).
+    auto right = balance(vec3(0.0f, 3.0f, 0.0f));
     EXPECT_GT(right.second, 4.0 * right.first);
+    auto left = balance(vec3(0.0f, -3.0f, 0.0f));
+    EXPECT_GT(left.first, 4.0 * left.second);
     auto ahead = balance(vec3(3.0f, 0.0f, 0.0f));
     EXPECT_NEAR(ahead.first / ahead.second, 1.0, 0.01);
 

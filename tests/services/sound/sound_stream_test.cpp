@@ -213,7 +213,7 @@ TEST_F(ogg_stream, a_3d_stream_is_mono_and_placed)
     double e[2] = {0.0, 0.0};
     for (size_t i = 2 * 3000; i < out.size(); i++)
         e[i % 2] += (double)out[i] * out[i];
-    EXPECT_GT(e[1], 4.0 * e[0]) << "heard on the right";
+    EXPECT_GT(e[0], 4.0 * e[1]) << "heard on the left";
 }
 
 TEST_F(ogg_stream, refusals_free_the_decoder_and_leave_no_entry)
