@@ -1,21 +1,13 @@
 #include "services/manager_sound_files.h"
 
 #include "basics/Tok.h"
-#include "basics/helpers.h"
+#include "services/manager_basic.h"
 #include "kernel/exception.h"
 
 #include <cstring>
 #include <string>
 
 namespace {
-
-bool same_ignoring_case(const char *a, const char *b)
-{
-    for (; *a && *b; ++a, ++b)
-        if (to_lower_ascii(*a) != to_lower_ascii(*b))
-            return false;
-    return *a == *b;
-}
 
 [[noreturn]] void fail_at(tok_c &tok, const std::string &what)
 {
@@ -27,9 +19,9 @@ int read_yes_no(tok_c &tok)
 {
     char word[128];
     tok.read_identifier(word, sizeof word);
-    if (same_ignoring_case(word, "yes"))
+    if (same_name_ignoring_case(word, "yes"))
         return 1;
-    if (same_ignoring_case(word, "no"))
+    if (same_name_ignoring_case(word, "no"))
         return 0;
     fail_at(tok, ": 'yes' or 'no' expected");
 }
@@ -47,7 +39,7 @@ void parse_sound_descr(tok_c &tok, sound_descr &out)
     char keyword[128];
     while (!tok.skip_space()) {
         tok_c::scan(&tok, "@id =", &keyword);
-        if (same_ignoring_case(keyword, "format")) {
+        if (same_name_ignoring_case(keyword, "format")) {
             char format[128];
             tok.read_identifier(format, sizeof format);
             if (out.flags & (SOUND_FILE_PCM | SOUND_FILE_Ogg))
@@ -58,9 +50,9 @@ void parse_sound_descr(tok_c &tok, sound_descr &out)
                 out.flags |= SOUND_FILE_Ogg;
             else
                 fail_at(tok, ": invalid format specification, expected 'PCM' or 'Ogg'");
-        } else if (same_ignoring_case(keyword, "volume")) {
+        } else if (same_name_ignoring_case(keyword, "volume")) {
             out.volume = tok.read_float();
-        } else if (same_ignoring_case(keyword, "distances")) {
+        } else if (same_name_ignoring_case(keyword, "distances")) {
             const float max_distance = tok.read_float();
             tok.expect("/");
             out.min_distance = tok.read_float();
@@ -68,7 +60,7 @@ void parse_sound_descr(tok_c &tok, sound_descr &out)
         } else {
             bool known = false;
             for (const auto &k : flag_keywords)
-                if (same_ignoring_case(keyword, k.keyword)) {
+                if (same_name_ignoring_case(keyword, k.keyword)) {
                     if (read_yes_no(tok))
                         out.flags |= k.flag;
                     known = true;
