@@ -6,8 +6,10 @@
 // name order, a block of zero-ended names and the data, all 32-bit little-endian. Its
 // directory is read once by init and checked in 64-bit arithmetic before anything is
 // allocated, so no count or offset from the file can make a read go outside the file. A pack
-// file is open only while one of its entries is; at that first open its size must still be
-// the size init saw, else the pack is refused.
+// file stays open from init to done and is read at an offset, without seeking; it is held
+// without sharing only while one of its entries is open. When the first of its entries is
+// opened, the file under the pack's path must still have the size init saw, else the pack is
+// refused; a pack file replaced since is opened anew.
 
 #ifdef VAULTIS_BUILTIN
 #include "basics/Vaultis.h"
@@ -48,7 +50,8 @@ static_assert(sizeof(pack_entry) == ENTRY_SIZE, "a pack entry is three 32-bit va
 // One allocation per pack: this record, then the entry table, the name block and the path.
 struct pack_record
 {
-    int disk_handle;
+    int disk_handle;  // open from init to done (invalid after the file went missing)
+    sys_file_id id;   // of the file behind disk_handle
     int open_count;
     const char *path;
     uint32_t file_size;
@@ -124,7 +127,7 @@ int find_in_pack(const pack_record *p, const char *name)
 
 bool read_exactly(int fd, uint64_t offset, void *buf, uint64_t len)
 {
-    return sys_file_seek(fd, offset) && sys_file_read(fd, buf, len) == int64_t(len);
+    return sys_file_read_at(fd, buf, len, offset) == int64_t(len);
 }
 
 pack_record *load_pack(int fd, const std::string &path)
@@ -180,34 +183,53 @@ pack_record *load_pack(int fd, const std::string &path)
     return p;
 }
 
+// Reads the directory and keeps the file open for the pack's entries.
 pack_record *read_pack_directory(const std::string &path)
 {
-    int fd = sys_file_open_read(path.c_str());
+    sys_file_id id;
+    int fd = sys_file_open_unheld(path.c_str(), &id);
     if (fd == SYS_INVALID_FILE)
         return nullptr;
     pack_record *p = load_pack(fd, path);
-    sys_file_close(fd);
+    if (!p) {
+        sys_file_close(fd);
+        return nullptr;
+    }
+    p->disk_handle = fd;
+    p->id = id;
     return p;
 }
 
+void drop_pack_file(pack_record *p)
+{
+    if (p->disk_handle != SYS_INVALID_FILE)
+        sys_file_close(p->disk_handle);
+    p->disk_handle = SYS_INVALID_FILE;
+}
+
+// The first open entry of a pack checks the file under the pack's path, as opening that path
+// would: it must be there, not held by another handle, and of the size init saw.
 bool acquire_pack(pack_record *p)
 {
-    if (p->open_count > 0 && p->disk_handle != SYS_INVALID_FILE) {
+    if (p->open_count > 0) {
         ++p->open_count;
         return true;
     }
-    if (p->disk_handle != SYS_INVALID_FILE)
-        sys_file_close(p->disk_handle);
-    p->disk_handle = sys_file_open_read(p->path);
-    p->open_count = 0;
-    if (p->disk_handle == SYS_INVALID_FILE)
-        return false;
-    if (sys_file_size(p->disk_handle) != int64_t(p->file_size)) {
-        sys_file_close(p->disk_handle);
-        p->disk_handle = SYS_INVALID_FILE;
+    sys_file_id now;
+    if (!sys_file_identify(p->path, now)) {
+        drop_pack_file(p);
         return false;
     }
-    ++p->open_count;
+    if (p->disk_handle == SYS_INVALID_FILE || now.device != p->id.device || now.inode != p->id.inode) {
+        drop_pack_file(p);
+        p->disk_handle = sys_file_open_unheld(p->path, &p->id);
+        if (p->disk_handle == SYS_INVALID_FILE)
+            return false;
+        now = p->id;
+    }
+    if (now.size != p->file_size || !sys_file_hold(p->disk_handle))
+        return false;
+    p->open_count = 1;
     return true;
 }
 
@@ -215,10 +237,8 @@ void release_pack(pack_record *p)
 {
     if (!p || p->open_count == 0 || p->disk_handle == SYS_INVALID_FILE)
         return;
-    if (--p->open_count == 0) {
-        sys_file_close(p->disk_handle);
-        p->disk_handle = SYS_INVALID_FILE;
-    }
+    if (--p->open_count == 0)
+        sys_file_unhold(p->disk_handle);
 }
 
 // Drops every pack and every handle that reads from one; with close_disk_files the handles
@@ -236,8 +256,7 @@ void release_all(bool close_disk_files)
     for (pack_record *&p : g_packs) {
         if (!p)
             continue;
-        if (p->disk_handle != SYS_INVALID_FILE)
-            sys_file_close(p->disk_handle);
+        drop_pack_file(p);
         std::free(p);
         p = nullptr;
     }

@@ -2,7 +2,11 @@
 //
 // Names: '/' separates components. A name is first tried exactly as given; when that does not
 // exist, each component is matched against its directory without regard to ASCII case (only
-// 'A'-'Z' fold; bytes from 0x80 up must match exactly), the first match in byte order wins.
+// 'A'-'Z' fold; bytes from 0x80 up must match exactly), the exact name first, else the first
+// match in byte order. The walk gives up at the first component that matches nothing. It keeps
+// the listings of directories that had been unchanged for a while (two seconds) before they
+// were read, for as long as their change times stay the same, so that looking up names that
+// are not on disk costs one stat of the directory instead of a listing.
 //
 // Handles are small non-negative numbers; SYS_INVALID_FILE (-1) is no handle. Files are opened
 // without sharing: while a handle made here is open, every further open or create of the same
@@ -23,6 +27,23 @@ constexpr int SYS_INVALID_FILE = -1;
 
 // An existing regular file, for reading. Returns a handle or SYS_INVALID_FILE.
 int sys_file_open_read(const char *name);
+// The identity of a file and its size.
+struct sys_file_id
+{
+    uint64_t device;
+    uint64_t inode;
+    uint64_t size;
+};
+// An existing regular file for reading, kept open while others may still open the same file
+// (as a pack is between the uses of its entries); refused like sys_file_open_read when the
+// file is held now. id receives the opened file's identity.
+int sys_file_open_unheld(const char *name, sys_file_id *id);
+// Takes the no-sharing hold for such a handle: 1, or 0 when another handle holds the file.
+int sys_file_hold(int handle);
+// Gives the hold up again; the handle stays open.
+void sys_file_unhold(int handle);
+// The identity of the regular file a full name (used exactly as given) names now; 1, or 0.
+int sys_file_identify(const char *name, sys_file_id &out);
 // A new or emptied regular file, for writing. An existing file of the name (matched as above)
 // is emptied; otherwise the file is made in the directory the leading components resolve to.
 int sys_file_create(const char *name);
@@ -34,6 +55,8 @@ int64_t sys_file_size(int handle);
 int64_t sys_file_read(int handle, void *buf, uint64_t len);
 // Writes all len bytes unless the system refuses; the count written, or -1 on an error.
 int64_t sys_file_write(int handle, const void *buf, uint64_t len);
+// The same at pos bytes from the start, leaving the file position alone.
+int64_t sys_file_read_at(int handle, void *buf, uint64_t len, uint64_t pos);
 // Sets the position to pos bytes from the start; 1, or 0.
 int sys_file_seek(int handle, uint64_t pos);
 // The last-write time in local time; 1, or 0.
@@ -60,6 +83,12 @@ struct sys_dir_entry
     sys_entry_kind kind;
     uint64_t size;  // of a regular file, else 0
 };
+
+// How long a directory must have been unchanged before its listing is kept.
+constexpr double SYS_LISTING_SETTLE_SECONDS = 2.0;
+// For tests: sets that time (a negative time keeps every listing) and drops the listings kept
+// so far.
+void sys_set_listing_settle_time(double seconds);
 
 // The entries of a directory without "." and "..", sorted by their bytes. false when the
 // directory cannot be read.

@@ -264,6 +264,47 @@ TEST_F(vt_reader, a_pack_changed_in_size_refuses_every_name_in_it)
     EXPECT_EQ(VT::close(h), 1);
 }
 
+TEST_F(vt_reader, a_pack_file_is_held_only_while_one_of_its_entries_is_open)
+{
+    write_file("p.vfs", make_pack({{"x", "packed"}, {"y", "other"}}));
+    ASSERT_EQ(VT::init(nullptr), 1);
+    int disk = VT::open("p.vfs");
+    ASSERT_NE(disk, 0);
+    EXPECT_EQ(VT::open("x"), 0);  // the pack file is held as a disk file
+    EXPECT_EQ(VT::close(disk), 1);
+
+    int x = VT::open("x");
+    ASSERT_NE(x, 0);
+    EXPECT_EQ(VT::open("p.vfs"), 0);
+    int y = VT::open("y");
+    ASSERT_NE(y, 0);
+    EXPECT_EQ(VT::close(x), 1);
+    EXPECT_EQ(VT::open("p.vfs"), 0);
+    EXPECT_EQ(read_all(y), "other");
+    EXPECT_EQ(VT::close(y), 1);
+    disk = VT::open("p.vfs");
+    EXPECT_NE(disk, 0);
+    EXPECT_EQ(VT::close(disk), 1);
+}
+
+TEST_F(vt_reader, a_pack_file_replaced_under_its_name_is_read_from_the_new_file)
+{
+    write_file("p.vfs", make_pack({{"x", "first"}}));
+    ASSERT_EQ(VT::init(nullptr), 1);
+    EXPECT_EQ(read_name("x"), "first");
+    write_file("new.vfs.tmp", make_pack({{"x", "again"}}));
+    fs::rename("new.vfs.tmp", "p.vfs");
+    EXPECT_EQ(read_name("x"), "again");
+    // An open entry keeps reading the file it was opened in.
+    int h = VT::open("x");
+    ASSERT_NE(h, 0);
+    write_file("new.vfs.tmp", make_pack({{"x", "third"}}));
+    fs::rename("new.vfs.tmp", "p.vfs");
+    EXPECT_EQ(read_all(h), "again");
+    EXPECT_EQ(VT::close(h), 1);
+    EXPECT_EQ(read_name("x"), "third");
+}
+
 TEST_F(vt_reader, at_most_256_packs_in_the_pack_name_order)
 {
     fs::create_directory("packs");
