@@ -10,7 +10,8 @@
 // a message is being delivered through it: kill it with shutdown_tree instead.
 //
 // Messages: see kernel/message.h. handle_message returns non-zero to claim a message;
-// pass_to_children returns 0 to keep a message from the children.
+// pass_to_children returns 0 to keep a message from the children. It is a question without
+// side effects: a broadcast (flags 0) does not ask it of an object that has no children.
 //
 // Attributes: each object owns its list (copied from the script's or template's list at
 // construction); find_attribute and attribute read it and require the object to be alive.
@@ -93,6 +94,8 @@ protected:
     abstract_c *m_next_sibling;
     attribute_list_c m_attributes;
     int32_t m_pointer_count;
+    // Something below died since this object's last collection (see collect_dead_children).
+    bool m_dead_below;
     object_pointer_c *m_pointers;
 
 private:
@@ -105,6 +108,7 @@ private:
     void link_siblings(abstract_c *towards_first, abstract_c *towards_last);
     void exchange_children(abstract_c *q, abstract_c *p);
     int deliver(const msg_c &message, int flags, abstract_c *sender);
+    int deliver_plain(const msg_c &message, abstract_c *sender);
 
     static abstract_c *m_root;
 };

@@ -36,13 +36,14 @@ uint32_t crc32_string(const char *text)
 
 // ---- the argument stack ----
 
-namespace {
-union msg_slot_u {
-    value_c *pv;
-    uintptr_t count;
-};
+namespace msg_stack_detail {
 msg_slot_u msg_args[MSG_STACK_SLOTS];
 std::ptrdiff_t msg_args_ptr = 0;
+} // namespace msg_stack_detail
+
+using namespace msg_stack_detail;
+
+namespace {
 
 // Puts the stack back as the send found it, on every way out of the send.
 class msg_frame_guard_c
@@ -60,7 +61,7 @@ private:
 
 int msg_stack_used() { return static_cast<int>(msg_args_ptr); }
 
-msg_arg_c msg_arg(unsigned index)
+msg_arg_c msg_arg_checked(unsigned index)
 {
     ENGINE_ASSERT(msg_args_ptr > 0);
     unsigned args_count = static_cast<unsigned>(msg_args[msg_args_ptr - 1].count);
@@ -85,10 +86,48 @@ int abstract_c::message_array(const msg_c &message, int flags, abstract_c *sende
     return deliver(message, flags, sender);
 }
 
+// Flags 0, the broadcasts of every tick: the walk of deliver below without its flag tests and
+// without recursion. It goes down to the last (oldest) child, on to the previous sibling, and
+// back up to the parent when a sibling list ends, reading each link only after the handlers
+// before it have run, as the recursive walk does. The parents on the way down are kept at hand
+// (beyond a depth of 32 they are found through m_parent). An object without children is not
+// asked whether to pass the message on: there is no one to pass it to.
+int abstract_c::deliver_plain(const msg_c &message, abstract_c *sender)
+{
+    if (handle_message(&message, sender))
+        return 1;
+    constexpr int KEPT = 32;
+    abstract_c *parents[KEPT];
+    int depth = 0;
+    abstract_c *node = this;
+    bool handled_alive = true;  // node was alive and its handler ran
+    for (;;) {
+        if (handled_alive && node->m_last_child && node->pass_to_children(&message)) {
+            if (depth < KEPT)
+                parents[depth] = node;
+            ++depth;
+            node = node->m_last_child;
+        } else {
+            while (depth > 0 && !node->m_prev_sibling) {
+                --depth;
+                node = depth < KEPT ? parents[depth] : node->m_parent;
+            }
+            if (depth == 0)
+                return 0;
+            node = node->m_prev_sibling;
+        }
+        handled_alive = node->alive();
+        if (handled_alive && node->handle_message(&message, sender))
+            return 1;
+    }
+}
+
 int abstract_c::deliver(const msg_c &message, int flags, abstract_c *sender)
 {
     if (!alive())
         return 0;
+    if (flags == 0)
+        return deliver_plain(message, sender);
     const bool to_self = !((flags & MSGF_NO_SELF) && sender == this);
     if (!(flags & MSGF_HANDLER_LAST) && to_self && handle_message(&message, sender))
         return 1;
@@ -129,6 +168,7 @@ void abstract_c::setup(abstract_c *parent)
     m_parent = m_last_child = m_first_child = m_prev_sibling = m_next_sibling = nullptr;
     m_pointer_count = 0;
     m_pointers = nullptr;
+    m_dead_below = false;
     m_flags = 1;
     if (parent) {
         m_parent = parent;
@@ -221,10 +261,18 @@ void abstract_c::shutdown_tree()
     on_shutdown();
     clear_object_pointers();
     m_flags &= ~1u;
+    // The way down for the next collection; above a marked object all are marked already.
+    for (abstract_c *p = m_parent; p && !p->m_dead_below; p = p->m_parent)
+        p->m_dead_below = true;
 }
 
+// Only where something died since the last collection: the main loop runs this after every
+// tick, and most ticks kill nothing.
 void abstract_c::collect_dead_children()
 {
+    if (!m_dead_below)
+        return;
+    m_dead_below = false;
     for (abstract_c *child = m_first_child; child;) {
         abstract_c *next = child->m_next_sibling;
         child->collect_dead_children();

@@ -104,37 +104,37 @@ void value_c::reset(const value_c &source)
     m_type = source.m_type;
 }
 
-int value_c::get_int() const
+int value_c::get_int_checked() const
 {
     ENGINE_ASSERT(m_type == INT);
     return m_payload.i;
 }
 
-float value_c::get_float() const
+float value_c::get_float_checked() const
 {
     ENGINE_ASSERT(m_type == FLOAT);
     return m_payload.f;
 }
 
-void *value_c::get_ptr() const
+void *value_c::get_ptr_checked() const
 {
     ENGINE_ASSERT(m_type == PTR);
     return m_payload.p;
 }
 
-const void *value_c::get_const_ptr() const
+const void *value_c::get_const_ptr_checked() const
 {
     ENGINE_ASSERT(m_type == PTR || m_type == CONST_PTR);
     return m_type == PTR ? m_payload.p : m_payload.cp;
 }
 
-char *value_c::get_pchar() const
+char *value_c::get_pchar_checked() const
 {
     ENGINE_ASSERT(m_type == PCHAR);
     return m_payload.text.s;
 }
 
-const char *value_c::get_const_pchar() const
+const char *value_c::get_const_pchar_checked() const
 {
     ENGINE_ASSERT(m_type == PCHAR || m_type == CONST_PCHAR || m_type == STRING);
     return m_payload.text.s;

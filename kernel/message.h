@@ -78,9 +78,34 @@ private:
     value_c *m_value;
 };
 
+// The argument stack itself; only the kernel writes it.
+namespace msg_stack_detail {
+union msg_slot_u {
+    value_c *pv;
+    uintptr_t count;
+};
+extern msg_slot_u msg_args[MSG_STACK_SLOTS];
+extern std::ptrdiff_t msg_args_ptr;
+} // namespace msg_stack_detail
+
+// The same as msg_arg, with its checks as assertions (out of line: reached when one fails).
+msg_arg_c msg_arg_checked(unsigned index);
+
 // Argument `index` of the message whose handler is running (compared unsigned, so a
-// negative index fails like a too large one).
-msg_arg_c msg_arg(unsigned index);
+// negative index fails like a too large one). Handlers call it for every argument of every
+// message, so the checks are made here and only a failing one leaves for the assertions.
+inline msg_arg_c msg_arg(unsigned index)
+{
+    using namespace msg_stack_detail;
+    if (msg_args_ptr > 0) {
+        const uintptr_t args_count = msg_args[msg_args_ptr - 1].count;
+        if (args_count < 256 && index < args_count && msg_args_ptr - std::ptrdiff_t(args_count) > 0) {
+            if (value_c *pv = msg_args[msg_args_ptr - 1 - std::ptrdiff_t(args_count) + index].pv)
+                return msg_arg_c(pv);
+        }
+    }
+    return msg_arg_checked(index);
+}
 
 // Slots of the argument stack in use (0 when no message is being delivered).
 int msg_stack_used();

@@ -60,12 +60,20 @@ public:
     // Size of the owned buffer of a STRING, 0 for every other tag.
     uint32_t string_buffer_size() const { return m_type == STRING ? m_payload.text.size : 0; }
 
-    int get_int() const;
-    float get_float() const;
-    void *get_ptr() const;
-    const void *get_const_ptr() const;
-    char *get_pchar() const;
-    const char *get_const_pchar() const;
+    // The tag is checked inline; a wrong one goes to the out-of-line assertion.
+    int get_int() const { return m_type == INT ? m_payload.i : get_int_checked(); }
+    float get_float() const { return m_type == FLOAT ? m_payload.f : get_float_checked(); }
+    void *get_ptr() const { return m_type == PTR ? m_payload.p : get_ptr_checked(); }
+    const void *get_const_ptr() const
+    {
+        return m_type == PTR ? m_payload.p : m_type == CONST_PTR ? m_payload.cp : get_const_ptr_checked();
+    }
+    char *get_pchar() const { return m_type == PCHAR ? m_payload.text.s : get_pchar_checked(); }
+    const char *get_const_pchar() const
+    {
+        return (m_type == PCHAR || m_type == CONST_PCHAR || m_type == STRING) ? m_payload.text.s
+                                                                               : get_const_pchar_checked();
+    }
     vec2 get_vec2() const;
     vec3 get_vec3() const;
     rect get_rect2() const;
@@ -77,6 +85,13 @@ public:
     void set_string(const char *text);
 
 private:
+    int get_int_checked() const;
+    float get_float_checked() const;
+    void *get_ptr_checked() const;
+    const void *get_const_ptr_checked() const;
+    char *get_pchar_checked() const;
+    const char *get_const_pchar_checked() const;
+
     friend class attribute_c;
     // The only way to change a tag: an attribute record is initialised with it.
     void reset(const value_c &source);

@@ -138,6 +138,52 @@ TEST_F(delivery_fixture, children_refused_by_pass_to_children)
     EXPECT_EQ(journal.joined(), "R A A1 B D C");
 }
 
+TEST_F(delivery_fixture, a_broadcast_sees_the_tree_as_its_handlers_leave_it)
+{
+    // Objects made during the walk are reached where they are linked; an object killed before
+    // its turn is not.
+    a->m_handler = [this](node_c *, const msg_c *, abstract_c *) {
+        new node_c(r, "X", &journal);
+        return 0;
+    };
+    b->m_handler = [this](node_c *self, const msg_c *, abstract_c *) {
+        d->shutdown_tree();
+        new node_c(self, "B1", &journal);
+        return 0;
+    };
+    EXPECT_EQ(send(r, 0, nullptr), 0);
+    EXPECT_EQ(journal.joined(), "R A A1 B down:D B1 X");
+}
+
+TEST(message_walk, a_broadcast_goes_down_deep_trees_and_back_up)
+{
+    journal_c journal;
+    node_c *root = new node_c(nullptr, "R", &journal);
+    std::vector<node_c *> chain;
+    abstract_c *parent = root;
+    for (int i = 0; i < 40; ++i) {
+        chain.push_back(new node_c(parent, "c" + std::to_string(i), &journal));
+        parent = chain.back();
+    }
+    new node_c(chain[34], "s35", &journal);  // newer than c35: after its subtree
+    new node_c(chain[2], "s3", &journal);
+    new node_c(root, "tail", &journal);
+    std::string expected = "R";
+    for (int i = 0; i < 40; ++i)
+        expected += " c" + std::to_string(i);
+    expected += " s35 s3 tail";
+    EXPECT_EQ(root->message(MSG_VAR(probe), 0, nullptr, MSG_ARGS_END), 0);
+    EXPECT_EQ(journal.joined(), expected);
+
+    // A claim deep down ends the walk there.
+    journal.entries.clear();
+    chain[37]->m_handler = [](node_c *, const msg_c *, abstract_c *) { return 1; };
+    EXPECT_EQ(chain[1]->message(MSG_VAR(probe), 0, nullptr, MSG_ARGS_END), 1);
+    EXPECT_EQ(journal.entries.size(), 37u);
+    EXPECT_EQ(journal.entries.back(), "c37");
+    delete root;
+}
+
 TEST_F(delivery_fixture, flag_2_needs_flag_1)
 {
     EXPECT_EQ(thrown_message([&] { send(r, 2, nullptr); }), "Invalid message delivery flags");

@@ -129,6 +129,30 @@ TEST_F(tree_fixture, collection_goes_below_alive_children)
     EXPECT_EQ(child_names(b), "B2");
 }
 
+TEST_F(tree_fixture, a_collection_finds_every_death_below_it_whatever_was_collected_before)
+{
+    node_c *a1 = new node_c(a, "A1", &journal);
+    node_c *b1 = new node_c(b, "B1", &journal);
+    node_c *b11 = new node_c(b1, "B11", &journal);
+    a1->shutdown_tree();
+    b11->shutdown_tree();
+    journal.entries.clear();
+    b1->collect_dead_children();
+    EXPECT_EQ(journal.joined(), "~B11");
+    b->collect_dead_children();
+    d->collect_dead_children();
+    EXPECT_EQ(journal.joined(), "~B11");
+    r->collect_dead_children();
+    EXPECT_EQ(journal.joined(), "~B11 ~A1");
+
+    // A death after a collection is found by the next one.
+    b1->shutdown_tree();
+    r->collect_dead_children();
+    EXPECT_EQ(journal.joined(), "~B11 ~A1 down:B1 ~B1");
+    EXPECT_EQ(child_names(r), "D B A");
+    EXPECT_EQ(b->first_child(), nullptr);
+}
+
 TEST_F(tree_fixture, second_root_is_refused)
 {
     EXPECT_EQ(thrown_message([&] { node_c extra(nullptr, "X", &journal); }), "The root object must be unique");
