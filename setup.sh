@@ -15,6 +15,7 @@ packages=(
   libfreetype-dev fonts-dejavu-core
   xvfb xauth
   iproute2
+  rapidjson-dev libphysfs-dev  # only the benchmarks of bench/ compare with them
 )
 if [ "${1:-}" = --fuzz ]; then
   packages+=(clang libclang-rt-14-dev llvm-14)

@@ -1,0 +1,115 @@
+// Launch to the first drawn frame: the game (bench_startup_game: Vizuzuze with an object that
+// notes the first frame and ends the program) against a minimal SDL2 + OpenGL program that
+// clears and presents one frame (bench_startup_ref). Each is started as a new process in a
+// directory holding the game's scripts; the time runs from the start of the process to the
+// moment right after the first frame was presented, and on to the end of the process (which
+// includes closing the sound device). Needs a display (run_all.sh starts Xvfb when there is
+// none).
+#include "bench/core/bench_util.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+using namespace bench;
+
+struct run_s
+{
+    double first_frame;
+    double exit;
+};
+
+run_s launch(const char *program, const fs::path &dir)
+{
+    int out[2];
+    if (pipe(out) != 0)
+        std::exit(1);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    // What the sound and display libraries tell about the machine is not the report's.
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+    char *argv[] = {const_cast<char *>(program), const_cast<char *>("-datadir"), const_cast<char *>("data"), nullptr};
+    timespec t0;
+    clock_gettime(CLOCK_MONOTONIC, &t0);
+    pid_t pid;
+    if (posix_spawn(&pid, program, &actions, nullptr, argv, environ) != 0) {
+        std::fprintf(stderr, "bench_startup: cannot start %s\n", program);
+        std::exit(1);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    std::string printed;
+    char buf[256];
+    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;)
+        printed.append(buf, size_t(n));
+    close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    timespec t1;
+    clock_gettime(CLOCK_MONOTONIC, &t1);
+    const double start = double(t0.tv_sec) + double(t0.tv_nsec) * 1e-9;
+    const double end = double(t1.tv_sec) + double(t1.tv_nsec) * 1e-9;
+    const size_t at = printed.find("first frame ");
+    if (at == std::string::npos || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "bench_startup: %s drew no frame (exit status %d); see console.log in %s\n", program,
+                     status, dir.c_str());
+        std::exit(1);
+    }
+    return {std::strtod(printed.c_str() + at + 12, nullptr) - start, end - start};
+}
+
+std::string read_text(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+int main()
+{
+    if (!std::getenv("DISPLAY")) {
+        std::fprintf(stderr, "bench_startup: needs a display (DISPLAY is not set)\n");
+        return 1;
+    }
+    scratch_dir dir("startup");
+    const fs::path scripts = fs::path(ENGINE_SOURCE_DIR) / "data" / "scripts";
+    write_file(dir.path() / "data/scripts/templates.isc", read_text(scripts / "templates.isc"));
+    std::string init = read_text(scripts / "init.isc");
+    const size_t end = init.rfind("};");
+    if (end == std::string::npos) {
+        std::fprintf(stderr, "bench_startup: no children block in init.isc\n");
+        return 1;
+    }
+    init.insert(end, "    create bench_first_frame { };\n");
+    write_file(dir.path() / "data/scripts/init.isc", init);
+
+    std::vector<run_s> game, ref;
+    alternate(11, {
+        [&] { game.push_back(launch(BENCH_GAME, dir.path())); },
+        [&] { ref.push_back(launch(BENCH_REFERENCE, dir.path())); },
+    });
+    game.erase(game.begin());  // the uncounted first round
+    ref.erase(ref.begin());
+    auto med = [](const std::vector<run_s> &runs, double run_s::*field) {
+        std::vector<double> v;
+        for (const run_s &r : runs)
+            v.push_back(r.*field * 1e3);
+        return median(v);
+    };
+    report("launch to the first drawn frame", med(game, &run_s::first_frame), med(ref, &run_s::first_frame), "ms",
+           "SDL2+GL", "<= 1.2");
+    report("launch to the end of a one-frame run", med(game, &run_s::exit), med(ref, &run_s::exit), "ms", "SDL2+GL",
+           "no wait on the audio device");
+    return 0;
+}
