@@ -4,6 +4,7 @@
 #include "kernel/exception.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -45,6 +46,41 @@ bool is_symbol_char(int c)
 bool is_line_break_pair(int a, int b)
 {
     return (a == '\n' && b == '\r') || (a == '\r' && b == '\n');
+}
+
+// The value of a plain decimal token ("12", "-0.5", "3.") without strtof, where that gives
+// the same float: an integer part and fraction whose digits make a whole number m below 2^24,
+// with at most 10 digits after the point, is m / 10^k of two floats that are both exact, one
+// correctly rounded division, as strtof rounds the decimal value itself. Anything else
+// (exponents, more digits, a second point) is left to strtof.
+bool plain_decimal(const char *token, float *out)
+{
+    static const float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    const char *p = token;
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-')
+        ++p;
+    uint32_t m = 0;
+    int digits = 0, fraction = 0;
+    bool point = false;
+    for (; *p; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            m = m * 10 + uint32_t(*p - '0');
+            if (m > (1u << 24))
+                return false;
+            ++digits;
+            fraction += point;
+        } else if (*p == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0 || fraction > 10)
+        return false;
+    const float value = float(m) / powers[fraction];
+    *out = negative ? -value : value;
+    return true;
 }
 
 [[noreturn]] void throw_format_error(tok_c &format, const std::string &what)
@@ -110,12 +146,7 @@ void tok_c::fail(const char *what)
     ENGINE_THROW(parser_exception_c, std::string(position_string()) + what);
 }
 
-int tok_c::peek_raw(int ahead) const
-{
-    return m_pos + ahead < m_size ? (unsigned char)m_data[m_pos + ahead] : -1;
-}
-
-int tok_c::read_char()
+int tok_c::read_char_decoded()
 {
     if (at_end())
         return 0;
@@ -163,7 +194,7 @@ int tok_c::read_char()
     return c;
 }
 
-int tok_c::peek_char()
+int tok_c::peek_char_decoded()
 {
     save(1);
     int c = read_char();
@@ -206,7 +237,13 @@ int tok_c::skip_space()
             skip_line_comment();
         else if (c == '/' && peek_raw(1) == '*')
             skip_block_comment();
-        else if (is_space(c) || (c == '\\' && is_space(peek_char())))
+        else if (c == ' ' || c == '\t') {
+            // A run of blanks on one line, the most common thing between tokens.
+            do {
+                m_pos++;
+                m_column++;
+            } while (m_pos < m_size && (m_data[m_pos] == ' ' || m_data[m_pos] == '\t'));
+        } else if (is_space(c) || (c == '\\' && is_space(peek_char())))
             read_char();
         else
             return 0;
@@ -220,10 +257,19 @@ int tok_c::parse_identifier(char *buf, int len)
     while (!at_end()) {
         if (n + 1 >= len)
             return 0;
-        int c = peek_char();
-        if (!is_identifier_char(c, n == 0))
-            break;
-        read_char();
+        int c = (unsigned char)m_data[m_pos];
+        if (is_identifier_char(c, n == 0)) {
+            // Identifier characters stand for themselves.
+            m_pos++;
+            m_column++;
+        } else if (c != '\\') {
+            break;  // a line break or any other character ends it, as it decodes to itself
+        } else {
+            c = peek_char();
+            if (!is_identifier_char(c, n == 0))
+                break;
+            read_char();
+        }
         buf[n++] = (char)c;
     }
     if (n == 0)
@@ -310,10 +356,13 @@ int tok_c::parse_float(float *out)
     float factor = 1.0f;
     if (!collect_number(token, true, &factor))
         return 0;
-    char *end = nullptr;
-    float value = std::strtof(token, &end);
-    if (end == token)
-        return 0;
+    float value;
+    if (!plain_decimal(token, &value)) {
+        char *end = nullptr;
+        value = std::strtof(token, &end);
+        if (end == token)
+            return 0;
+    }
     *out = value * factor;
     return 1;
 }
@@ -399,6 +448,10 @@ int tok_c::peek_symbol(char *out)
 int tok_c::accept(const char *sym)
 {
     skip_space();
+    // A symbol begins with its raw character (a backslash is none): a different first
+    // character cannot give sym.
+    if (peek_raw(0) != (unsigned char)sym[0])
+        return 0;
     char found[4];
     save(0);
     if (parse_symbol(found) && std::strcmp(found, sym) == 0)

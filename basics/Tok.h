@@ -51,9 +51,23 @@ public:
     // "L" + line + "," + column.
     const char *position_string();
 
-    // Characters (0 at the end of the text). Bytes come back as 0..255.
-    int read_char();
-    int peek_char();
+    // Characters (0 at the end of the text). Bytes come back as 0..255. A character that is
+    // neither a backslash nor a line break stands for itself: it is taken here, the rest is
+    // decoded out of line.
+    int read_char()
+    {
+        if (m_pos < m_size && is_plain(m_data[m_pos])) {
+            m_column++;
+            return (unsigned char)m_data[m_pos++];
+        }
+        return read_char_decoded();
+    }
+    int peek_char()
+    {
+        if (m_pos < m_size && is_plain(m_data[m_pos]))
+            return (unsigned char)m_data[m_pos];
+        return peek_char_decoded();
+    }
     // 1 when the end of the text was reached, 0 when a non-space character is next.
     int skip_space();
 
@@ -105,8 +119,12 @@ private:
         return {(void *)dest, sizeof(T)};
     }
 
+    static bool is_plain(char c) { return c != '\\' && c != '\n' && c != '\r'; }
+    int read_char_decoded();
+    int peek_char_decoded();
     [[noreturn]] void fail(const char *what);
-    int peek_raw(int ahead) const;
+    // The byte `ahead` places on, undecoded; -1 past the end.
+    int peek_raw(int ahead) const { return m_pos + ahead < m_size ? (unsigned char)m_data[m_pos + ahead] : -1; }
     void skip_line_comment();
     void skip_block_comment();
     int collect_number(char *token, bool is_float, float *factor);

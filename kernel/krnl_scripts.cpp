@@ -163,8 +163,11 @@ void scripts_c::parse_attributes(attribute_list_c &list, tok_c &tok, const attri
     for (;;) {
         if (tok.accept("}"))
             return;
+        // "type name =", read as scan reads the pattern "@id @id =".
         char type[name_buffer], name[name_buffer];
-        tok_c::scan(&tok, "@id @id =", &type, &name);
+        tok.read_identifier(type, sizeof type);
+        tok.read_identifier(name, sizeof name);
+        tok.expect("=");
         uint32_t id = string_to_id(name);
         if (std::strcmp(type, "int") == 0) {
             set_attribute_by_id(list, id, value_c(tok.read_int()));
