@@ -137,7 +137,15 @@ std::string lab_c::unavailable()
         return why;
     if (run_quiet("ip -V") != 0)
         return "iproute2's ip is not installed (setup.sh installs it)";
-    return "";
+    // The kernel may lack bridges or veth pairs even where namespaces work.
+    static const std::string links = [] {
+        bool ok = run_quiet("ip link add labprobe0 type bridge") == 0 &&
+                  run_quiet("ip link add labprobe1 type veth peer name labprobe2") == 0;
+        run_quiet("ip link del labprobe1");
+        run_quiet("ip link del labprobe0");
+        return ok ? std::string() : std::string("the kernel refuses a bridge or a veth pair in the namespace");
+    }();
+    return links;
 }
 
 lab_c::lab_c()
