@@ -211,23 +211,25 @@ void skinned_mesh_c::fill_vertex_buffer(IDirect3DVertexBuffer8 *buffer)
 
 void skinned_mesh_c::skin(lit_vertex_s *out) const
 {
+    // The skin matrices are blends of affine matrices, so a point needs no division by w; the
+    // prepared normals are unit already. This loop runs for every vertex of every animated
+    // model on every tick: it reads the matrices in place.
     const matrix_c *skin = m_skeleton->current_skin_matrices();
     for (uint32_t i = 0; i < m_vertices_count; ++i) {
         const sgeo_vertex_s &in = m_prepared[i];
-        const D3DXVECTOR3 p = point_of(in.position);
-        D3DXVECTOR3 n = point_of(in.normal);
-        D3DXVec3Normalize(&n, &n);
-        D3DXVECTOR3 position, normal;
+        const float *p = in.position, *n = in.normal;
+        float px = 0.0f, py = 0.0f, pz = 0.0f, nx = 0.0f, ny = 0.0f, nz = 0.0f;
         for (int k = 0; k < in.influences; ++k) {
-            const D3DXMATRIX s = to_d3dx(skin[in.joints[k]]);
-            D3DXVECTOR3 tp, tn;
-            D3DXVec3TransformCoord(&tp, &p, &s);
-            D3DXVec3TransformNormal(&tn, &n, &s);
+            const float(*m)[4] = skin[in.joints[k]].m;
             const float w = in.weights[k];
-            position = D3DXVECTOR3(position.x + w * tp.x, position.y + w * tp.y, position.z + w * tp.z);
-            normal = D3DXVECTOR3(normal.x + w * tn.x, normal.y + w * tn.y, normal.z + w * tn.z);
+            px += w * (p[0] * m[0][0] + p[1] * m[1][0] + p[2] * m[2][0] + m[3][0]);
+            py += w * (p[0] * m[0][1] + p[1] * m[1][1] + p[2] * m[2][1] + m[3][1]);
+            pz += w * (p[0] * m[0][2] + p[1] * m[1][2] + p[2] * m[2][2] + m[3][2]);
+            nx += w * (n[0] * m[0][0] + n[1] * m[1][0] + n[2] * m[2][0]);
+            ny += w * (n[0] * m[0][1] + n[1] * m[1][1] + n[2] * m[2][1]);
+            nz += w * (n[0] * m[0][2] + n[1] * m[1][2] + n[2] * m[2][2]);
         }
-        out[i] = lit_vertex_s{position.x, position.y, position.z, normal.x, normal.y, normal.z, 0xFFFFFFFF, in.u, in.v};
+        out[i] = lit_vertex_s{px, py, pz, nx, ny, nz, 0xFFFFFFFF, in.u, in.v};
     }
 }
 

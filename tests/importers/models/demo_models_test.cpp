@@ -41,7 +41,7 @@ TEST_F(demo_models, the_demo_description_makes_models_that_load_and_pose)
 
     skeleton_instance_c skeleton("models/player/player.skl", matrix_identity);
     EXPECT_EQ(skeleton.joints_count(), 7u);
-    EXPECT_EQ(skeleton.frames_count(), 6u);
+    EXPECT_EQ(skeleton.frames_count(), 20u);
     skinned_mesh_c body(d3d, "models/player/body.sgm", &skeleton);
     std::vector<lit_vertex_s> v(body.vertices_count());
     auto top = [&] {

@@ -2,9 +2,13 @@
 // per-instance locators and skinning, on the recording device.
 #include "anim_fixture.h"
 
+#include "importers/models.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -363,6 +367,65 @@ TEST_F(anim, texture_and_file_errors_pass_unchanged_and_leave_nothing_behind)
     EXPECT_EQ("Texture 'models/t/missing' not found", thrown([&] { instance(); }));
     EXPECT_EQ(0, mgr->live_slots());
     EXPECT_EQ(nullptr, mgr->first_child());
+}
+
+// The demo player figure: the generated skeleton and body with the hand-written definition.
+TEST_F(anim, the_demo_player_has_the_games_gestures_in_sound_steps)
+{
+    const std::string out = (m_dir.path() / "data" / "models").string();
+    ASSERT_EQ(0, std::system((std::string(MAKE_MODELS_PROGRAM) + " " + DEMO_MODELS_DESCRIPTION + " " + out).c_str()));
+    std::filesystem::copy_file(std::filesystem::path(ENGINE_SOURCE_DIR) / "data/models/player/animated.def",
+                               m_dir.path() / "data/models/player/animated.def");
+    abstract_c *res = nullptr;
+    ASSERT_EQ("", thrown([&] {
+                  mgr->message(MSG_VAR(mgr_load_res), 0, nullptr, MSG_ARG((void *)&res), MSG_ARG("models/player"),
+                               MSG_ARG(0), MSG_ARGS_END);
+              }));
+    auto *player = dynamic_cast<skelanim_resource_c *>(res);
+    ASSERT_NE(nullptr, player);
+    const skelanim_data_c *d = player->anim();
+    for (const char *name : {"pressing_key", "correct_1", "correct_2", "correct_3", "correct_4", "incorrect_1",
+                             "incorrect_2", "incorrect_3", "incorrect_4", "idle_1", "idle_2"})
+        EXPECT_GE(d->find_gesture(name), 0) << name;
+
+    // Every construct of the format is used.
+    bool modes[4] = {}, frame_morph = false, any_morph = false;
+    for (int g = 0; g < d->gesture_count(); ++g)
+        modes[d->gesture(g).mode] = true;
+    for (int m = 0; m < d->morph_count(); ++m) {
+        const skelanim_morph_s morph = d->get_morph(m);
+        (morph.src_frame < 0 ? any_morph : frame_morph) = true;
+    }
+    EXPECT_TRUE(modes[0] && modes[1] && modes[2] && modes[3]);
+    EXPECT_TRUE(frame_morph && any_morph);
+    EXPECT_EQ(2, d->part_count());
+
+    // Neighbouring key frames turn no joint by more than about 45 degrees, and every moving
+    // gesture moves some joint visibly.
+    const skeleton_instance_c *skeleton = d->skeleton();
+    auto turn = [&](int a, int b, uint32_t j) {
+        const matrix_c &p = skeleton->joint_matrices(a)[j], &q = skeleton->joint_matrices(b)[j];
+        float trace = 0;
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                trace += p[r][c] * q[r][c];
+        return std::acos(std::clamp((trace - 1.0f) / 2.0f, -1.0f, 1.0f)) * 180.0f / ENGINE_PI;
+    };
+    for (int g = 0; g < d->gesture_count(); ++g) {
+        const skelanim_gesture_s &gs = d->gesture(g);
+        float largest = 0;
+        for (int k = 0; k < gs.branches_count; ++k) {
+            for (uint32_t j = 0; j < skeleton->joints_count(); ++j) {
+                const float t = turn(gs.frames[k], gs.frames[k + 1], j);
+                EXPECT_LE(t, 46.0f) << gs.name << " branch " << k << " joint " << j;
+                largest = std::max(largest, t);
+            }
+        }
+        if (gs.mode != GESTURE_STATIC) {
+            EXPECT_GE(largest, 10.0f) << gs.name;
+        }
+    }
+    release(player);
 }
 
 } // namespace
