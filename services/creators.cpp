@@ -4,6 +4,7 @@
 #include "services/keyboard_messager.h"
 #include "services/manager_model.h"
 #include "services/manager_sound.h"
+#include "services/manager_texture.h"
 #include "services/srvc_d3d.h"
 #include "services/srvc_dsound.h"
 #include "services/srvc_input.h"
@@ -20,4 +21,5 @@ void services_register_creators()
     register_creator("renderer", make_object<renderer_c>);
     register_creator("model_manager", make_object<manager_model_c>);
     register_creator("sound_manager", make_object<manager_sound_c>);
+    register_creator("texture_manager", make_object<manager_texture_c>);
 }
