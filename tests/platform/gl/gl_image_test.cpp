@@ -4,6 +4,7 @@
 #include "platform/d3d/d3d_recording.h"
 #include "platform/d3d/d3dx8.h"
 #include "platform/gl/gl_d3d.h"
+#include "tools/ddsgen/ddsgen.h"
 
 #include <gtest/gtest.h>
 
@@ -351,6 +352,64 @@ TEST_F(gl_image, blended_pretransformed_square_lands_on_its_pixels)
             const bool inside = x >= 10 && x < 20 && y >= 10 && y < 20;
             expect_pixel(x, y, !inside ? blue : (x + y) % 2 ? half_red : half_green);
         }
+}
+
+// ---- DDS files -----------------------------------------------------------------------------
+
+IDirect3DTexture8 *texture_from_dds(IDirect3DDevice8 *device, const std::vector<uint8_t> &file)
+{
+    IDirect3DTexture8 *t = nullptr;
+    D3DXCreateTextureFromFileInMemoryEx(device, file.data(), (UINT)file.size(), D3DX_DEFAULT, D3DX_DEFAULT,
+                                        D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_POINT,
+                                        D3DX_FILTER_BOX, 0, nullptr, nullptr, &t);
+    return t;
+}
+
+// A DXT5 file drawn texel for texel with its alpha blended over blue, and a mip-mapped file
+// whose levels have their own colours drawn at a half and a quarter of its size: each lands
+// on the level of its size.
+TEST_F(gl_image, dds_textures_dxt5_and_mip_levels)
+{
+    // 16x16 DXT5 in 4x4 blocks: opaque red and half-transparent green in a checkerboard.
+    const std::vector<uint8_t> dxt5 = ddsgen::make_dds(
+        ddsgen::DXT5, 16, 16,
+        {ddsgen::block_level(ddsgen::DXT5, 16, 16, [](int bx, int by) { return (bx + by) % 2 ? 0x8000FF00u : 0xFFFF0000u; })});
+    // 32x32 A8R8G8B8 with six levels: red, green, white, blue, ...
+    const uint32_t level_colours[6] = {0xFFFF0000, 0xFF00FF00, 0xFFFFFFFF, 0xFF0000FF, 0xFF000000, 0xFF000000};
+    std::vector<std::vector<uint8_t>> levels;
+    for (int i = 0, side = 32; i < 6; ++i, side /= 2)
+        levels.push_back(ddsgen::encode_level(ddsgen::A8R8G8B8, std::vector<uint32_t>((size_t)side * side, level_colours[i])));
+    const std::vector<uint8_t> mipped = ddsgen::make_dds(ddsgen::A8R8G8B8, 32, 32, levels);
+
+    IDirect3DTexture8 *a = texture_from_dds(device, dxt5), *b = texture_from_dds(device, mipped);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->GetLevelCount(), 6u);
+    clear(blue);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    blend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+    for (D3DTEXTURESTAGESTATETYPE f : {D3DTSS_MINFILTER, D3DTSS_MAGFILTER, D3DTSS_MIPFILTER})
+        device->SetTextureStageState(0, f, D3DTEXF_POINT);
+    device->SetTexture(0, a);
+    ASSERT_EQ(draw(device, fvf_tl, D3DPT_TRIANGLELIST, 2, screen_rect(-0.5f, -0.5f, 15.5f, 15.5f, white)), D3D_OK);
+    device->SetTexture(0, b);
+    ASSERT_EQ(draw(device, fvf_tl, D3DPT_TRIANGLELIST, 2, screen_rect(31.5f, -0.5f, 47.5f, 15.5f, white)), D3D_OK);
+    ASSERT_EQ(draw(device, fvf_tl, D3DPT_TRIANGLELIST, 2, screen_rect(31.5f, 31.5f, 39.5f, 39.5f, white)), D3D_OK);
+    device->SetTexture(0, nullptr);
+    a->Release();
+    b->Release();
+
+    const D3DCOLOR green_over_blue = rgb(0, 128.0f / 255, 127.0f / 255);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            expect_pixel(x, y, (x / 4 + y / 4) % 2 ? green_over_blue : red);
+    for (int y = 2; y < 14; ++y)
+        for (int x = 34; x < 46; ++x)
+            expect_pixel(x, y, green); // 16 pixels of 32 texels: level 1
+    for (int y = 33; y < 39; ++y)
+        for (int x = 33; x < 39; ++x)
+            expect_pixel(x, y, white); // 8 pixels: level 2
+    expect_pixel(20, 20, blue);
 }
 
 // ---- culling --------------------------------------------------------------------------------
