@@ -5,6 +5,7 @@
 // the largest seed. The build adds the demo scripts and the video fixtures beside them.
 #include "fuzz/fuzz_seed_models.h"
 #include "tests/importers/wave/wave_corpus.h"
+#include "tests/net/lab/packet_bytes.h"
 #include "tests/vaultis/pack_fixture.h"
 #include "tools/imagegen/imagegen.h"
 #include "tools/modelgen/modelgen.h"
@@ -160,6 +161,13 @@ void models()
     put("geo", "floor.geo", static_file(floor));
 }
 
+// One valid packet of every LAN packet type.
+void packets()
+{
+    for (int type = 1; type <= 16; ++type)
+        put("net_packet", "type" + std::to_string(type), valid_packet(type));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -177,6 +185,7 @@ int main(int argc, char **argv)
         texts();
         scripts();
         models();
+        packets();
     } catch (const std::exception &e) {
         std::fprintf(stderr, "make_seeds: %s\n", e.what());
         return 1;

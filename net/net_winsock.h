@@ -68,6 +68,6 @@ private:
     int32_t m_kind;
     SOCKET m_socket;
     SOCKADDR_IN m_local_address;
-    SOCKADDR_IN m_peer_address;
-    int32_t m_reserved;
+    [[maybe_unused]] SOCKADDR_IN m_peer_address; // cleared, never read
+    [[maybe_unused]] int32_t m_reserved;
 };
