@@ -3,12 +3,10 @@
 // first tick reaches, after the renderer has drawn and presented the first frame: it prints
 // the time (CLOCK_MONOTONIC, seconds) and stops the main loop, so that the program then shuts
 // down as after a closed window.
+#include "Vizuzuze/program.h"
 #include "kernel/abstract.h"
 #include "kernel/entry.h"
-#include "kernel/root.h"
 #include "kernel/scripts.h"
-#include "platform/d3d/d3d8.h"
-#include "services/creators.h"
 
 #include <cstdio>
 #include <ctime>
@@ -41,10 +39,8 @@ private:
 
 int main(int argc, char **argv)
 {
-    kernel_register_creators();
-    services_register_creators();
+    vizuzuze_prepare();
     register_creator("bench_first_frame", make_object<first_frame_c>);
-    d3d_select_backend("gl");
     std::string command_line;
     for (int i = 1; i < argc; ++i) {
         if (i > 1)

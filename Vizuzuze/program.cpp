@@ -1,0 +1,17 @@
+#include "Vizuzuze/program.h"
+
+#include "kernel/root.h"
+#include "net/net_manager.h"
+#include "platform/d3d/d3d8.h"
+#include "services/creators.h"
+#include "ui/creators.h"
+
+void vizuzuze_prepare()
+{
+    kernel_register_creators();
+    services_register_creators();
+    ui_register_creators();
+    net_register_creators();
+    // The program draws through OpenGL; tests keep the recording device.
+    d3d_select_backend("gl");
+}
