@@ -7,6 +7,7 @@ class manual_device_c final : public dsound_device_c
 {
 public:
     HRESULT open(mixer_c *) override { return DS_OK; }
+    HRESULT wake() override { return DS_OK; }
     void suspend() override {}
     HRESULT reformat() override { return DS_OK; }
     void close() override {}

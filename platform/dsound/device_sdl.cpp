@@ -5,29 +5,51 @@
 namespace {
 
 // An SDL2 audio device in the mixer's output format; SDL converts to what the hardware takes.
-// The mixer runs in SDL's callback under the mixer's lock.
+// The mixer runs in SDL's callback under the mixer's lock. The device is opened when the first
+// buffer plays, in the format of that moment: a program that sets the primary format at start
+// (or never plays a sound) then neither reopens the device nor, when it ends, waits for an
+// audio thread to finish its period.
 class sdl_device_c final : public dsound_device_c
 {
 public:
     ~sdl_device_c() override { close(); }
 
-    // Without a working output (no sound card, no sound server) the buffers still play, into
-    // SDL's dummy driver, so that cursors and one-shot ends keep real time. A driver named in
-    // SDL_AUDIODRIVER is never replaced.
     HRESULT open(mixer_c *mixer) override
     {
         m_mixer = mixer;
-        if (SUCCEEDED(open_driver()))
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+            m_subsystem = true;
             return DS_OK;
-        SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
-        const HRESULT hr = open_driver();
-        SDL_ResetHint(SDL_HINT_AUDIODRIVER);
-        return hr;
+        }
+        return use_dummy_driver() ? DS_OK : DSERR_NODRIVER;
     }
 
-    void suspend() override { stop(); }
+    // Without a working output (no sound card, no sound server) the buffers still play, into
+    // SDL's dummy driver, so that cursors and one-shot ends keep real time. A driver named in
+    // SDL_AUDIODRIVER is never replaced.
+    HRESULT wake() override
+    {
+        if (m_device)
+            return DS_OK;
+        if (!m_subsystem)
+            return DSERR_UNINITIALIZED;
+        if (SUCCEEDED(start()))
+            return DS_OK;
+        return use_dummy_driver() ? start() : DSERR_NODRIVER;
+    }
 
-    HRESULT reformat() override { return m_subsystem ? start() : DSERR_UNINITIALIZED; }
+    void suspend() override
+    {
+        m_resume = m_device != 0;
+        stop();
+    }
+
+    HRESULT reformat() override
+    {
+        if (!m_subsystem)
+            return DSERR_UNINITIALIZED;
+        return m_resume ? start() : DS_OK;
+    }
 
     void close() override
     {
@@ -41,15 +63,17 @@ public:
     bool is_manual() const override { return false; }
 
 private:
-    HRESULT open_driver()
+    // Starts SDL's audio again with its dummy driver; false when even that fails.
+    bool use_dummy_driver()
     {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-            return DSERR_NODRIVER;
-        m_subsystem = true;
-        const HRESULT hr = start();
-        if (FAILED(hr))
-            close();
-        return hr;
+        if (m_subsystem) {
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            m_subsystem = false;
+        }
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+        m_subsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+        SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+        return m_subsystem;
     }
 
     HRESULT start()
@@ -94,6 +118,7 @@ private:
     SDL_AudioDeviceID m_device = 0;
     int m_block = 1;
     bool m_subsystem = false;
+    bool m_resume = false;  // the device ran before suspend
 };
 
 } // namespace

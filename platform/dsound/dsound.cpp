@@ -264,6 +264,11 @@ public:
     {
         if (reserved != 0 || (priority != 0 && !(m_flags & DSBCAPS_LOCDEFER)))
             return DSERR_INVALIDPARAM;
+        if (m_core->device) {
+            const HRESULT hr = m_core->device->wake();
+            if (FAILED(hr))
+                return hr;
+        }
         std::lock_guard<std::mutex> lock(mixer().m_mutex);
         // Positions set deferred since the last commit place a sound that starts between ticks.
         if (!m_voice.playing && m_voice.is_3d)
@@ -512,7 +517,9 @@ public:
     HRESULT Unlock(void *, DWORD, void *, DWORD) override { return DSERR_INVALIDCALL; }
     HRESULT Play(DWORD, DWORD, DWORD flags) override
     {
-        return (flags & DSBPLAY_LOOPING) ? DS_OK : DSERR_INVALIDPARAM;
+        if (!(flags & DSBPLAY_LOOPING))
+            return DSERR_INVALIDPARAM;
+        return m_core->device ? m_core->device->wake() : DS_OK;
     }
     HRESULT SetCurrentPosition(DWORD) override { return DSERR_INVALIDCALL; }
     HRESULT SetFormat(const WAVEFORMATEX *format) override
@@ -524,6 +531,13 @@ public:
         mix_format_s f;
         if (!mix_format_from_wave(*format, f))
             return DSERR_BADFORMAT;
+        {
+            // The format in use already: nothing to restart.
+            std::lock_guard<std::mutex> lock(mixer().m_mutex);
+            const mix_format_s &now = mixer().m_out;
+            if (now.channels == f.channels && now.bits == f.bits && now.rate == f.rate)
+                return DS_OK;
+        }
         if (m_core->device)
             m_core->device->suspend();
         {

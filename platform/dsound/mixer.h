@@ -84,9 +84,12 @@ class dsound_device_c
 {
 public:
     virtual ~dsound_device_c() = default;
+    // Makes the output ready; it need not run before the first wake.
     virtual HRESULT open(mixer_c *mixer) = 0;
+    // A buffer is about to play: the output runs from now on (nothing when it runs already).
+    virtual HRESULT wake() = 0;
     // Around a change of the mixer's output format: suspend stops the stream, reformat starts it
-    // again in the new format. The caller does not hold the mixer's lock.
+    // again in the new format when it ran. The caller does not hold the mixer's lock.
     virtual void suspend() = 0;
     virtual HRESULT reformat() = 0;
     virtual void close() = 0;
