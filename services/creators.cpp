@@ -5,6 +5,7 @@
 #include "services/manager_model.h"
 #include "services/manager_sound.h"
 #include "services/manager_texture.h"
+#include "services/precached.h"
 #include "services/srvc_d3d.h"
 #include "services/srvc_dsound.h"
 #include "services/srvc_input.h"
@@ -22,4 +23,7 @@ void services_register_creators()
     register_creator("model_manager", make_object<manager_model_c>);
     register_creator("sound_manager", make_object<manager_sound_c>);
     register_creator("texture_manager", make_object<manager_texture_c>);
+    register_creator("precached_texture", make_object<precached_texture_c>);
+    register_creator("precached_model", make_object<precached_model_c>);
+    register_creator("precached_sound", make_object<precached_sound_c>);
 }
