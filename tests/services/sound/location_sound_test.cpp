@@ -3,6 +3,8 @@
 #include "tests/services/sound/sound_world.h"
 
 #include "basics/vec3.h"
+#include "kernel/scripts.h"
+#include "services/creators.h"
 #include "services/location_sound.h"
 
 namespace {
@@ -125,6 +127,31 @@ TEST_F(location_sound, an_unknown_sound_fails_and_leaves_no_object)
     for (abstract_c *c = m_root->first_child(); c; c = c->next_sibling())
         after++;
     EXPECT_EQ(after, before);
+}
+
+TEST_F(location_sound, a_precached_sound_keeps_the_data_entry_for_later_loads)
+{
+    if (!find_creator("sound_manager", nullptr))
+        services_register_creators();
+    attribute_list_c attrs;
+    add_attribute(nullptr, attrs, "name", value_c("sounds/click", value_c::STRING), 0);
+    abstract_c *pre = create_object("precached_sound", m_root, &attrs);
+    EXPECT_EQ(sound_instances(), 1);
+    object_pointer_c data = m_manager->last_child();
+    ASSERT_NE(dynamic_cast<sound_data_c *>(data.get()), nullptr);
+
+    new location_sound_c(m_root, "sounds/click");
+    EXPECT_EQ(static_cast<data_entity_c *>(data.get())->resource_count(), 2);
+    render(1000);
+    tick();
+    EXPECT_EQ(sound_instances(), 1) << "the location sound went";
+    EXPECT_NE(data.get(), nullptr) << "its data stayed";
+
+    pre->shutdown_tree();
+    EXPECT_EQ(data.get(), nullptr);
+    EXPECT_EQ(sound_instances(), 0);
+    EXPECT_EQ(sound_world::thrown([&] { create_object("precached_sound", m_root, nullptr); }),
+              "Could not find required attribute 'name'");
 }
 
 } // namespace
