@@ -1,12 +1,15 @@
 // Precached textures and models: created by their script class names, they hold their
-// resource while they live. The texture manager is a stand-in of the test's own (the sharing is
-// the manager base's); the model manager is the real one with probe models.
+// resource while they live. Textures under a stand-in manager of the test's own (what is sent
+// to it) and under the real texture manager; models under the real model manager with probe
+// models.
 #include "services/precached.h"
 
 #include "kernel/scripts.h"
 #include "services/creators.h"
 #include "tests/services/models/model_manager_fixture.h"
 #include "tests/services/resources/test_manager.h"
+#include "tests/services/textures/texture_fixture.h"
+#include "tools/imagegen/imagegen.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +61,32 @@ TEST_F(precached_texture, needs_a_name_and_passes_the_managers_error_on)
     EXPECT_EQ(thrown([&] { make_precached("precached_texture", m_root, "textures/none"); }),
               "Test data 'textures/none' not found");
     EXPECT_EQ(child_count(m_root), 1) << "only the manager is left";
+}
+
+class precached_real_texture : public texture_fixture
+{
+protected:
+    void SetUp() override
+    {
+        texture_fixture::SetUp();
+        start_manager();
+    }
+};
+
+TEST_F(precached_real_texture, a_later_load_gets_the_same_entry_and_outlives_the_precache)
+{
+    put("textures/wall.bmp", imagegen::make_bmp(imagegen::picture(4, 4, 0x336699)));
+    abstract_c *pre = make_precached("precached_texture", root, "textures/wall");
+    texture_resource_c *res = load("textures/wall");
+    ASSERT_NE(res, nullptr);
+    EXPECT_EQ(res->ref_count(), 2);
+    pre->shutdown_tree();
+    EXPECT_EQ(res->ref_count(), 1);
+    EXPECT_NE(handle(res), nullptr);
+    release_res(res);
+    EXPECT_FALSE(res->alive());
+    EXPECT_EQ(thrown([&] { make_precached("precached_texture", root, "textures/none"); }),
+              "Texture 'textures/none' not found");
 }
 
 using precached_model = model_manager_fixture;
