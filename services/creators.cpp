@@ -2,6 +2,7 @@
 
 #include "kernel/scripts.h"
 #include "services/keyboard_messager.h"
+#include "services/manager_font.h"
 #include "services/manager_model.h"
 #include "services/manager_sound.h"
 #include "services/manager_texture.h"
@@ -26,4 +27,5 @@ void services_register_creators()
     register_creator("precached_texture", make_object<precached_texture_c>);
     register_creator("precached_model", make_object<precached_model_c>);
     register_creator("precached_sound", make_object<precached_sound_c>);
+    register_creator("font_manager", make_object<manager_font_c>);
 }
