@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <functional>
 #include <vector>
 
@@ -79,8 +80,12 @@ public:
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, t.pic.width, t.pic.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                         t.pic.rgba.data());
+            // B, G, R, A in memory, as the device keeps its A8R8G8B8 textures.
+            std::vector<uint8_t> bgra(t.pic.rgba);
+            for (size_t i = 0; i < bgra.size(); i += 4)
+                std::swap(bgra[i], bgra[i + 2]);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, t.pic.width, t.pic.height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                         bgra.data());
             m_textures.push_back(name);
             m_alpha.push_back(t.depth == 32);
         }
