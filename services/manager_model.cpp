@@ -405,3 +405,12 @@ void renderable_entity_c::apply_lighting()
 {
     m_manager->d3d()->set_lighting((m_flags_model & FLAG_LIT) ? 1 : 0);
 }
+
+void renderable_entity_c::apply_blend(int blended)
+{
+    d3d_service_c *d3d = m_manager->d3d();
+    if (blended)
+        m_alpha < 255 ? d3d->set_blend_mode(0, 3, m_alpha) : d3d->set_blend_mode(0, 2, 0);
+    else
+        m_alpha < 255 ? d3d->set_blend_mode(0, 0, m_alpha) : d3d->set_opaque_mode();
+}

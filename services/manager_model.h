@@ -165,6 +165,9 @@ public:
     void update_world_matrix();
     // The lighting render state from the lit flag; derived render operations call it first.
     void apply_lighting();
+    // The blend state for drawing with a texture (with an alpha channel when `blended`) at this
+    // instance's alpha: texture alpha (times the alpha below 255), constant alpha, or opaque.
+    void apply_blend(int blended);
 
     int flags() const { return m_flags_model; }
     const vec3 &position() const { return m_position; }

@@ -293,10 +293,7 @@ void skelanim_resource_c::render()
     d3d->set_world_matrix(m_world);
     apply_lighting();
     for (const active_part_s &a : m_active_parts) {
-        if (a.blended)
-            m_alpha < 255 ? d3d->set_blend_mode(0, 3, m_alpha) : d3d->set_blend_mode(0, 2, m_alpha);
-        else
-            m_alpha < 255 ? d3d->set_blend_mode(0, 0, m_alpha) : d3d->set_opaque_mode();
+        apply_blend(a.blended);
         const skinned_mesh_c *geometry = m_anim->part_geometry(a.part_index);
         if (!device)
             continue;
