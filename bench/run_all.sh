@@ -6,11 +6,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${JOBS:-3}
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DENGINE_TESTS=OFF >/dev/null
-cmake --build build-bench -j "$jobs" >/dev/null
+cmake --build build-bench -j "$jobs" --target bench_pack_read bench_broadcast \
+  $(cmake --build build-bench --target help | grep -oE 'bench_(script_load|startup)$' | sort -u) >/dev/null
 bin=build-bench/bin
 "$bin/bench_pack_read" small
 "$bin/bench_pack_read" large
 "$bin/bench_broadcast"
+if [ -x "$bin/bench_script_load" ]; then
+  "$bin/bench_script_load" load
+  "$bin/bench_script_load" tokenize
+fi
 if [ -x "$bin/bench_startup" ]; then
   if [ -n "${DISPLAY:-}" ]; then
     "$bin/bench_startup"

@@ -117,8 +117,16 @@ int abstract_c::deliver_plain(const msg_c &message, abstract_c *sender)
             node = node->m_prev_sibling;
         }
         handled_alive = node->alive();
-        if (handled_alive && node->handle_message(&message, sender))
-            return 1;
+        if (handled_alive) {
+            // The objects that may come next, fetched while the handler runs; the links are
+            // read again after it, as the handler may change them.
+            if (node->m_last_child)
+                __builtin_prefetch(node->m_last_child);
+            else if (node->m_prev_sibling)
+                __builtin_prefetch(node->m_prev_sibling);
+            if (node->handle_message(&message, sender))
+                return 1;
+        }
     }
 }
 

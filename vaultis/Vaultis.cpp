@@ -565,7 +565,41 @@ bool write_all(int fd, const void *buf, uint64_t len, const char *path)
     return false;
 }
 
-bool copy_items(int out, const pack_build &b, const std::vector<size_t> &order, const char *path)
+// The pack goes out in whole blocks of 1 MiB at offsets that are multiples of it, wherever the
+// files inside fall: few writes, and a file whose pages the system keeps in large pieces, so
+// that reading it back costs no more than reading the files it was made of.
+class pack_writer
+{
+public:
+    pack_writer(int fd, const char *path) : m_fd(fd), m_path(path), m_buf(1u << 20) {}
+    bool put(const unsigned char *data, uint64_t len)
+    {
+        while (len > 0) {
+            const uint64_t n = std::min<uint64_t>(len, m_buf.size() - m_used);
+            std::memcpy(m_buf.data() + m_used, data, n);
+            m_used += n;
+            data += n;
+            len -= n;
+            if (m_used == m_buf.size() && !flush())
+                return false;
+        }
+        return true;
+    }
+    bool flush()
+    {
+        const uint64_t n = m_used;
+        m_used = 0;
+        return n == 0 || write_all(m_fd, m_buf.data(), n, m_path);
+    }
+
+private:
+    int m_fd;
+    const char *m_path;
+    std::vector<unsigned char> m_buf;
+    uint64_t m_used = 0;
+};
+
+bool copy_items(pack_writer &out, const pack_build &b, const std::vector<size_t> &order)
 {
     uint32_t largest = 0;
     for (const pack_item &item : b.items)
@@ -575,19 +609,21 @@ bool copy_items(int out, const pack_build &b, const std::vector<size_t> &order, 
         const pack_item &item = b.items[k];
         int in = sys_file_open_read(item.disk_path.c_str());
         if (in == SYS_INVALID_FILE) {
+            out.flush();
             std::printf("Could not open \"%s\"\n", item.disk_path.c_str());
             return false;
         }
         bool got = sys_file_read(in, buf.data(), item.size) == int64_t(item.size);
         sys_file_close(in);
         if (!got) {
+            out.flush();
             std::printf("Could not read from \"%s\"\n", item.disk_path.c_str());
             return false;
         }
-        if (!write_all(out, buf.data(), item.size, path))
+        if (!out.put(buf.data(), item.size))
             return false;
     }
-    return true;
+    return out.flush();
 }
 
 bool write_pack(const char *path, const pack_build &b, const std::vector<size_t> &order, uint64_t total)
@@ -622,7 +658,8 @@ bool write_pack(const char *path, const pack_build &b, const std::vector<size_t>
         std::printf("Could not create \"%s\"\n", path);
         return false;
     }
-    bool ok = write_all(out, block.data(), block.size(), path) && copy_items(out, b, order, path);
+    pack_writer writer(out, path);
+    bool ok = writer.put(block.data(), block.size()) && copy_items(writer, b, order);
     sys_file_close(out);
     return ok;
 }
