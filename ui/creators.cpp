@@ -1,9 +1,12 @@
 #include "ui/creators.h"
 
 #include "kernel/scripts.h"
+#include "ui/ui_text_static.h"
 #include "ui/ui_vis_image.h"
 
 void ui_register_creators()
 {
+    register_creator("multi_static_text", make_object<multi_static_text>);
     register_creator("multistate_image", make_object<multistate_image>);
+    register_creator("static_text", make_object<static_text>);
 }
