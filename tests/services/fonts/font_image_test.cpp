@@ -107,7 +107,7 @@ TEST(font_image, russian_text_from_the_main_font_reads_back_as_its_strip)
                    MSG_ARGS_END);
     font_resource_c *font = dynamic_cast<font_resource_c *>(res);
     ASSERT_NE(font, nullptr);
-    const char *line = "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0!"; // "Привет, мир!" in cp1251
+    const char *line = "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0!"; // "Privet, mir!" in Cyrillic, cp1251
     const rect r(8, 8, screen_w - 8, screen_h - 8);
     drawer->text = font->get_font()->build_text(r, 1 | 8, 0xFFFFFFFF, &line, 1);
     drawer->texture = static_cast<IDirect3DTexture8 *>(font->texture()->attribute("handle")->get_ptr());
