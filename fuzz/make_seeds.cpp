@@ -7,6 +7,7 @@
 #include "tests/importers/wave/wave_corpus.h"
 #include "tests/net/lab/packet_bytes.h"
 #include "tests/vaultis/pack_fixture.h"
+#include "tools/ddsgen/ddsgen.h"
 #include "tools/imagegen/imagegen.h"
 #include "tools/modelgen/modelgen.h"
 
@@ -168,6 +169,12 @@ void packets()
         put("net_packet", "type" + std::to_string(type), valid_packet(type));
 }
 
+void dds_files()
+{
+    for (const auto &[name, bytes] : ddsgen::sample_files())
+        put("dds", name, bytes);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -186,6 +193,7 @@ int main(int argc, char **argv)
         scripts();
         models();
         packets();
+        dds_files();
     } catch (const std::exception &e) {
         std::fprintf(stderr, "make_seeds: %s\n", e.what());
         return 1;
