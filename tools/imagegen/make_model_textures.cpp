@@ -42,7 +42,9 @@ picture blob()
         for (int x = 0; x < 64; ++x) {
             const float dx = (x + 0.5f - 32.0f) / 32.0f, dy = (y + 0.5f - 32.0f) / 32.0f;
             const float r = std::sqrt(dx * dx + dy * dy);
-            const float a = std::clamp(1.0f - r, 0.0f, 1.0f);
+            // Clamped addressing repeats the border texels over the whole batch: the outer ring
+            // is fully transparent.
+            const float a = std::clamp(1.0f - r / 0.85f, 0.0f, 1.0f);
             p.set(x, y, 0x000000, (uint8_t)(std::min(1.0f, a * 1.6f) * 200.0f));
         }
     }
