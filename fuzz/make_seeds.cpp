@@ -10,6 +10,7 @@
 #include "tools/ddsgen/ddsgen.h"
 #include "tools/imagegen/imagegen.h"
 #include "tools/modelgen/modelgen.h"
+#include "tools/soundgen/soundgen.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -101,6 +102,16 @@ void packs()
     put_text("vaultis", "one.vfs", fixture::make_pack({{"a", "b"}}));
 }
 
+void sounds()
+{
+    put_text("sfd", "pcm.sfd", "// a click\r\nformat = PCM;\r\nvolume = 0.8;\r\n");
+    put_text("sfd", "all.sfd",
+             "Format = Ogg; sound_is_3D = YES; looped = no; music = yes; volume = 51c; distances = 64.0 / 2.0;\n");
+    put("ogg", "mono.Ogg", soundgen::make_ogg(1, 11025, soundgen::tone(11025, 1, 0.3, 440.0, 0.5)));
+    put("ogg", "stereo.Ogg", soundgen::make_ogg(2, 22050, soundgen::click(22050, 2, 0.4, 900.0, 3)));
+    put("ogg", "empty.Ogg", soundgen::make_ogg(1, 8000, {}));
+}
+
 void texts()
 {
     put_text("tok", "tokens.txt",
@@ -190,6 +201,7 @@ int main(int argc, char **argv)
         waves();
         packs();
         texts();
+        sounds();
         scripts();
         models();
         packets();
