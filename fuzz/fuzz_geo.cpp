@@ -54,12 +54,12 @@ void build_mesh()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::enter_scratch_dir();
     fuzz::put_data(geometry_name, data, size);
     try {
         read_all();
         build_mesh();
-    } catch (const exception_c &) {
+    } catch (const exception_c &e) {
+        fuzz::refused(e);
     }
     fuzz::d3d_stand_clear_log();
     return 0;

@@ -35,7 +35,8 @@ void decode(bool rgb32, size_t size)
                 sum += pixels[y * row] + pixels[y * row + row - 1];
         }
         fuzz::keep(sum);
-    } catch (const exception_c &) {
+    } catch (const exception_c &e) {
+        fuzz::refused(e);
     }
 }
 
@@ -43,7 +44,6 @@ void decode(bool rgb32, size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::enter_scratch_dir();
     fuzz::put_data(video_name, data, size);
     decode(false, size);
     decode(true, size);

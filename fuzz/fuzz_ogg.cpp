@@ -43,9 +43,8 @@ void play_for_a_while(isound_c &sound)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+void fuzz::harness_setup()
 {
-    fuzz::enter_scratch_dir();
     static const char templates[] = "template Ogg_sound_tpl { };";
     fuzz::put_data("scripts/t.isc", (const uint8_t *)templates, sizeof templates - 1);
     static scripts_c scripts;
@@ -60,7 +59,6 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     g_dsound = new dsound_service_c(g_root, &attrs);
     g_root->message(MSG_VAR(app_startup), 0, nullptr, MSG_ARGS_END);
     g_manager = new manager_sound_c(g_root, nullptr);
-    return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

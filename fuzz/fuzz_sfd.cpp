@@ -6,10 +6,9 @@
 
 #include <cstdlib>
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+void fuzz::harness_setup()
 {
     fuzz::enter_scratch_dir();
-    return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

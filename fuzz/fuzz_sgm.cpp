@@ -45,13 +45,11 @@ void skin()
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+void fuzz::harness_setup()
 {
-    fuzz::enter_scratch_dir();
     const modelgen::bytes skeleton = fuzz::seed_skeleton_file();
     fuzz::put_data("models/fixed.skl", skeleton.data(), skeleton.size());
     g_skeleton = new skeleton_instance_c("models/fixed.skl", modelgen::translation({0, 0, 1}));
-    return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -60,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         read_tags();
         skin();
-    } catch (const exception_c &) {
+    } catch (const exception_c &e) {
+        fuzz::refused(e);
     }
     fuzz::d3d_stand_clear_log();
     return 0;

@@ -41,12 +41,12 @@ void pose()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::enter_scratch_dir();
     fuzz::put_data(skeleton_name, data, size);
     try {
         read_joints();
         pose();
-    } catch (const exception_c &) {
+    } catch (const exception_c &e) {
+        fuzz::refused(e);
     }
     return 0;
 }

@@ -177,7 +177,6 @@ void characters()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::enter_scratch_dir();
     fuzz::put_data(input_name, data, size);
     try {
         characters();

@@ -109,7 +109,6 @@ void read_entry(const uint8_t *data, size_t size, const char *name)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::enter_scratch_dir();
     // The pack lives in packs/; the current directory is empty, so that no name finds a file
     // on the disk unless it leaves that directory.
     static const std::string pack_dir = fuzz::scratch_dir() + "/packs";

@@ -28,15 +28,13 @@ void mix(IDirectSoundBuffer *buffer)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+void fuzz::harness_setup()
 {
-    fuzz::enter_scratch_dir();
     dsound_select_device(DSOUND_DEVICE_MANUAL);
     if (DirectSoundCreate8(nullptr, &g_ds, nullptr) != DS_OK) {
         std::fprintf(stderr, "fuzz_wave: no manual sound device\n");
         std::abort();
     }
-    return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -46,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         if (!wave.load("sounds/input.wav"))
             return 0;
-    } catch (const exception_c &) {
+    } catch (const exception_c &e) {
+        fuzz::refused(e);
         return 0;
     }
     if (!wave.data() && wave.data_amount() != 0)

@@ -1,8 +1,9 @@
 // make_seeds <dir> [font.ttf]: writes the seed corpora of the harnesses, one folder per
-// harness (<dir>/<harness>/), from the project's generators: the image, font and model
-// generators, the WAVE builder and the pack builder of the tests, and a few scripts and texts
-// written here. Small files on purpose: the fuzzer mutates them and takes its size limit from
-// the largest seed. The build adds the demo scripts and the video fixtures beside them.
+// harness (<dir>/<harness>/), from the project's generators: the image, font, model and sound
+// generators, the WAVE builder and the pack builder of the tests, the packet builders of the
+// network layer, and a few scripts and texts written here. Small files on purpose: the fuzzer
+// mutates them and takes its size limit from the largest seed. The build adds the demo
+// scripts, sound descriptions and video fixtures beside them.
 #include "fuzz/fuzz_seed_models.h"
 #include "tests/importers/wave/wave_corpus.h"
 #include "tests/net/lab/packet_bytes.h"
@@ -13,6 +14,7 @@
 #include "tools/soundgen/soundgen.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -150,19 +152,8 @@ void models()
     put("skl", "reversed.skl",
         skeleton_file({{{"c", 1}, {"b", 2}, {"a", -1}}, {{translation({0, 0, 1}), rotation('y', 1), scaling({2, 2, 2})}}}));
 
-    skinned_desc two_parts;
-    add_skinned_box(two_parts, {-0.2f, -0.2f, 0}, {0.2f, 0.2f, 1}, 0);
-    add_skinned_box(two_parts, {-0.1f, -0.1f, 1.5f}, {0.1f, 0.1f, 1.8f}, 1);
-    two_parts.tags = {"spine", "head"};
-    put("sgm", "boxes.sgm", skinned_file(two_parts));
-    skinned_desc blended;
-    blended.vertices = {skinned_vertex({0, 0, 0}, {1, 0, 0}, 0, 0, {{0, 1.0f}}),
-                        skinned_vertex({0, 1, 1}, {0, 1, 0}, 1, 0, {{0, 0.5f}, {1, 0.5f}}),
-                        skinned_vertex({1, 0, 1}, {0, 0, 1}, 0, 1, {{0, 0.25f}, {1, 0.25f}, {2, 0.25f}, {3, 0.25f}}),
-                        skinned_vertex({1, 1, 1}, {0, 0, 1}, 1, 1, {})};
-    blended.faces = {{{0, 1, 2}}, {{1, 3, 2}}};
-    blended.tags = {"arm_l", "arm_r", "root", "head"};
-    put("sgm", "blended.sgm", skinned_file(blended));
+    put("sgm", "boxes.sgm", skinned_file(fuzz::seed_boxes()));
+    put("sgm", "blended.sgm", skinned_file(fuzz::seed_blended()));
 
     static_desc box;
     add_box(box, {-1, -1, 0}, {1, 1, 2});
@@ -173,11 +164,40 @@ void models()
     put("geo", "floor.geo", static_file(floor));
 }
 
-// One valid packet of every LAN packet type.
+// Definitions of the animated model that the harness lays out: skeleton "s" (the seed
+// skeleton, 2 frames), geometries "g" and "h".
+void animated_models()
+{
+    put_text("anim", "two_parts.def",
+             "transform scale [1 1 1] angles [0 90g 0] offset [0 0 0.5];\r\n"
+             "skeleton \"s\";\r\n"
+             "parts {\r\n"
+             "  part \"body\" : geometry \"g\", texture \"skin\", default on;\r\n"
+             "  part \"hat\" : geometry \"h\", texture \"hat_alpha\", default off;\r\n"
+             "};\r\n"
+             "gestures {\r\n"
+             "  define slow = 0.5;\r\n"
+             "  gesture \"wave\" oscillating { frame 0; delay slow; frame 1; delay 0.25; frame 0; };\r\n"
+             "  gesture \"walk\" wrapping { frame 1; delay 0.1; frame 0; };\r\n"
+             "  gesture \"stop\" finite { frame 0; delay 0.2; frame 1; };\r\n"
+             "  gesture \"stand\" static { frame 1; };\r\n"
+             "};\r\n"
+             "morphs { default_time 0.3; morph \"wave\" * to \"walk\" 1 by_time 0.2;\r\n"
+             "  morph \"walk\" 0 to \"stand\" 1 by_time 0; };\r\n");
+    put_text("anim", "one_part.def",
+             "transform scale [2 2 2] angles [0 0 0] offset [0 0 0];\n"
+             "skeleton \"s\";\n"
+             "parts { part \"only\" : geometry \"G\", texture \"t\", default on; };\n"
+             "gestures { gesture \"idle\" static { frame 0; }; };\n"
+             "morphs { default_time 0; };\n");
+}
+
+// One valid packet of every LAN packet type, for both harnesses that read datagrams.
 void packets()
 {
     for (int type = 1; type <= 16; ++type)
-        put("net_packet", "type" + std::to_string(type), valid_packet(type));
+        for (const char *harness : {"net_packet", "lan"})
+            put(harness, "type" + std::to_string(type), valid_packet(type));
 }
 
 void dds_files()
@@ -206,6 +226,7 @@ int main(int argc, char **argv)
         models();
         packets();
         dds_files();
+        animated_models();
     } catch (const std::exception &e) {
         std::fprintf(stderr, "make_seeds: %s\n", e.what());
         return 1;
