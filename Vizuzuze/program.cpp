@@ -3,6 +3,7 @@
 #include "kernel/root.h"
 #include "net/net_manager.h"
 #include "platform/d3d/d3d8.h"
+#include "scenes/creators.h"
 #include "services/creators.h"
 #include "ui/creators.h"
 
@@ -10,6 +11,7 @@ void vizuzuze_prepare()
 {
     kernel_register_creators();
     services_register_creators();
+    scenes_register_creators();
     ui_register_creators();
     net_register_creators();
     // The program draws through OpenGL; tests keep the recording device.
