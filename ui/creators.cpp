@@ -1,6 +1,7 @@
 #include "ui/creators.h"
 
 #include "kernel/scripts.h"
+#include "ui/ui_container.h"
 #include "ui/ui_text_static.h"
 #include "ui/ui_vis_image.h"
 
@@ -9,4 +10,5 @@ void ui_register_creators()
     register_creator("multi_static_text", make_object<multi_static_text>);
     register_creator("multistate_image", make_object<multistate_image>);
     register_creator("static_text", make_object<static_text>);
+    register_creator("ui_container", make_object<ui_container_c>);
 }
