@@ -7,6 +7,7 @@
 #include "services/debug_draw.h"
 #include "services/srvc_d3d.h"
 #include "services/srvc_mainwnd.h"
+#include "tests/services/d3d/gl_window.h"
 
 #include <gtest/gtest.h>
 
@@ -44,23 +45,9 @@ TEST(frame, the_renderer_draws_debug_lines_in_the_main_window)
 {
     setenv("SDL_VIDEODRIVER", "x11", 1);
     ASSERT_TRUE(d3d_select_backend("gl"));
-    attribute_list_c root_attributes;
-    add_attribute(nullptr, root_attributes, "stop_main_loop", value_c(0), 0);
-    add_attribute(nullptr, root_attributes, "app_active", value_c(1), 0);
-    abstract_c *root = new abstract_c(nullptr, &root_attributes);
-    attribute_list_c window_attributes;
-    add_attribute(nullptr, window_attributes, "name", value_c("frame", value_c::STRING), 0);
-    new main_window_c(root, &window_attributes);
-    attribute_list_c d3d_attributes;
-    add_attribute(nullptr, d3d_attributes, "screen_mode", value_c("windowed", value_c::STRING), 0);
-    add_attribute(nullptr, d3d_attributes, "textures32", value_c(1), 0);
-    add_attribute(nullptr, d3d_attributes, "screen_width", value_c(160), 0);
-    add_attribute(nullptr, d3d_attributes, "screen_height", value_c(120), 0);
-    add_attribute(nullptr, d3d_attributes, "vertex_processing", value_c("hardware", value_c::STRING), 0);
-    add_attribute(nullptr, d3d_attributes, "near_clip_plane", value_c(1.0f), 0);
-    add_attribute(nullptr, d3d_attributes, "far_clip_plane", value_c(100.0f), 0);
-    d3d_service_c *d3d = new d3d_service_c(root, &d3d_attributes);
-    new renderer_c(root, nullptr);
+    const gl_window_tree tree = make_gl_window_tree("frame", 160, 120);
+    abstract_c *root = tree.root;
+    d3d_service_c *d3d = tree.d3d;
     drawer_c *drawer = new drawer_c(root);
 
     root->message(MSG_VAR(app_hinstance), 0, nullptr, MSG_ARG(0x400000), MSG_ARGS_END);
