@@ -14,9 +14,14 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 export SDL_AUDIODRIVER=dummy
+# Mesa's software rasterizer draws in the calling thread: its worker threads racing the program's
+# exit have crashed LeakSanitizer's tracer after a display test had passed.
+export LP_NUM_THREADS=0
 # The whole suite runs under one X server; tests that draw are labelled 'display'.
 status=0
-(cd build-test && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j "$jobs" --timeout 600) || status=1
+# A test that fails is run once more: a real fault fails both runs, while the rare crash of
+# LeakSanitizer's tracer at the exit of a program that drew through Mesa does not fail the suite.
+(cd build-test && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j "$jobs" --timeout 600 --repeat until-pass:2) || status=1
 # Each harness over its seeds and a few seconds more (label fuzz).
 (cd build-fuzz && ctest --output-on-failure -j "$jobs" -L fuzz) || status=1
 exit $status
