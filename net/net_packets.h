@@ -4,8 +4,10 @@
 //
 // net_packet_accept is the one check every received datagram and every locally handed packet
 // passes before anything reads it: the type is 1..16 and the datagram's size, the length
-// field and the type's size are all equal; the records a packet carries hold values the game
-// can index with (slots, characters, health, flags, rounds) and a finite round time. It then
+// field and the type's size are all equal; the player records (types 3, 5, 6) and the session
+// block of type 5 hold values the game can index with (characters, health, flags, votes, the
+// active slot, the round) and a finite round time. Other numbers (the slots, items and votes of
+// types 3, 7, 9 and 11 to 15) are left to the handlers that will read them. It then
 // ends every text field at its last byte, in the caller's copy, so no text runs past its
 // field. Texts after their terminator carry nothing.
 #pragma once

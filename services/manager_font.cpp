@@ -6,6 +6,7 @@
 #include "services/manager_texture.h"
 #include "services/srvc_d3d.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -131,7 +132,8 @@ font_resource_c::font_resource_c(manager_font_c *manager, font_data_c *data)
     font_bmp_c strip(("fonts/" + name + ".bmp").c_str());
     if (!strip.valid())
         ENGINE_THROW(exception_c, "Error loading bitmap font '" + name + "'");
-    const int n = strip.char_num(), h = strip.height();
+    // Codes 32..255: a strip with more glyphs than that has nothing to give the rest to.
+    const int n = std::min(strip.char_num(), 224), h = strip.height();
     std::vector<int> glyph_widths;
     for (int i = 0; i < n; ++i)
         glyph_widths.push_back(strip.glyph_width((unsigned char)(32 + i)));

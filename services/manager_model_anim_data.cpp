@@ -81,6 +81,9 @@ void skelanim_data_c::read_definition(const char *model)
         m_skeleton = std::make_unique<skeleton_instance_c>((std::string(model) + "/" + skeleton + ".skl").c_str(),
                                                            m_transform);
         const int frames_count = (int)m_skeleton->frames_count();
+        // Key frames are stored as 16-bit indices.
+        if (frames_count > INT16_MAX)
+            ENGINE_THROW(exception_c, std::string("Skeleton '") + skeleton + "' has too many frames");
 
         tok_c::scan(&tok, "parts {");
         std::unique_ptr<itexture_mgr_c> textures;
