@@ -2,13 +2,17 @@
 
 #include "kernel/scripts.h"
 #include "ui/ui_container.h"
+#include "ui/ui_question_static.h"
 #include "ui/ui_text_static.h"
 #include "ui/ui_vis_image.h"
+#include "ui/ui_vis_image_named.h"
 
 void ui_register_creators()
 {
     register_creator("multi_static_text", make_object<multi_static_text>);
+    register_creator("menu", make_object<menu>);
     register_creator("multistate_image", make_object<multistate_image>);
+    register_creator("named_multistate_image", make_object<named_multistate_image>);
     register_creator("static_text", make_object<static_text>);
     register_creator("ui_container", make_object<ui_container_c>);
 }

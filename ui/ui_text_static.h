@@ -33,6 +33,7 @@ public:
     const char *line_text(int index) override { return m_text.line_text(index); }
 
     void set_text(const char *text) { m_text.set_text(text); }
+    const text_lines_c &text() const { return m_text; }
 
 private:
     text_lines_c m_text;
