@@ -2,7 +2,9 @@
 
 #include "kernel/scripts.h"
 #include "ui/ui_container.h"
+#include "ui/ui_hint.h"
 #include "ui/ui_question_static.h"
+#include "ui/ui_scale.h"
 #include "ui/ui_text_static.h"
 #include "ui/ui_vis_image.h"
 #include "ui/ui_vis_image_named.h"
@@ -10,9 +12,12 @@
 void ui_register_creators()
 {
     register_creator("multi_static_text", make_object<multi_static_text>);
+    register_creator("checkbox", make_object<checkbox>);
+    register_creator("hint_layer", make_object<hint_layer>);
     register_creator("menu", make_object<menu>);
     register_creator("multistate_image", make_object<multistate_image>);
     register_creator("named_multistate_image", make_object<named_multistate_image>);
+    register_creator("scale", make_object<scale>);
     register_creator("static_text", make_object<static_text>);
     register_creator("ui_container", make_object<ui_container_c>);
 }

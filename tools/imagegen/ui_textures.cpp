@@ -29,7 +29,52 @@ std::vector<ui_texture> make_ui_textures()
         panel.set(63, i, UI_PANEL_BORDER);
     }
     out.push_back({"ui_panel", 32, panel});
+    add_settings_textures(out);
     return out;
+}
+
+namespace {
+
+// A minus (or with `plus` a plus) sign 16 pixels wide centred in the 32 x 32 cell at (x, y).
+void draw_sign(picture &pic, int x, int y, bool plus, uint32_t rgb)
+{
+    pic.fill_rect(x + 8, y + 14, 16, 4, rgb);
+    if (plus)
+        pic.fill_rect(x + 14, y + 8, 4, 16, rgb);
+}
+
+void draw_border(picture &pic, int x, int y, int w, int h, uint32_t rgb)
+{
+    pic.fill_rect(x, y, w, 2, rgb);
+    pic.fill_rect(x, y + h - 2, w, 2, rgb);
+    pic.fill_rect(x, y, 2, h, rgb);
+    pic.fill_rect(x + w - 2, y, 2, h, rgb);
+}
+
+} // namespace
+
+void add_settings_textures(std::vector<ui_texture> &out)
+{
+    const uint32_t light = 0xC0C0C0, button = 0x404040, pressed = 0xE0C020;
+    picture scale(256, 64, 0, 0);
+    draw_border(scale, 0, 0, 256, 32, light);
+    for (int x : {0, 224}) {
+        scale.fill_rect(x, 0, 32, 32, button);
+        draw_border(scale, x, 0, 32, 32, light);
+        draw_sign(scale, x, 0, x != 0, 0xFFFFFF);
+    }
+    scale.fill_rect(0, 32, 192, 16, UI_SCALE_BAR_COLOUR);
+    for (int x : {192, 224}) {
+        scale.fill_rect(x, 32, 32, 32, pressed);
+        draw_sign(scale, x, 32, x != 192, 0);
+    }
+    out.push_back({"ui_scale", 32, scale});
+
+    picture check(64, 32, 0x303030);
+    for (int x : {0, 32})
+        draw_border(check, x, 0, 32, 32, light);
+    check.fill_rect(40, 8, 16, 16, UI_CHECK_COLOUR);
+    out.push_back({"ui_checkbox", 24, check});
 }
 
 } // namespace imagegen

@@ -19,6 +19,16 @@ struct ui_texture {
 // ui_panel: 64 x 64, a light panel at alpha 128 with an opaque one-pixel border (32 bits).
 std::vector<ui_texture> make_ui_textures();
 
+// The settings controls' textures, which make_ui_textures adds:
+// ui_scale: 256 x 64 (32 bits). Texel rects: the frame (0, 0, 256, 32), transparent inside a
+// light border, with the minus button in its first 32 columns and the plus button in its
+// last; the bar (0, 32, 192, 16); the pressed minus (192, 32, 32, 32) and the pressed plus
+// (224, 32, 32, 32).
+// ui_checkbox: 64 x 32 (24 bits), two boxes side by side, unchecked (empty) then checked.
+void add_settings_textures(std::vector<ui_texture> &out);
+constexpr uint32_t UI_SCALE_BAR_COLOUR = 0x20C040;
+constexpr uint32_t UI_CHECK_COLOUR = 0x20C040;
+
 // The colour (0xRRGGBB) of state (column, row) of ui_states.
 uint32_t ui_state_colour(int column, int row);
 constexpr uint32_t UI_PANEL_COLOUR = 0xE0E0FF;
