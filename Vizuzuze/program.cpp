@@ -1,6 +1,7 @@
 #include "Vizuzuze/program.h"
 
 #include "kernel/root.h"
+#include "movies/creators.h"
 #include "net/net_manager.h"
 #include "platform/d3d/d3d8.h"
 #include "scenes/creators.h"
@@ -12,6 +13,7 @@ void vizuzuze_prepare()
     kernel_register_creators();
     services_register_creators();
     scenes_register_creators();
+    movies_register_creators();
     ui_register_creators();
     net_register_creators();
     // The program draws through OpenGL; tests keep the recording device.
