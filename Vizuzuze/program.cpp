@@ -6,6 +6,7 @@
 #include "platform/d3d/d3d8.h"
 #include "scenes/creators.h"
 #include "services/creators.h"
+#include "test_console/creators.h"
 #include "ui/creators.h"
 
 void vizuzuze_prepare()
@@ -14,6 +15,7 @@ void vizuzuze_prepare()
     services_register_creators();
     scenes_register_creators();
     movies_register_creators();
+    test_console_register_creators();
     ui_register_creators();
     net_register_creators();
     // The program draws through OpenGL; tests keep the recording device.

@@ -2,6 +2,9 @@
 
 #include "kernel/scripts.h"
 #include "scenes/locator.h"
+#include "scenes/loctn_relay.h"
+#include "scenes/loctn_stuff.h"
+#include "scenes/scene_renderer.h"
 #include "scenes/model_drivers.h"
 
 void scenes_register_creators()
@@ -11,4 +14,9 @@ void scenes_register_creators()
     register_creator("gesture_player", make_object<gesture_player_c>);
     register_creator("model_revealer", make_object<model_revealer_c>);
     register_creator("model_picker", make_object<model_picker_c>);
+    register_creator("scene_renderer", make_object<scene_renderer_c>);
+    register_creator("relay", make_object<relay_c>);
+    register_creator("random_relay", make_object<random_relay_c>);
+    register_creator("sound_3d", make_object<sound_3d_c>);
+    register_creator("keyboard_action", make_object<keyboard_action_c>);
 }

@@ -8,6 +8,15 @@ location_sound_c::location_sound_c(abstract_c *parent, const char *sound_name) :
     m_sound->play();
 }
 
+location_sound_c::location_sound_c(abstract_c *parent, isound_mgr_c &manager, const char *sound_name,
+                                   const vec3 &position)
+    : abstract_c(parent)
+{
+    m_sound = manager.create_sound(sound_name);
+    m_sound->set_3d_params(position, vec3(0.0f, 0.0f, 0.0f));
+    m_sound->play();
+}
+
 void location_sound_c::on_shutdown()
 {
     if (m_sound) {

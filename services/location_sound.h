@@ -4,7 +4,8 @@
 //   loctn_snd_stopall, it shuts itself down (stopping and giving back its sound); loctn_snd_pos
 //   (VEC3) places a 3D sound, with no velocity. None of these messages is reported handled, so
 //   every location sound in the tree receives them. A looped sound lives until
-//   loctn_snd_stopall or its parent's death.
+//   loctn_snd_stopall or its parent's death. Given a manager and a position, the sound is
+//   placed there, still, before it starts.
 // - click_sound_c (parent): a location sound of "sounds/click2" that, when it is shut down for
 //   any reason, sends press_player_dead to the root.
 // - player_dead_listener_c (parent): a marker that shuts itself down on press_player_dead and
@@ -13,6 +14,7 @@
 #pragma once
 
 #include "kernel/abstract.h"
+#include "basics/vec3.h"
 #include "services/isound.h"
 
 #include <memory>
@@ -21,6 +23,7 @@ class location_sound_c : public abstract_c
 {
 public:
     location_sound_c(abstract_c *parent, const char *sound_name);
+    location_sound_c(abstract_c *parent, isound_mgr_c &manager, const char *sound_name, const vec3 &position);
 
     void on_shutdown() override;
     int handle_message(const msg_c *message, abstract_c *sender) override;
