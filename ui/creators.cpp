@@ -5,12 +5,19 @@
 #include "ui/ui_hint.h"
 #include "ui/ui_question_static.h"
 #include "ui/ui_scale.h"
+#include "ui/ui_edit.h"
+#include "ui/ui_history_list.h"
 #include "ui/ui_text_static.h"
 #include "ui/ui_vis_image.h"
 #include "ui/ui_vis_image_named.h"
 
 void ui_register_creators()
 {
+    register_creator("edit", make_object<edit>);
+    register_creator("hiscore_history", make_object<hiscore_history>);
+    register_creator("history_control", make_object<history_control>);
+    register_creator("mail_edit", make_object<mail_edit>);
+    register_creator("numeric_edit", make_object<numeric_edit>);
     register_creator("multi_static_text", make_object<multi_static_text>);
     register_creator("checkbox", make_object<checkbox>);
     register_creator("hint_layer", make_object<hint_layer>);

@@ -30,6 +30,7 @@ std::vector<ui_texture> make_ui_textures()
     }
     out.push_back({"ui_panel", 32, panel});
     add_settings_textures(out);
+    add_edit_textures(out);
     return out;
 }
 
@@ -75,6 +76,31 @@ void add_settings_textures(std::vector<ui_texture> &out)
         draw_border(check, x, 0, 32, 32, light);
     check.fill_rect(40, 8, 16, 16, UI_CHECK_COLOUR);
     out.push_back({"ui_checkbox", 24, check});
+}
+
+void add_edit_textures(std::vector<ui_texture> &out)
+{
+    picture frame(64, 32);
+    frame.fill_rect(0, 0, 8, 24, UI_EDIT_LEFT);
+    frame.fill_rect(8, 0, 16, 24, UI_EDIT_MIDDLE);
+    frame.fill_rect(24, 0, 8, 24, UI_EDIT_RIGHT);
+    frame.fill_rect(32, 0, 16, 16, UI_EDIT_PLUS);
+    frame.fill_rect(48, 0, 16, 16, UI_EDIT_MINUS);
+    // White signs on the pressed pictures, clear of their centres' neighbours.
+    frame.fill_rect(35, 7, 10, 2, 0xFFFFFF);
+    frame.fill_rect(39, 3, 2, 10, 0xFFFFFF);
+    frame.fill_rect(51, 7, 10, 2, 0xFFFFFF);
+    frame.fill_rect(32, 16, 16, 16, UI_HISTORY_BUTTON);
+    for (int i = 0; i < 5; ++i)
+        frame.fill_rect(35 + i, 21 + i, 10 - 2 * i, 1, 0xFFFFFF);
+    out.push_back({"ui_edit", 24, frame});
+
+    picture history(128, 32);
+    history.fill_rect(0, 0, 128, 16, UI_HISTORY_ROW);
+    history.fill_rect(0, 15, 128, 1, UI_HISTORY_TOP);
+    history.fill_rect(0, 16, 128, 6, UI_HISTORY_TOP);
+    history.fill_rect(0, 24, 128, 6, UI_HISTORY_BOTTOM);
+    out.push_back({"ui_history", 24, history});
 }
 
 } // namespace imagegen

@@ -28,6 +28,18 @@ std::vector<ui_texture> make_ui_textures();
 void add_settings_textures(std::vector<ui_texture> &out);
 constexpr uint32_t UI_SCALE_BAR_COLOUR = 0x20C040;
 constexpr uint32_t UI_CHECK_COLOUR = 0x20C040;
+// The edit fields' and history controls' textures, which make_ui_textures adds:
+// ui_edit: 64 x 32 (24 bits): the edit frame's left cap (0, 0)-(8, 24), middle piece
+// (8, 0)-(24, 24) and right cap (24, 0)-(32, 24); the numeric edit's pressed plus (32, 0)-(48, 16)
+// and pressed minus (48, 0)-(64, 16), the history button (32, 16)-(48, 32) (a history control
+// draws its edit and its button from one texture).
+// ui_history: 128 x 32 (24 bits): a list row (0, 0)-(128, 16), the upward list's top cap
+// (0, 16)-(128, 22) and the downward list's bottom cap (0, 24)-(128, 30).
+void add_edit_textures(std::vector<ui_texture> &out);
+constexpr uint32_t UI_EDIT_LEFT = 0x4040A0, UI_EDIT_MIDDLE = 0xC0C0E0, UI_EDIT_RIGHT = 0x40A040;
+constexpr uint32_t UI_EDIT_PLUS = 0x00C000, UI_EDIT_MINUS = 0xC00000;
+constexpr uint32_t UI_HISTORY_ROW = 0xF0F0C0, UI_HISTORY_TOP = 0x806040, UI_HISTORY_BOTTOM = 0x604080;
+constexpr uint32_t UI_HISTORY_BUTTON = 0x2080FF;
 
 // The colour (0xRRGGBB) of state (column, row) of ui_states.
 uint32_t ui_state_colour(int column, int row);
