@@ -2,6 +2,8 @@
 // ticks and feedback, the forwarded activations and the picker, as the quiz game drives them.
 #include "movie_fixture.h"
 
+#include <cmath>
+
 namespace {
 
 using movie_loader = movie_fixture;
@@ -252,6 +254,28 @@ TEST_F(sequence, an_addition_while_playing_stops_and_reports_keeping_the_queue_u
     run(0.5f);
     EXPECT_EQ(2, game->finished);
     EXPECT_TRUE(loader->steps().empty());
+}
+
+TEST_F(sequence, a_pause_ends_in_the_tick_that_uses_it_up)
+{
+    make_loader(0);
+    // With ticks of 0.1 s each framing pause takes one tick.
+    struct {
+        float pause;
+        int ticks;
+    } cases[] = {{0.1f, 3}, {0.15f, 4}, {0.0f, 3}, {-1.0f, 3}, {std::nanf(""), 3}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.pause);
+        game->finished = 0;
+        send(MSG_VAR(add_to_sequence), "animation_delay", c.pause);
+        send(MSG_VAR(activate_sequence));
+        int ticks = 0;
+        while (game->finished == 0 && ticks < 10) {
+            ++ticks;
+            run(0.1f, 0.1f);
+        }
+        EXPECT_EQ(c.ticks, ticks);
+    }
 }
 
 TEST_F(sequence, a_queue_of_sixty_steps_refuses_what_does_not_fit)
