@@ -273,6 +273,30 @@ TEST_F(history_test, a_press_on_the_edit_goes_to_the_edit_while_the_list_stays_o
     EXPECT_TRUE(h->list_shown());
 }
 
+TEST_F(history_test, an_open_control_sorts_before_its_siblings_and_takes_presses_first)
+{
+    history_spec s;
+    s.items = {"a"};
+    history_control *h = make(s);
+    // A newer control over the list's first row, which takes every press it gets.
+    journal_t journal;
+    attribute_list_c over = attrs({{"screen_rect", value_c(rect(100, 124, 228, 210))}});
+    probe_control_c *sibling = new probe_control_c(screen, &over, &journal, "S");
+    sibling->consume = 1;
+    h->message(MSG_VAR(hist_btn_clicked), 0, nullptr, MSG_ARGS_END);
+    mouse(vec2(150, 130), 1);
+    EXPECT_EQ(journal, (journal_t{"Senter", "Sdown:0"})) << "unsorted, the newer sibling comes first";
+    EXPECT_TRUE(h->list_shown());
+
+    screen->sort_children_by_priority();
+    EXPECT_EQ(screen->first_child(), h) << "priority -1 sorts to the newest end";
+    journal.clear();
+    mouse(vec2(150, 130), 1);
+    EXPECT_EQ(journal, journal_t{});
+    EXPECT_STREQ(h->edit_field()->text(), "a");
+    EXPECT_FALSE(h->list_shown());
+}
+
 TEST_F(history_test, more_than_25_items_or_rows_are_refused)
 {
     for (auto [items, rows] : {std::pair{26, -1}, std::pair{5, 26}}) {
