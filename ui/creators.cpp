@@ -1,7 +1,9 @@
 #include "ui/creators.h"
 
 #include "kernel/scripts.h"
+#include "ui/ui_button.h"
 #include "ui/ui_container.h"
+#include "ui/ui_cursor.h"
 #include "ui/ui_hint.h"
 #include "ui/ui_question_static.h"
 #include "ui/ui_scale.h"
@@ -27,4 +29,11 @@ void ui_register_creators()
     register_creator("scale", make_object<scale>);
     register_creator("static_text", make_object<static_text>);
     register_creator("ui_container", make_object<ui_container_c>);
+    // Buttons and the controls built on them.
+    register_creator("button", make_object<button>);
+    register_creator("field", make_object<field>);
+    register_creator("text_button", make_object<text_button>);
+    // The pointer and its shapes.
+    register_creator("cursor", make_object<cursor>);
+    register_creator("cursor_resource", make_object<cursor_resource>);
 }

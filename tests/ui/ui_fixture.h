@@ -159,6 +159,14 @@ inline value_c text_value(const char *text)
     return value_c(text, value_c::STRING);
 }
 
+// Sends mouse from the root as the cursor does (children first, newest first).
+inline int send_mouse(abstract_c *root, vec2 pos, int event, int button = 0, int left = 0)
+{
+    int buttons[3] = {left, 0, 0};
+    return root->message(MSG_VAR(mouse), 0x1C, root, MSG_ARG(pos), MSG_ARG((void *)buttons), MSG_ARG(button),
+                         MSG_ARG(event), MSG_ARGS_END);
+}
+
 class ui_tree_test : public ::testing::Test
 {
 protected:
@@ -173,13 +181,7 @@ protected:
         delete root;
     }
 
-    // Sends mouse from the root as the cursor does (children first, newest first).
-    int mouse(vec2 pos, int event, int button = 0, int left = 0)
-    {
-        int buttons[3] = {left, 0, 0};
-        return root->message(MSG_VAR(mouse), 0x1C, root, MSG_ARG(pos), MSG_ARG((void *)buttons), MSG_ARG(button),
-                             MSG_ARG(event), MSG_ARGS_END);
-    }
+    int mouse(vec2 pos, int event, int button = 0, int left = 0) { return send_mouse(root, pos, event, button, left); }
     void tick(double time)
     {
         root->message(MSG_VAR(tick), 0, nullptr, MSG_ARG((float)time), MSG_ARG(0.01f), MSG_ARGS_END);

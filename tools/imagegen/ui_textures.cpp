@@ -31,6 +31,8 @@ std::vector<ui_texture> make_ui_textures()
     out.push_back({"ui_panel", 32, panel});
     add_settings_textures(out);
     add_edit_textures(out);
+    add_button_textures(out);
+    add_cursor_textures(out);
     return out;
 }
 
@@ -101,6 +103,75 @@ void add_edit_textures(std::vector<ui_texture> &out)
     history.fill_rect(0, 16, 128, 6, UI_HISTORY_TOP);
     history.fill_rect(0, 24, 128, 6, UI_HISTORY_BOTTOM);
     out.push_back({"ui_history", 24, history});
+}
+
+uint32_t ui_button_colour(int row, int cell)
+{
+    static const uint32_t colours[6] = {0x3060C0, 0x40A0F0, 0xF0A020, 0x808080, 0x30C060, 0xC03090};
+    const uint32_t c = colours[cell % 6];
+    // Each row a little darker, so the strips tell apart too.
+    const uint32_t r = (c >> 16 & 0xFF) * (8 - row) / 8, g = (c >> 8 & 0xFF) * (8 - row) / 8,
+                   b = (c & 0xFF) * (8 - row) / 8;
+    return r << 16 | g << 8 | b;
+}
+
+void add_button_textures(std::vector<ui_texture> &out)
+{
+    picture buttons(256, 256);
+    const int cells_per_row[5] = {4, 3, 2, 1, 6};
+    for (int row = 0; row < 5; ++row)
+        for (int cell = 0; cell < cells_per_row[row]; ++cell) {
+            const int x = cell * UI_BUTTON_CELL_W, y = row * UI_BUTTON_CELL_H;
+            const uint32_t c = ui_button_colour(row, cell);
+            buttons.fill_rect(x, y, UI_BUTTON_CELL_W, UI_BUTTON_CELL_H, (c >> 1) & 0x7F7F7F);
+            buttons.fill_rect(x + 1, y + 1, UI_BUTTON_CELL_W - 2, UI_BUTTON_CELL_H - 2, c);
+        }
+    out.push_back({"ui_buttons", 24, buttons});
+
+    picture panel(256, 64, UI_FIELD_COLOUR, UI_FIELD_ALPHA);
+    for (int x = 0; x < 256; ++x) {
+        panel.set(x, 0, 0xFFFFFF);
+        panel.set(x, 63, 0xFFFFFF);
+    }
+    for (int y = 0; y < 64; ++y) {
+        panel.set(0, y, 0xFFFFFF);
+        panel.set(255, y, 0xFFFFFF);
+    }
+    out.push_back({"ui_field", 32, panel});
+}
+
+uint32_t ui_cursor_frame_colour(int frame)
+{
+    static const uint32_t colours[6] = {0xFFFFFF, 0xFFE080, 0xFFC040, 0xFFA000, 0xFF8000, 0xFF6000};
+    return colours[frame % 6];
+}
+
+bool ui_cursor_arrow_covers(int x, int y)
+{
+    // A wedge from the tip down and to the right, 20 texels high.
+    return y < 20 && x <= y / 2 + 1;
+}
+
+void add_cursor_textures(std::vector<ui_texture> &out)
+{
+    picture arrow(32, 32, 0, 0);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            if (ui_cursor_arrow_covers(x, y)) {
+                const bool edge = !ui_cursor_arrow_covers(x + 1, y) || !ui_cursor_arrow_covers(x, y + 1) || x == 0;
+                arrow.set(x, y, edge ? 0x000000 : 0xFFFFFF);
+            }
+    out.push_back({"cursor_standard", 32, arrow});
+
+    picture rings(256, 32, 0, 0);
+    for (int frame = 0; frame < 6; ++frame)
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                const int dx = x - 16, dy = y - 16, d2 = dx * dx + dy * dy;
+                if (d2 >= 36 && d2 <= 144)
+                    rings.set(frame * 32 + x, y, ui_cursor_frame_colour(frame));
+            }
+    out.push_back({"cursor_smodel", 32, rings});
 }
 
 } // namespace imagegen

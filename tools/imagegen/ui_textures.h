@@ -47,4 +47,27 @@ constexpr uint32_t UI_PANEL_COLOUR = 0xE0E0FF;
 constexpr uint32_t UI_PANEL_BORDER = 0x303060;
 constexpr uint8_t UI_PANEL_ALPHA = 128;
 
+// Buttons and fields, added to the list by make_ui_textures.
+// ui_buttons: 256 x 256 (24 bits), strips of cells UI_BUTTON_CELL_W x UI_BUTTON_CELL_H side by
+// side from x 0, one strip per row of cells: row 0 four cells (normal, over, pressed,
+// disabled), row 1 three ('S'), row 2 two ("Ss"), row 3 one ("Sso"), row 4 six animation
+// frames. Every cell of a strip has its own colour, with a darker one-pixel border.
+// ui_field: 256 x 64 (32 bits), a panel at alpha UI_FIELD_ALPHA with an opaque border.
+void add_button_textures(std::vector<ui_texture> &out);
+constexpr int UI_BUTTON_CELL_W = 40;
+constexpr int UI_BUTTON_CELL_H = 32;
+// The fill colour (0xRRGGBB) of a cell of a strip row.
+uint32_t ui_button_colour(int row, int cell);
+constexpr uint32_t UI_FIELD_COLOUR = 0x406080;
+constexpr uint8_t UI_FIELD_ALPHA = 192;
+
+// Cursor shapes, added to the list by make_ui_textures (32 bits, transparent around the shape).
+// cursor_standard: 32 x 32, a white arrow with a black outline whose tip is texel (0, 0).
+// cursor_smodel: 256 x 32, six frames of 32 x 32 side by side from x 0: a ring around the
+// centre (16, 16) whose colour is ui_cursor_frame_colour(frame).
+void add_cursor_textures(std::vector<ui_texture> &out);
+uint32_t ui_cursor_frame_colour(int frame);
+// Whether texel (x, y) of cursor_standard belongs to the arrow (fill or outline).
+bool ui_cursor_arrow_covers(int x, int y);
+
 } // namespace imagegen
