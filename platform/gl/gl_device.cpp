@@ -429,11 +429,15 @@ void gl_device_c::apply_transforms(const d3d_device_state_s &s, bool pretransfor
     gl_matrix_t p;
     if (pretransformed) {
         // Screen pixels of the back buffer to clip space; Direct3D's pixel centres are whole
-        // numbers, GL's lie half a pixel further.
+        // numbers, GL's lie half a pixel further. Direct3D fills a pixel whose centre lies on
+        // a top edge, GL (whose rows run upwards) does not: rows move up by a sliver, so such
+        // centres fall inside and those on a bottom edge outside, as in Direct3D.
         const D3DVIEWPORT8 &v = s.viewport;
         const float w = (float)v.Width, h = (float)v.Height;
+        const float row_sliver = 1.0f / 64.0f;
         p = {2.0f / w, 0, 0, 0, 0, -2.0f / h, 0, 0, 0, 0, 2.0f, 0,
-             2.0f * (0.5f - (float)v.X) / w - 1.0f, 1.0f - 2.0f * (0.5f - (float)v.Y) / h, -1.0f - 2.0f * bias, 1.0f};
+             2.0f * (0.5f - (float)v.X) / w - 1.0f, 1.0f - 2.0f * (0.5f - row_sliver - (float)v.Y) / h,
+             -1.0f - 2.0f * bias, 1.0f};
     } else {
         p = gl_matrix(s.projection);
         for (int c = 0; c < 4; ++c)
