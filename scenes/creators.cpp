@@ -1,6 +1,8 @@
 #include "scenes/creators.h"
 
 #include "kernel/scripts.h"
+#include "scenes/camera.h"
+#include "scenes/loctn_light.h"
 #include "scenes/locator.h"
 #include "scenes/loctn_relay.h"
 #include "scenes/loctn_stuff.h"
@@ -19,4 +21,8 @@ void scenes_register_creators()
     register_creator("random_relay", make_object<random_relay_c>);
     register_creator("sound_3d", make_object<sound_3d_c>);
     register_creator("keyboard_action", make_object<keyboard_action_c>);
+    register_creator("camera", make_object<camera_c>);
+    register_creator("camera_operator", make_object<camera_operator_c>);
+    register_creator("fog", make_object<fog_c>);
+    register_creator("light", make_object<light_c>);
 }

@@ -172,14 +172,7 @@ namespace {
 
 TEST_F(locations, demo_location_stands_three_figures_that_play_and_can_be_picked)
 {
-    std::ifstream demo(std::string(ENGINE_SOURCE_DIR) + "/data/locations/demo.isc", std::ios::binary);
-    ASSERT_TRUE(demo) << "the demo location script";
-    std::stringstream text;
-    text << demo.rdbuf();
-    write_location("demo", text.str());
-    figures("player");
-    const std::vector<location_player> players(3, make_location_player("player", "cap"));
-    location = new location_c(root, "demo", players);
+    load_demo();
 
     for (const char *id : {"player0", "player1", "player2"}) {
         location_model_c *m = entity<location_model_c>(id);

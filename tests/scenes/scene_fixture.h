@@ -156,6 +156,19 @@ protected:
         location = new location_c(root, "test", players);
         return location;
     }
+    // The program's demo location, its players three "player" figures with part "cap".
+    location_c *load_demo()
+    {
+        std::ifstream demo(std::string(ENGINE_SOURCE_DIR) + "/data/locations/demo.isc", std::ios::binary);
+        EXPECT_TRUE(demo) << "the demo location script";
+        std::stringstream text;
+        text << demo.rdbuf();
+        write_location("demo", text.str());
+        figures("player");
+        const std::vector<location_player> players(3, make_location_player("player", "cap"));
+        location = new location_c(root, "demo", players);
+        return location;
+    }
     template <class T = location_entity_c> T *entity(const char *id)
     {
         location_entity_c *found = nullptr;
