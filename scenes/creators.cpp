@@ -3,6 +3,8 @@
 #include "kernel/scripts.h"
 #include "scenes/camera.h"
 #include "scenes/loctn_light.h"
+#include "scenes/loctn_movepath.h"
+#include "scenes/loctn_movers.h"
 #include "scenes/locator.h"
 #include "scenes/loctn_relay.h"
 #include "scenes/loctn_stuff.h"
@@ -25,4 +27,11 @@ void scenes_register_creators()
     register_creator("camera_operator", make_object<camera_operator_c>);
     register_creator("fog", make_object<fog_c>);
     register_creator("light", make_object<light_c>);
+    register_creator("movepath", make_object<movepath_c>);
+    register_creator("movepath_pivot", make_object<movepath_pivot_c>);
+    register_creator("movepath_finish", make_object<movepath_finish_c>);
+    register_creator("path_mover", make_object<path_mover_c>);
+    register_creator("interp_mover", make_object<interp_mover_c>);
+    register_creator("accelerated_mover", make_object<accelerated_mover_c>);
+    register_creator("stopper", make_object<stopper_c>);
 }

@@ -7,7 +7,7 @@
 #include "basics/Tok.h"
 #include "basics/helpers.h"
 #include "importers/models.h"
-#include "kernel/exception.h"
+#include "kernel/assert_quoting.h"
 #include "kernel/scripts.h"
 #include "services/itexture.h"
 #include "services/manager_model_anim_res.h"
@@ -33,14 +33,6 @@ void copy_name(char (&out)[SKELANIM_NAME_SIZE], const char *name)
 bool valid_delay(float d) { return d >= 0.001f && d <= 1000.0f; }
 
 } // namespace
-
-// An assertion whose message quotes `text` rather than the C++ expression.
-#define ASSERT_QUOTING(cond, text)                                                          \
-    do {                                                                                    \
-        if (!(cond))                                                                        \
-            throw exception_c(__TIMESTAMP__, __FILE__, __LINE__,                            \
-                              "Debug assertion failed! Expression: \"" text "\"");         \
-    } while (0)
 
 skelanim_data_c::skelanim_data_c(manager_model_c *manager, const char *name)
     : model_data_c(manager, "skelanim_data_tpl", name), m_transform(1.0f), m_default_time(0.0f)
@@ -270,7 +262,7 @@ int skelanim_data_c::find_gesture_or_throw(const char *name) const
 
 const skelanim_gesture_s &skelanim_data_c::gesture(int gest_index) const
 {
-    ASSERT_QUOTING(gest_index >= 0 && gest_index < (int)m_gestures.size(),
+    ENGINE_ASSERT_QUOTING(gest_index >= 0 && gest_index < (int)m_gestures.size(),
                    "gest_index >= 0 && gest_index < m_gestures.size()");
     return m_gestures[gest_index];
 }
@@ -305,7 +297,7 @@ int skelanim_data_c::find_morph(int src_gesture, int frame, int dst_gesture) con
 
 skelanim_morph_s skelanim_data_c::get_morph(int index) const
 {
-    ASSERT_QUOTING(index >= 0 && index < (int)m_morphs.size(), "index >= 0 && index < m_morphs.size()");
+    ENGINE_ASSERT_QUOTING(index >= 0 && index < (int)m_morphs.size(), "index >= 0 && index < m_morphs.size()");
     return m_morphs[index];
 }
 
@@ -327,7 +319,7 @@ const skelanim_part_s &skelanim_data_c::part(int index) const
 skinned_mesh_c *skelanim_data_c::part_geometry(int index) const
 {
     const skelanim_part_s &part = this->part(index);
-    ASSERT_QUOTING(part.geometry_index >= 0 && part.geometry_index < (int)m_geometry.size(),
+    ENGINE_ASSERT_QUOTING(part.geometry_index >= 0 && part.geometry_index < (int)m_geometry.size(),
                    "part.geometry_index >= 0 && part.geometry_index < m_geometry.size()");
     return m_geometry[part.geometry_index].geometry.get();
 }
