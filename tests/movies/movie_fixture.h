@@ -39,7 +39,8 @@ inline movie_journal &journal()
     return j;
 }
 
-// The quiz game's side: seats with portrait numbers, in the game or out of it.
+// The quiz game's side: seats with portrait numbers, in the game or out of it; it also notes
+// the reports of one entity.
 class game_stub_c : public abstract_c
 {
 public:
@@ -67,6 +68,10 @@ public:
                         numbers->push_back(s.portrait);
             return 1;
         }
+        if (*message == MSG_VAR(location_feedback) && watched_id == msg_arg(0)->get_const_pchar()) {
+            journal().add_timed(watched_id + ":" + msg_arg(1)->get_const_pchar());
+            return 0;
+        }
         if (*message == MSG_VAR(get_player_info)) {
             const int slot = msg_arg(0)->get_int();
             if (slot >= (int)seats.size())
@@ -79,6 +84,8 @@ public:
     }
     std::vector<seat> seats;
     int finished = 0;
+    // The entity whose reports go into the journal.
+    std::string watched_id;
 };
 
 // A mover's outline: activation starts it, "finish" follows `duration` seconds of ticks later

@@ -9,6 +9,9 @@ namespace {
 using movie_loader = movie_fixture;
 
 const char *const MOVER = "create test_mover { string id = \"accel_mover0_y\"; float duration = 0.5; };\n";
+// A mover of the engine, half a second on its way.
+const char *const DOLLY = "create interp_mover { string id = \"dolly\"; string movetarget = \"player0\";"
+                          " vec3 dest_position = [2 0 0]; vec3 dest_angles = [0 0 0]; float time = 0.5; };\n";
 
 TEST_F(movie_loader, lists_the_player_models_up_to_the_first_incomplete_pair)
 {
@@ -177,10 +180,11 @@ protected:
 
 TEST_F(sequence, delays_a_mover_a_gesture_and_a_message_play_in_order_and_end_once)
 {
-    load_studio();
+    load_studio(DOLLY);
+    game->watched_id = "dolly";
     delayed_stub_c *question = new delayed_stub_c(game, "question");
     EXPECT_EQ(1, send(MSG_VAR(add_to_sequence), "animation_delay", 0.3f));
-    EXPECT_EQ(1, send(MSG_VAR(add_to_sequence), "accel_mover0_y", 1));
+    EXPECT_EQ(1, send(MSG_VAR(add_to_sequence), "dolly", 1));
     EXPECT_EQ(1, send(MSG_VAR(add_to_sequence), value_c("gest_correct_player1", value_c::STRING), 2));
     add_message_step(question);
     EXPECT_EQ(12u, loader->steps().size());
@@ -192,9 +196,12 @@ TEST_F(sequence, delays_a_mover_a_gesture_and_a_message_play_in_order_and_end_on
     // finishes 0.5 s later; the gesture starts 0.2 s after that.
     run(1.4f);
     auto events = timeline();
-    ASSERT_EQ(1u, events.size());
-    EXPECT_EQ("accel_mover0_y:1", events[0].first);
+    ASSERT_EQ(2u, events.size());
+    EXPECT_EQ("dolly:start", events[0].first);
     EXPECT_NEAR(0.6f, events[0].second, 0.03f);
+    EXPECT_EQ("dolly:finish", events[1].first);
+    EXPECT_NEAR(1.1f, events[1].second, 0.03f);
+    EXPECT_EQ(2.0f, entity<locator_c>("player0")->get_placement().position.x);
     EXPECT_EQ("play:correct_3", figure("player1")->take_journal());
     ASSERT_FALSE(loader->steps().empty());
     EXPECT_EQ("correct_3", loader->steps().front().name) << "the step waits for the gesture's name";
@@ -454,6 +461,11 @@ TEST_F(movie_loader, the_demo_locations_play_through_the_loader)
     location = loader->location();
     ASSERT_NE(nullptr, location);
     EXPECT_NE(nullptr, entity<location_model_c>("player0"));
+    send(MSG_VAR(add_to_sequence), "setup_closer", 1);
+    send(MSG_VAR(activate_sequence));
+    run(2.0f);
+    EXPECT_EQ(4.0f, entity<locator_c>("camera")->get_placement().position.x);
+    EXPECT_EQ(1, game->finished);
 
     game->seats = {{1, true}, {0, true}, {1, true}};
     EXPECT_EQ(0, send(MSG_VAR(load_location), "demo"));
@@ -466,7 +478,7 @@ TEST_F(movie_loader, the_demo_locations_play_through_the_loader)
     EXPECT_NE(std::string::npos, figure("player2")->take_journal().find("play:incorrect_2"));
     figure("player2")->passed.push_back("incorrect_2");
     run(0.3f);
-    EXPECT_EQ(1, game->finished);
+    EXPECT_EQ(2, game->finished);
 }
 
 } // namespace
