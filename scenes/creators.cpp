@@ -10,6 +10,8 @@
 #include "scenes/loctn_stuff.h"
 #include "scenes/scene_renderer.h"
 #include "scenes/model_drivers.h"
+#include "scenes/particles.h"
+#include "scenes/sky.h"
 
 void scenes_register_creators()
 {
@@ -34,4 +36,6 @@ void scenes_register_creators()
     register_creator("interp_mover", make_object<interp_mover_c>);
     register_creator("accelerated_mover", make_object<accelerated_mover_c>);
     register_creator("stopper", make_object<stopper_c>);
+    register_creator("particles", make_object<particles_c>);
+    register_creator("sky", make_object<sky_c>);
 }

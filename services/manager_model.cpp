@@ -200,16 +200,20 @@ void manager_model_c::render()
     }
 }
 
-float manager_model_c::model_fog_factor(const vec3 &point)
+float fog_fraction(float d, const vec2 &range)
 {
-    const float d = dot(point - m_view_origin->get_vec3(), m_view_axis_forward->get_vec3());
-    const vec2 range = m_fog_distances->get_vec2();
     if (range.y == range.x)
         return d < range.x ? 0.0f : 1.0f;
     const float f = (d - range.x) / (range.y - range.x);
     if (!(f > 0.0f))
         return 0.0f;
     return f >= 1.0f ? 1.0f : f;
+}
+
+float manager_model_c::model_fog_factor(const vec3 &point)
+{
+    const float d = dot(point - m_view_origin->get_vec3(), m_view_axis_forward->get_vec3());
+    return fog_fraction(d, m_fog_distances->get_vec2());
 }
 
 int manager_model_c::next_shadow_caster(int *iterator, vec3 *position, float *size)

@@ -57,6 +57,9 @@ constexpr int MAX_RENDERABLES = 1024;
 
 // out = a b in the row-vector convention (a's transform first, then b's); out may be a or b.
 void matrix_multiply(matrix_c &out, const matrix_c &a, const matrix_c &b);
+// Where distance d lies in the fog range (start, end): 0 before the start to 1 beyond the end
+// (with end equal to start: 0 before it, 1 from it on).
+float fog_fraction(float d, const vec2 &range);
 
 class manager_model_c : public manager_basic_c
 {
