@@ -4,7 +4,6 @@
 #pragma once
 
 #include "scene_fixture.h"
-#include "tests/services/models/texture_stub.h"
 
 #include "services/srvc_d3d.h"
 
@@ -19,11 +18,7 @@ protected:
     void SetUp() override
     {
         scene_fixture::SetUp();
-        textures = new texture_stub_c(root);
-        std::filesystem::create_directories(m_dir / "data" / "scripts");
-        std::filesystem::copy_file(std::filesystem::path(ENGINE_SOURCE_DIR) / "data" / "scripts" / "templates.isc",
-                                   m_dir / "data" / "scripts" / "templates.isc");
-        scripts->execute_script("scripts/templates.isc", nullptr, 1);
+        textures = use_game_templates_and_textures();
     }
 
     // A new script runner whose only templates are these.

@@ -2,6 +2,9 @@
 // list, ticks and feedback.
 #include "scene_fixture.h"
 
+#include "scenes/particles.h"
+#include "scenes/sky.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -182,6 +185,13 @@ TEST_F(locations, demo_location_stands_three_figures_that_play_and_can_be_picked
         const char stand[] = {'s', 't', 'a', 'n', 'd', id[6], 0};
         EXPECT_EQ(entity<locator_c>(stand)->get_placement().position.z, m->get_placement().position.z) << id;
         EXPECT_EQ("part:cap=1 show:1", figure(id)->take_journal());
+    }
+    // The sky and the sparks beside the outer stands.
+    ASSERT_NE(nullptr, entity<sky_c>("sky"));
+    EXPECT_NE(nullptr, entity<sky_c>("sky")->instance());
+    for (const char *id : {"sparks0", "sparks1"}) {
+        ASSERT_NE(nullptr, entity<particles_c>(id)) << id;
+        EXPECT_NE(nullptr, entity<particles_c>(id)->instance()) << id;
     }
     render_pass();
     activate_location(location, "picker", (UI_SPACE_WIDTH / 2) << 16 | (UI_SPACE_HEIGHT / 2));

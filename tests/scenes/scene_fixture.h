@@ -13,6 +13,7 @@
 #include "scenes/creators.h"
 #include "scenes/locator.h"
 #include "scenes/model_drivers.h"
+#include "tests/services/models/texture_stub.h"
 
 #include <cstdlib>
 #include <deque>
@@ -150,6 +151,20 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
     }
     figure_data_c *figures(const char *name) { return new figure_data_c(mgr, name); }
+    // The game's own templates (scripts/templates.isc of the source tree) and a texture manager
+    // stand-in, for locations whose entities load textures and instances of the model manager;
+    // made once, later calls give the same stand-in.
+    texture_stub_c *use_game_templates_and_textures()
+    {
+        if (m_texture_stub)
+            return m_texture_stub;
+        std::filesystem::create_directories(m_dir / "data" / "scripts");
+        std::filesystem::copy_file(std::filesystem::path(ENGINE_SOURCE_DIR) / "data" / "scripts" / "templates.isc",
+                                   m_dir / "data" / "scripts" / "templates.isc",
+                                   std::filesystem::copy_options::overwrite_existing);
+        scripts->execute_script("scripts/templates.isc", nullptr, 1);
+        return m_texture_stub = new texture_stub_c(root);
+    }
     location_c *make_location(const std::string &text, std::vector<location_player> players = {})
     {
         write_location("test", text);
@@ -164,6 +179,7 @@ protected:
         std::stringstream text;
         text << demo.rdbuf();
         write_location("demo", text.str());
+        use_game_templates_and_textures();
         figures("player");
         const std::vector<location_player> players(3, make_location_player("player", "cap"));
         location = new location_c(root, "demo", players);
@@ -185,6 +201,7 @@ protected:
     std::unique_ptr<scripts_c> scripts;
     feedback_recorder_c *recorder = nullptr;
     location_c *location = nullptr;
+    texture_stub_c *m_texture_stub = nullptr;
 };
 
 // Attribute blocks of script entities, so that the tests show only what they are about.

@@ -1,11 +1,14 @@
 // A root with the main window, a windowed Direct3D service and the renderer, as the tests that read
 // pixels back need it. The caller selects the backend before, adds its own objects after, and then
-// sends app_hinstance and app_startup.
+// sends app_hinstance and app_startup (start_gl_window_tree sends both).
 #pragma once
 
 #include "kernel/abstract.h"
+#include "kernel/exception.h"
 #include "services/srvc_d3d.h"
 #include "services/srvc_mainwnd.h"
+
+#include <string>
 
 struct gl_window_tree {
     abstract_c *root = nullptr;
@@ -33,4 +36,17 @@ inline gl_window_tree make_gl_window_tree(const char *window_name, int width, in
     tree.d3d = new d3d_service_c(tree.root, &d3d_attributes);
     new renderer_c(tree.root, nullptr);
     return tree;
+}
+
+// Sends app_hinstance and app_startup to the tree: "" when the device started, else the message of
+// what start-up threw.
+inline std::string start_gl_window_tree(const gl_window_tree &tree)
+{
+    tree.root->message(MSG_VAR(app_hinstance), 0, nullptr, MSG_ARG(0x400000), MSG_ARGS_END);
+    try {
+        tree.root->message(MSG_VAR(app_startup), 0, nullptr, MSG_ARGS_END);
+    } catch (const exception_c &e) {
+        return e.get_message();
+    }
+    return tree.d3d->initialized() ? "" : "not initialized";
 }

@@ -1,0 +1,29 @@
+// make_sky_textures <data dir>: writes the demo sky and sprite under <data dir>:
+//   sky/demo/<face>.bmp   the six faces of the demo sky (front, right, back, left, top, bottom)
+//   sprites/spark.tga     a round soft spark for particle systems
+#include "tools/imagegen/sky_textures.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_sky_textures <data dir>\n");
+        return 2;
+    }
+    try {
+        const std::filesystem::path dir(argv[1]);
+        std::filesystem::create_directories(dir / "sky" / "demo");
+        std::filesystem::create_directories(dir / "sprites");
+        for (int k = 0; k < imagegen::SKY_FACE_COUNT; ++k)
+            imagegen::write_file((dir / "sky" / "demo" / (std::string(imagegen::sky_face_names[k]) + ".bmp")).string(),
+                                 imagegen::make_bmp(imagegen::render_sky_face(k, 128)));
+        imagegen::write_file((dir / "sprites" / "spark.tga").string(), imagegen::make_tga(imagegen::render_spark(32), 32));
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "make_sky_textures: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
