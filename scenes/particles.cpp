@@ -274,7 +274,7 @@ void particle_instance_c::render()
 // ---- entity ----
 
 particles_c::particles_c(abstract_c *parent, const attribute_list_c *attributes)
-    : locator_c(parent, attributes), m_d3d(get_d3d_service(this))
+    : locator_c(parent, attributes)
 {
     read_params();
     if (attribute("active")->get_int())

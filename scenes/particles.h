@@ -31,7 +31,6 @@
 #include "scenes/locator.h"
 #include "services/manager_model.h"
 
-class d3d_service_c;
 class itexture_c;
 class IDirect3DVertexBuffer8;
 class IDirect3DIndexBuffer8;
@@ -138,7 +137,6 @@ private:
     void create_instance();
     void release_instance();
 
-    d3d_service_c *m_d3d;
     particle_params_s m_params;
     object_pointer_c m_instance;
 };

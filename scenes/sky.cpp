@@ -223,7 +223,7 @@ void sky_instance_c::draw_dome()
 // ---- entity ----
 
 sky_c::sky_c(abstract_c *parent, const attribute_list_c *attributes)
-    : location_entity_c(parent, attributes), m_d3d(get_d3d_service(this))
+    : location_entity_c(parent, attributes)
 {
     const float zenith = attribute("zenith_distance")->get_float();
     const float horizon = attribute("horizon_distance")->get_float();

@@ -24,7 +24,6 @@
 #include "scenes/location.h"
 #include "services/manager_model.h"
 
-class d3d_service_c;
 class itexture_c;
 class IDirect3DTexture8;
 class IDirect3DVertexBuffer8;
@@ -83,6 +82,5 @@ public:
     sky_instance_c *instance() const;
 
 private:
-    d3d_service_c *m_d3d;
     object_pointer_c m_instance;
 };
