@@ -13,6 +13,7 @@ packages=(
   libmpeg2-4-dev
   libgl-dev libgl1-mesa-dri
   libfreetype-dev fonts-dejavu-core
+  libpng-dev  # the screenshot tool
   xvfb xauth
   iproute2
   rapidjson-dev libphysfs-dev  # only the benchmarks of bench/ compare with them

@@ -1,7 +1,8 @@
 // Launch to the first drawn frame: the game (bench_startup_game: Vizuzuze with an object that
 // notes the first frame and ends the program) against a minimal SDL2 + OpenGL program that
 // clears and presents one frame (bench_startup_ref). Each is started as a new process in a
-// directory holding the game's scripts; the time runs from the start of the process to the
+// directory holding the demo data (the build's demo/data: the game's first frame shows the
+// demo studio); the time runs from the start of the process to the
 // moment right after the first frame was presented, and on to the end of the process (which
 // includes closing the sound device). Needs a display (run_all.sh starts Xvfb when there is
 // none).
@@ -84,7 +85,12 @@ int main()
     }
     scratch_dir dir("startup");
     const fs::path scripts = fs::path(ENGINE_SOURCE_DIR) / "data" / "scripts";
-    write_file(dir.path() / "data/scripts/templates.isc", read_text(scripts / "templates.isc"));
+    const fs::path demo = fs::path(ENGINE_BINARY_DIR) / "demo" / "data";
+    if (!fs::exists(demo / "models")) {
+        std::fprintf(stderr, "bench_startup: no demo data in %s (build the demo_data target)\n", demo.c_str());
+        return 1;
+    }
+    fs::copy(demo, dir.path() / "data", fs::copy_options::recursive);
     std::string init = read_text(scripts / "init.isc");
     const size_t end = init.rfind("};");
     if (end == std::string::npos) {

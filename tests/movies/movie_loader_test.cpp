@@ -457,6 +457,8 @@ TEST_F(movie_loader, the_demo_locations_play_through_the_loader)
     held_figures("player");
     // The demo studio's sky and sparks load textures and instances from templates.
     use_game_templates_and_textures();
+    held_figures("models/studio");
+    new sound_manager_stand_in_c(root);
     loader = create<movie_loader_c>("create movie_loader { string player0_model = \"player\"; string player0_part = \"body\";"
                                     " string player1_model = \"player\"; string player1_part = \"cap\"; };\n");
     EXPECT_EQ(0, send(MSG_VAR(load_command_location), "player_3"));

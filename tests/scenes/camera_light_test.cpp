@@ -375,7 +375,7 @@ TEST_F(camera_and_lights, demo_location_has_a_camera_fog_and_a_lamp_to_toggle)
 {
     load_demo();
     tick(1.0f);
-    EXPECT_EQ(vec3_zero, mgr->attribute("view_origin")->get_vec3());
+    EXPECT_EQ((vec3{-9.0f, 0.0f, 2.5f}), mgr->attribute("view_origin")->get_vec3());
     EXPECT_EQ(60.0f, view_fov(mgr));
     activate_location(location, "cam_close", 0);
     tick(2.5f);

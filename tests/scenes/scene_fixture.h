@@ -114,6 +114,20 @@ public:
     int picked = -1;
 };
 
+// Answers get_sound_mgr, as positioned sounds ask when they are made; it plays nothing.
+class sound_manager_stand_in_c : public abstract_c
+{
+public:
+    using abstract_c::abstract_c;
+    int handle_message(const msg_c *message, abstract_c *) override
+    {
+        if (!(*message == MSG_VAR(get_sound_mgr)))
+            return 0;
+        *(abstract_c **)msg_arg(0)->get_ptr() = this;
+        return 1;
+    }
+};
+
 class scene_fixture : public model_manager_fixture
 {
 protected:
@@ -181,6 +195,8 @@ protected:
         write_location("demo", text.str());
         use_game_templates_and_textures();
         figures("player");
+        figures("models/studio");
+        new sound_manager_stand_in_c(root);
         const std::vector<location_player> players(3, make_location_player("player", "cap"));
         location = new location_c(root, "demo", players);
         return location;

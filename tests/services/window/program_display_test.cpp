@@ -3,8 +3,7 @@
 // itself, in order, with exit code 0.
 #include <gtest/gtest.h>
 // After gtest: Xlib defines macros (None, Bool) that gtest's own names would meet.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
+#include "tools/screenshot/program_shot.h"
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,64 +23,9 @@ extern char **environ;
 namespace {
 
 namespace fs = std::filesystem;
-
-long window_pid(Display *display, Window w)
-{
-    Atom pid_atom = XInternAtom(display, "_NET_WM_PID", True);
-    if (pid_atom == None)
-        return -1;
-    Atom type;
-    int format;
-    unsigned long count, after;
-    unsigned char *data = nullptr;
-    long pid = -1;
-    if (XGetWindowProperty(display, w, pid_atom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
-            Success &&
-        data && count == 1)
-        pid = (long)*(unsigned long *)data;
-    if (data)
-        XFree(data);
-    return pid;
-}
-
-// The top-level window that the process announced as its own, or 0.
-Window find_window_of(Display *display, pid_t pid)
-{
-    Window root = DefaultRootWindow(display), parent, *children = nullptr;
-    unsigned int count = 0;
-    Window found = 0;
-    if (XQueryTree(display, root, &root, &parent, &children, &count)) {
-        for (unsigned int i = 0; i < count && !found; ++i)
-            if (window_pid(display, children[i]) == pid)
-                found = children[i];
-        XFree(children);
-    }
-    return found;
-}
-
-void send_close(Display *display, Window w)
-{
-    XEvent ev{};
-    ev.xclient.type = ClientMessage;
-    ev.xclient.window = w;
-    ev.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    ev.xclient.format = 32;
-    ev.xclient.data.l[0] = (long)XInternAtom(display, "WM_DELETE_WINDOW", False);
-    ev.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, w, False, NoEventMask, &ev);
-    XFlush(display);
-}
-
-bool wait_exit(pid_t pid, int &status, std::chrono::seconds limit)
-{
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
+using program_shot::find_window_of;
+using program_shot::send_close;
+using program_shot::wait_exit;
 
 std::string read_file(const fs::path &p)
 {

@@ -1,0 +1,189 @@
+#include <algorithm>
+#include <csignal>
+#include <thread>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tools/screenshot/program_shot.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+extern char **environ;
+
+namespace program_shot {
+
+namespace {
+
+long window_pid(Display *display, Window w)
+{
+    Atom pid_atom = XInternAtom(display, "_NET_WM_PID", True);
+    if (pid_atom == None)
+        return -1;
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char *data = nullptr;
+    long pid = -1;
+    if (XGetWindowProperty(display, w, pid_atom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
+            Success &&
+        data && count == 1)
+        pid = (long)*(unsigned long *)data;
+    if (data)
+        XFree(data);
+    return pid;
+}
+
+} // namespace
+
+Window find_window_of(Display *display, pid_t pid)
+{
+    Window root = DefaultRootWindow(display), parent, *children = nullptr;
+    unsigned int count = 0;
+    Window found = 0;
+    if (XQueryTree(display, root, &root, &parent, &children, &count)) {
+        for (unsigned int i = 0; i < count && !found; ++i)
+            if (window_pid(display, children[i]) == pid)
+                found = children[i];
+        XFree(children);
+    }
+    return found;
+}
+
+void send_close(Display *display, Window w)
+{
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = w;
+    ev.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = (long)XInternAtom(display, "WM_DELETE_WINDOW", False);
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, w, False, NoEventMask, &ev);
+    XFlush(display);
+}
+
+bool wait_exit(pid_t pid, int &status, std::chrono::seconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+namespace {
+
+bool grab(Display *display, Window w, shot &out)
+{
+    // Only the part of the window on the screen can be read: a window as large as the screen
+    // may be placed partly outside it.
+    XWindowAttributes wa, ra;
+    const Window root = DefaultRootWindow(display);
+    int x = 0, y = 0;
+    Window child;
+    if (!XGetWindowAttributes(display, w, &wa) || !XGetWindowAttributes(display, root, &ra) ||
+        !XTranslateCoordinates(display, w, root, 0, 0, &x, &y, &child))
+        return false;
+    const int x0 = x < 0 ? -x : 0, y0 = y < 0 ? -y : 0;
+    wa.width = std::min(wa.width, ra.width - x) - x0;
+    wa.height = std::min(wa.height, ra.height - y) - y0;
+    if (wa.width <= 0 || wa.height <= 0)
+        return false;
+    XImage *image = XGetImage(display, w, x0, y0, (unsigned)wa.width, (unsigned)wa.height, AllPlanes, ZPixmap);
+    if (!image)
+        return false;
+    out.width = wa.width;
+    out.height = wa.height;
+    out.rgb.resize((size_t)wa.width * (size_t)wa.height);
+    for (int y = 0; y < wa.height; ++y)
+        for (int x = 0; x < wa.width; ++x) {
+            const unsigned long p = XGetPixel(image, x, y);
+            const uint32_t r = (uint32_t)((p & image->red_mask) * 255 / image->red_mask);
+            const uint32_t g = (uint32_t)((p & image->green_mask) * 255 / image->green_mask);
+            const uint32_t b = (uint32_t)((p & image->blue_mask) * 255 / image->blue_mask);
+            out.rgb[(size_t)y * (size_t)wa.width + (size_t)x] = r << 16 | g << 8 | b;
+        }
+    XDestroyImage(image);
+    return true;
+}
+
+} // namespace
+
+shot take(const std::string &program, const std::vector<std::string> &args, const std::string &directory,
+          double seconds)
+{
+    shot out;
+    Display *display = XOpenDisplay(nullptr);
+    if (!display) {
+        out.error = "no X server ($DISPLAY); run under xvfb-run";
+        return out;
+    }
+    std::vector<std::string> env_text = {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"};
+    for (char **e = environ; *e; ++e) {
+        const std::string s(*e);
+        if (s.rfind("SDL_VIDEODRIVER=", 0) != 0 && s.rfind("SDL_AUDIODRIVER=", 0) != 0)
+            env_text.push_back(s);
+    }
+    std::vector<char *> env;
+    for (std::string &s : env_text)
+        env.push_back(s.data());
+    env.push_back(nullptr);
+    std::vector<std::string> argv_text = {program};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::vector<char *> argv;
+    for (std::string &s : argv_text)
+        argv.push_back(s.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), env.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        out.error = "could not start " + program;
+        XCloseDisplay(display);
+        return out;
+    }
+
+    Window w = 0;
+    int status = 0;
+    bool ended = false;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!w && !ended && std::chrono::steady_clock::now() < end) {
+        ended = waitpid(pid, &status, WNOHANG) == pid;
+        w = ended ? 0 : find_window_of(display, pid);
+        if (!w)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (w) {
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+        ended = waitpid(pid, &status, WNOHANG) == pid;
+        if (!ended && grab(display, w, out))
+            out.ok = true;
+        else
+            out.error = ended ? "the program ended before the picture" : "could not read the window";
+        if (!ended) {
+            send_close(display, w);
+            ended = wait_exit(pid, status, std::chrono::seconds(30));
+        }
+    } else {
+        out.error = ended ? "the program ended before its window appeared" : "no window appeared";
+    }
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    } else if (WIFEXITED(status)) {
+        out.exit_status = WEXITSTATUS(status);
+    }
+    XCloseDisplay(display);
+    return out;
+}
+
+} // namespace program_shot
