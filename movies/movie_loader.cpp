@@ -135,7 +135,7 @@ void movie_loader_c::send_self_finish(const char *step_name)
 void movie_loader_c::add_to_sequence(const char *name, const value_c &value)
 {
     // The value is read first, so that a wrong type changes nothing.
-    sequence_step step{name, 0, 0};
+    sequence_step step{name, 0, 0, name};
     if (std::strcmp(name, DELAY_STEP) == 0)
         step.parameter = value.get_float();
     else if (std::strcmp(name, MESSAGE_STEP) == 0)
@@ -152,10 +152,10 @@ void movie_loader_c::add_to_sequence(const char *name, const value_c &value)
         print_message("Warning: Sequence of %i steps is full, step '%s' not added\n", MAX_SEQUENCE_STEPS, name);
         return;
     }
-    m_steps.push_back(sequence_step{DELAY_STEP, SEQUENCE_STEP_FRAME, m_next_serial++});
+    m_steps.push_back(sequence_step{DELAY_STEP, SEQUENCE_STEP_FRAME, m_next_serial++, DELAY_STEP});
     step.serial = m_next_serial++;
     m_steps.push_back(std::move(step));
-    m_steps.push_back(sequence_step{DELAY_STEP, SEQUENCE_STEP_FRAME, m_next_serial++});
+    m_steps.push_back(sequence_step{DELAY_STEP, SEQUENCE_STEP_FRAME, m_next_serial++, DELAY_STEP});
 }
 
 void movie_loader_c::start_step()
@@ -175,6 +175,9 @@ void movie_loader_c::start_step()
         send_self_finish(MESSAGE_STEP);
         return;
     }
+    // A step dropped while it waited for its gesture kept only the gesture's name, which no
+    // entity answers to: it starts again as it was queued, or the sequence would never end.
+    m_steps.front().name = step.queued_name;
     // Activation may run anything, this loader's handlers included, so the step is copied.
     const std::string name = step.name;
     const int value = std::get<int>(step.parameter);

@@ -28,8 +28,10 @@
 //       abstract_c), held weakly, to which send_message is sent when the step is reached (an
 //       object dead by then is skipped); any other name is an entity id activated with the INT.
 //       A running sequence stops first and sequence_finished goes to the root; the queued steps
-//       stay, and the new ones join them. The queue holds MAX_SEQUENCE_STEPS: an addition that
-//       does not fit is refused with a warning, after the sequence stopped and reported.
+//       stay, and the new ones join them (a step that waited for its gesture starts over, as
+//       queued, when the sequence is activated again). The queue holds MAX_SEQUENCE_STEPS: an
+//       addition that does not fit is refused with a warning, after the sequence stopped and
+//       reported.
 //   activate_sequence: plays the queue from its first step unless running or empty; 1 when it
 //       started, else 0.
 //   location_feedback (id, event, INT): the current step completes on its id with the event
@@ -63,6 +65,9 @@ struct sequence_step
     std::variant<float, object_pointer_c, int> parameter;
     // Tells a step from a later one of the same name while the step's start runs.
     uint64_t serial;
+    // The name as queued: an entity step renamed to its gesture's name starts under this one
+    // again when a dropped sequence is played on.
+    std::string queued_name;
 };
 
 class movie_loader_c : public abstract_c

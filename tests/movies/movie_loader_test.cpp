@@ -263,6 +263,28 @@ TEST_F(sequence, an_addition_while_playing_stops_and_reports_keeping_the_queue_u
     EXPECT_TRUE(loader->steps().empty());
 }
 
+TEST_F(sequence, a_gesture_step_dropped_while_it_plays_plays_again_when_reactivated)
+{
+    load_studio();
+    send(MSG_VAR(add_to_sequence), "gest_correct_player1", 2);
+    send(MSG_VAR(activate_sequence));
+    run(0.15f);
+    EXPECT_EQ("play:correct_3", figure("player1")->take_journal());
+
+    // Dropped while the gesture plays; the gesture passes while the sequence is stopped.
+    send(MSG_VAR(add_to_sequence), "animation_delay", 0.1f);
+    EXPECT_EQ(1, game->finished);
+    figure("player1")->passed.push_back("correct_3");
+    run(0.2f);
+
+    EXPECT_EQ(1, send(MSG_VAR(activate_sequence)));
+    EXPECT_EQ("play:correct_3", figure("player1")->take_journal()) << "the step starts again as queued";
+    figure("player1")->passed.push_back("correct_3");
+    run(1.0f);
+    EXPECT_EQ(2, game->finished);
+    EXPECT_TRUE(loader->steps().empty());
+}
+
 TEST_F(sequence, a_pause_ends_in_the_tick_that_uses_it_up)
 {
     make_loader(0);
