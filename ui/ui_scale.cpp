@@ -20,6 +20,10 @@ multistate_image *make_control_image(ui_control_c *control, const value_c &tex, 
     return new multistate_image(control, &list);
 }
 
+// Steps counted in one tick at most: enough to cross the whole range from any stored value
+// inside it.
+constexpr int MAX_STEPS = 1000;
+
 rect moved(const rect &r, const rect &by)
 {
     return rect(r.left + by.left, r.top + by.top, r.right + by.left, r.bottom + by.top);
@@ -74,12 +78,22 @@ void scale::step(float seconds)
     if (!m_minus_held && !m_plus_held)
         return;
     m_step_time += seconds;
-    const int steps = int(m_step_time * 5.0f);
-    m_percent += m_plus_held ? steps : -steps;
-    if (m_percent < 0)
-        m_percent = 0;
-    if (m_percent > 100)
-        m_percent = 100;
+    // More steps than the range is wide only end at the clamp, so a very long tick is counted
+    // as that many; the sum is formed wider than int, since a stored value may be any int.
+    const float due = m_step_time * 5.0f;
+    int steps = 0;
+    if (due >= float(MAX_STEPS))
+        steps = MAX_STEPS;
+    else if (due > -float(MAX_STEPS))
+        steps = int(due);
+    else if (due < 0.0f)
+        steps = -MAX_STEPS;
+    long long percent = (long long)m_percent + (m_plus_held ? steps : -steps);
+    if (percent < 0)
+        percent = 0;
+    if (percent > 100)
+        percent = 100;
+    m_percent = int(percent);
     m_step_time -= float(steps) * 0.2f;
     size_bar();
     root()->message(MSG_VAR(scale_value_changed), 0, this, MSG_ARG(attribute("name")->get_const_pchar()),

@@ -5,6 +5,7 @@
 #include "ui/ui_scale.h"
 #include "ui/ui_vis_image.h"
 
+#include <climits>
 #include <cstring>
 #include <functional>
 
@@ -122,6 +123,34 @@ TEST_F(settings_test, holding_a_button_steps_five_points_a_second_within_0_to_10
         EXPECT_NEAR(bar_width(music), float(music->percent()) * 1.92f, 1e-3);
         mouse(c.button, 2);
         EXPECT_EQ(music->plus()->is_visible() + music->minus()->is_visible(), 0);
+    }
+}
+
+// A value stored at an int limit, or a tick long enough for billions of steps, still ends
+// inside 0..100 on the side the held button points to.
+TEST_F(settings_test, a_step_clamps_without_overflowing_from_any_value_or_tick)
+{
+    struct
+    {
+        const char *what;
+        int start;
+        vec2 button;
+        double tick;
+        const char *announced;
+    } cases[] = {
+        {"plus from the largest int", INT_MAX, PLUS, 0.2, "100"},
+        {"minus from the smallest int", INT_MIN, MINUS, 0.2, "0"},
+        {"plus for a very long tick", 50, PLUS, 1e10, "100"},
+        {"minus for a very long tick", 50, MINUS, 1e10, "0"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        listener->heard.clear();
+        send("set_scale_percent", value_c("bckgnd_music_scale"), value_c(c.start));
+        mouse(c.button, 1);
+        run({c.tick});
+        EXPECT_EQ(announced_values("bckgnd_music_scale"), std::vector<std::string>{c.announced});
+        mouse(c.button, 2);
     }
 }
 
