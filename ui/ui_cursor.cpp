@@ -1,5 +1,6 @@
 #include "ui/ui_cursor.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "basics/vec3.h"
@@ -53,8 +54,12 @@ void cursor::on_tick(float since_previous)
     root()->message(MSG_VAR(is_cursor_over_control), 0, this, MSG_ARG(m_pos), MSG_ARG((void *)&over), MSG_ARGS_END);
     if (m_animated || over) {
         m_phase += since_previous * PHASE_STEPS_PER_SECOND;
-        while (m_phase >= PHASE_CYCLE)
-            m_phase -= PHASE_CYCLE;
+        // A remainder rather than repeated subtraction: a very long tick would spin there, or
+        // never end once the phase is too large for 10 to change it.
+        if (m_phase >= PHASE_CYCLE)
+            m_phase = std::fmod(m_phase, PHASE_CYCLE);
+        if (!std::isfinite(m_phase))
+            m_phase = 0.0f;
     } else {
         m_phase = 0.0f;
     }

@@ -8,6 +8,8 @@
 #include "ui/ui_cursor.h"
 #include "ui/ui_vis_image.h"
 
+#include <limits>
+
 namespace {
 
 // Records every mouse message as "x,y index event" and answers none.
@@ -164,6 +166,12 @@ TEST_F(cursor_test, frames_run_over_a_control_and_rest_elsewhere)
     const float before = c->phase();
     tick(0.25f);
     EXPECT_NEAR(c->phase(), before + 3.0f, 1e-4f);
+    // Ticks far too long for a real clock still leave a phase of the cycle and a frame.
+    for (float since_previous : {1e12f, std::numeric_limits<float>::infinity()}) {
+        tick(since_previous);
+        EXPECT_TRUE(c->phase() >= 0.0f && c->phase() < 10.0f) << since_previous << ": " << c->phase();
+        EXPECT_GE(frame_shown(c), 0);
+    }
 }
 
 TEST_F(cursor_test, a_hidden_pointer_still_moves_and_reports)
