@@ -134,7 +134,7 @@ void edit::refresh()
 void edit::report_change()
 {
     message(MSG_VAR(edit_changed), MSGF_NO_CHILDREN | MSGF_TO_PARENTS | MSGF_NO_SELF, this,
-            MSG_ARG(attribute("name")->get_const_pchar()), MSG_ARGS_END);
+            MSG_ARG(value_c(attribute("name")->get_const_pchar(), value_c::STRING)), MSG_ARGS_END);
 }
 
 void edit::set_own_text(const char *text)

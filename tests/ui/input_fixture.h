@@ -24,7 +24,9 @@ public:
     int handle_message(const msg_c *message, abstract_c *) override
     {
         if (*message == MSG_VAR(edit_changed)) {
-            reports.push_back(std::string("edit_changed:") + msg_arg(0)->get_const_pchar());
+            // The name travels as an owned STRING; any other tag shows in the report.
+            const char *tag = msg_arg(0)->type() == value_c::STRING ? "" : "(not STRING)";
+            reports.push_back(std::string("edit_changed") + tag + ":" + msg_arg(0)->get_const_pchar());
             return 1;
         }
         if (*message == MSG_VAR(history_item_selected))
