@@ -270,12 +270,8 @@ static_mesh_c::~static_mesh_c()
 
 void static_mesh_c::release_buffers()
 {
-    if (m_index_buffer)
-        m_index_buffer->Release();
-    if (m_vertex_buffer)
-        m_vertex_buffer->Release();
-    m_index_buffer = nullptr;
-    m_vertex_buffer = nullptr;
+    release_d3d_object(m_index_buffer);
+    release_d3d_object(m_vertex_buffer);
 }
 
 const matrix_c &static_mesh_c::locator_matrix(const char *name) const

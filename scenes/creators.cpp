@@ -12,6 +12,7 @@
 #include "scenes/model_drivers.h"
 #include "scenes/particles.h"
 #include "scenes/sky.h"
+#include "scenes/water.h"
 
 void scenes_register_creators()
 {
@@ -38,4 +39,5 @@ void scenes_register_creators()
     register_creator("stopper", make_object<stopper_c>);
     register_creator("particles", make_object<particles_c>);
     register_creator("sky", make_object<sky_c>);
+    register_creator("water", make_object<water_c>);
 }

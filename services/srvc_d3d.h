@@ -44,6 +44,14 @@ struct unlit_vertex_s
 };
 static_assert(sizeof(unlit_vertex_s) == 28, "a pre-transformed vertex is 28 bytes");
 
+// Releases a device object held by a plain pointer, if any, and clears the pointer.
+template <class T> void release_d3d_object(T *&object)
+{
+    if (object)
+        object->Release();
+    object = nullptr;
+}
+
 // ARGB from float channels: 255 at 1.0 and above, 0 at 0 and below, else x * 255 + 0.5 cut.
 D3DCOLOR d3d_color(float r, float g, float b, float a);
 

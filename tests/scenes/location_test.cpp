@@ -1,6 +1,7 @@
 // Locations and location entities: the script run, lookup and activation by id, the player
 // list, ticks and feedback.
 #include "scene_fixture.h"
+#include "scenes/water.h"
 
 #include "scenes/particles.h"
 #include "scenes/sky.h"
@@ -199,6 +200,10 @@ TEST_F(locations, demo_location_stands_three_figures_that_play_and_can_be_picked
     recorder->take();
     activate_location(location, "answer2", 2);
     EXPECT_EQ("player2|correct_2|1", recorder->take());
+
+    // The pool: drawn among the models, as water.
+    ASSERT_NE(nullptr, entity<water_c>("pool"));
+    EXPECT_EQ(RENDER_PRIORITY_WATER, entity<water_c>("pool")->surface()->priority());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 //   models/studio/floor.bmp   a checkered studio floor
 //   models/studio/walls.bmp   the walls, in bands
 //   textures/shadow_blob.tga  the shadow under models: black, alpha falling from the centre
+//   textures/water.bmp        ripples for water surfaces: light bands that repeat seamlessly
 #include "tools/imagegen/imagegen.h"
 
 #include <algorithm>
@@ -51,6 +52,20 @@ picture blob()
     return p;
 }
 
+picture ripples()
+{
+    picture p(64, 64, 0xFFFFFF);
+    const float pi2 = 6.2831853f;
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const float w = std::sin(pi2 * (x + 8.0f * std::sin(pi2 * y / 64.0f)) / 32.0f) * 0.5f + 0.5f;
+            const auto c = (uint32_t)(200.0f + 55.0f * w);
+            p.set(x, y, c << 16 | c << 8 | c);
+        }
+    }
+    return p;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -68,6 +83,7 @@ int main(int argc, char **argv)
         imagegen::write_file(dir + "/models/studio/floor.bmp", imagegen::make_bmp(checkers(0x806040, 0x604020, 32)));
         imagegen::write_file(dir + "/models/studio/walls.bmp", imagegen::make_bmp(checkers(0x405070, 0x506080, 64)));
         imagegen::write_file(dir + "/textures/shadow_blob.tga", imagegen::make_tga(blob(), 32));
+        imagegen::write_file(dir + "/textures/water.bmp", imagegen::make_bmp(ripples()));
     } catch (const std::exception &e) {
         std::fprintf(stderr, "make_model_textures: %s\n", e.what());
         return 1;

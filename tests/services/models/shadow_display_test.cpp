@@ -1,42 +1,10 @@
 // The demo player standing on the demo studio floor, drawn through OpenGL and read back: with
 // its shadow cast, the floor around its feet is darker than without.
-#include "kernel/abstract.h"
-#include "kernel/exception.h"
-#include "kernel/scripts.h"
-#include "platform/d3d/d3d8.h"
-#include "platform/gl/gl_d3d.h"
-#include "services/manager_model.h"
-#include "services/manager_texture.h"
-#include "services/srvc_d3d.h"
-#include "services/srvc_mainwnd.h"
-#include "tests/services/d3d/gl_window.h"
+#include "tests/services/models/gl_demo_models.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <vector>
-
 namespace {
-
-// On render: the model pass from above, then the back buffer read back.
-class drawer_c : public abstract_c
-{
-public:
-    drawer_c(abstract_c *parent, manager_model_c *models) : abstract_c(parent), m_models(models) {}
-    int handle_message(const msg_c *message, abstract_c *sender) override
-    {
-        if (*message == MSG_VAR(render)) {
-            m_models->set_view(vec3{0, 0, 9}, vec3{-ENGINE_PI / 2, 0, 0}, 60.0f);
-            m_models->render();
-            gl_d3d_read_back(get_d3d_service(this)->device(), &pixels, &width, &height);
-        }
-        return abstract_c::handle_message(message, sender);
-    }
-    manager_model_c *m_models;
-    std::vector<D3DCOLOR> pixels;
-    UINT width = 0, height = 0;
-};
 
 abstract_c *load(manager_model_c *mgr, const char *name)
 {
@@ -45,28 +13,14 @@ abstract_c *load(manager_model_c *mgr, const char *name)
     return res;
 }
 
-TEST(shadow_display, the_player_standing_on_the_floor_casts_a_dark_blob)
-{
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(std::filesystem::path(ENGINE_BINARY_DIR) / "demo");
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    ASSERT_TRUE(d3d_select_backend("gl"));
-    auto scripts = std::make_unique<scripts_c>();
-    scripts->execute_script("scripts/templates.isc", nullptr, 1);
+using shadow_display = gl_demo_models;
 
-    const gl_window_tree tree = make_gl_window_tree("shadow", 160, 120);
-    abstract_c *root = tree.root;
-    d3d_service_c *d3d = tree.d3d;
-    root->message(MSG_VAR(app_hinstance), 0, nullptr, MSG_ARG(0x400000), MSG_ARGS_END);
-    try {
-        root->message(MSG_VAR(app_startup), 0, nullptr, MSG_ARGS_END);
-    } catch (const exception_c &e) {
-        FAIL() << e.get_message();
-    }
-    ASSERT_TRUE(d3d->initialized());
-    new manager_texture_c(root, nullptr);
-    auto *models = new manager_model_c(root, nullptr);
-    auto *drawer = new drawer_c(root, models);
+TEST_F(shadow_display, the_player_standing_on_the_floor_casts_a_dark_blob)
+{
+    ASSERT_NO_FATAL_FAILURE(start("shadow", 160, 120));
+    // From above.
+    drawer->eye = vec3{0, 0, 9};
+    drawer->angles = vec3{-ENGINE_PI / 2, 0, 0};
 
     std::vector<D3DCOLOR> lit, shadowed;
     try {
@@ -81,11 +35,11 @@ TEST(shadow_display, the_player_standing_on_the_floor_casts_a_dark_blob)
         // The first frame draws before the first animation step (the renderer is older than the
         // models): it only warms up.
         player->message(MSG_VAR(model_cast_shadows), 0, nullptr, MSG_ARG(0.0f), MSG_ARGS_END);
-        root->message(MSG_VAR(tick), 0, nullptr, MSG_ARG(0.9f), MSG_ARG(0.1f), MSG_ARGS_END);
-        root->message(MSG_VAR(tick), 0, nullptr, MSG_ARG(1.0f), MSG_ARG(0.1f), MSG_ARGS_END);
+        frame(0.9f);
+        frame(1.0f);
         lit = drawer->pixels;
         player->message(MSG_VAR(model_cast_shadows), 0, nullptr, MSG_ARG(1.4f), MSG_ARGS_END);
-        root->message(MSG_VAR(tick), 0, nullptr, MSG_ARG(1.1f), MSG_ARG(0.1f), MSG_ARGS_END);
+        frame(1.1f);
         shadowed = drawer->pixels;
         release_res(player);
         release_res(floor);
@@ -112,12 +66,6 @@ TEST(shadow_display, the_player_standing_on_the_floor_casts_a_dark_blob)
     EXPECT_GE(darker, 60) << "a visible dark blob around the feet";
     EXPECT_EQ(0, brighter);
     EXPECT_EQ(0, far_changed) << "the shadow stays under the figure";
-
-    root->shutdown_tree();
-    delete root;
-    scripts.reset();
-    d3d_select_backend("recording");
-    std::filesystem::current_path(previous);
 }
 
 } // namespace
