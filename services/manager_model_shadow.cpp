@@ -1,6 +1,7 @@
 #include "services/manager_model_shadow.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -15,6 +16,22 @@ namespace {
 
 constexpr int NODE_BYTES = 48;
 constexpr int LEAF_BYTES = 36;
+// Cells split down to the cluster whether faces lie in them or not, and every leaf cell looks
+// at every face: positions from a file far apart against the cluster (or not finite) would
+// split for ever or past any time and memory. 2^16 cells is 256 x 256 clusters.
+constexpr int MAX_SPLIT_LEVELS = 16;
+
+// How often a side of this extent halves before it is below the cluster, as the tree splits
+// it; past MAX_SPLIT_LEVELS (or not finite) MAX_SPLIT_LEVELS + 1.
+int split_levels(float extent, float cluster)
+{
+    if (!std::isfinite(extent))
+        return MAX_SPLIT_LEVELS + 1;
+    int levels = 0;
+    for (float side = extent; side >= cluster && levels <= MAX_SPLIT_LEVELS; side /= 2)
+        ++levels;
+    return levels;
+}
 
 } // namespace
 
@@ -57,6 +74,13 @@ shadow_receiver_c::shadow_receiver_c(d3d_service_c *d3d, const static_mesh_c &so
         w.leaf = -1;
     }
 
+    const float width = m_bounds.maximum.x - m_bounds.minimum.x, height = m_bounds.maximum.y - m_bounds.minimum.y;
+    if (split_levels(width, params.cluster) + split_levels(height, params.cluster) > MAX_SPLIT_LEVELS) {
+        char text[128];
+        std::snprintf(text, sizeof text, "Shadow receiver of %g x %g is too large for shadow cluster %g", width,
+                      height, params.cluster);
+        ENGINE_THROW(exception_c, text);
+    }
     m_root = std::make_unique<node_s>();
     const rect all(m_bounds.minimum.x, m_bounds.minimum.y, m_bounds.maximum.x, m_bounds.maximum.y);
     m_tree_bytes = build_cell(all, m_root, nullptr);

@@ -18,7 +18,9 @@
 // and a depth bias, and puts addressing and bias back.
 //
 // Errors: a cluster of 0 or less is refused at construction ("Invalid shadow cluster <v>"),
-// as is a mesh without vertices or faces (assertion).
+// as is a mesh without vertices or faces (assertion), and one whose extent is not finite or
+// would split into more than 2^16 cells ("Shadow receiver of <w> x <h> is too large for shadow
+// cluster <v>").
 #pragma once
 
 #include <memory>

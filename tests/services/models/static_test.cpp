@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 class statics : public anim_fixture
@@ -207,6 +209,30 @@ TEST_F(statics, shadow_guards)
                   shadow_receiver_c(d3d, *dynamic_cast<static_data_c *>(floor->data())->mesh(),
                                     shadow_params_s{-1.0f, 1.5f, 2.0f, "textures/shadow_blob"});
               }));
+
+    // Cells split down to the cluster, empty or not: a mesh far too wide for its cluster, or
+    // with a position that is not finite, would split for ever.
+    struct
+    {
+        float far_x, cluster;
+        std::string error;
+    } sizes[] = {
+        {5.0f, 0.5f, ""},
+        {5.0f, 1e-6f, "Shadow receiver of 10 x 10 is too large for shadow cluster 1e-06"},
+        {1e30f, 4.0f, "Shadow receiver of 1e+30 x 10 is too large for shadow cluster 4"},
+        {INFINITY, 4.0f, "Shadow receiver of inf x 10 is too large for shadow cluster 4"},
+    };
+    for (const auto &c : sizes) {
+        SCOPED_TRACE(c.error);
+        modelgen::static_desc d;
+        modelgen::add_quad_strip(d, {-5, -5, 0}, {1, 0, 0}, {0, 10, 0}, 10);
+        d.vertices.back().position[0] = c.far_x;
+        put("models/wide/floor.geo", modelgen::static_file(d));
+        static_mesh_c mesh(d3d, "models/wide/floor.geo", matrix_c(1.0f));
+        EXPECT_EQ(c.error, thrown([&] {
+                      shadow_receiver_c(d3d, mesh, shadow_params_s{c.cluster, 1.5f, 2.0f, "textures/shadow_blob"});
+                  }));
+    }
 
     // Factors of 0 make every shadow empty: the casters are skipped.
     shadow_receiver_c flat(d3d, *dynamic_cast<static_data_c *>(floor->data())->mesh(),
