@@ -150,7 +150,7 @@ LONG volume_to_decibels(float volume)
         volume = 0.0f;
     if (volume > 1.0f)
         volume = 1.0f;
-    if ((double)volume < 0.01)
+    if (!((double)volume >= 0.01))
         return DSBVOLUME_MIN;
     const LONG db = (LONG)(1500.0 * std::log((double)volume));
     return db < DSBVOLUME_MIN ? DSBVOLUME_MIN : db;

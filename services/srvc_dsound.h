@@ -50,6 +50,7 @@ dsound_service_c *get_dsound_service(abstract_c *for_who);
 // A PCM format; block align in 16-bit arithmetic. Returns the bytes per second.
 DWORD make_wave_format(WAVEFORMATEX &out, int bits, int rate, int channels);
 
-// A linear volume (clamped to 0..1) in hundredths of a decibel: -10000 (silence) below 0.01,
-// else 1500 ln x, truncated toward zero.
+// A linear volume (clamped to 0..1) in hundredths of a decibel: -10000 (silence) below 0.01
+// and for NaN (a description's infinite volume times a master volume of 0), else 1500 ln x,
+// truncated toward zero.
 LONG volume_to_decibels(float volume);

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -87,7 +88,8 @@ TEST(dsound_functions, volume_to_decibels)
         float volume;
         LONG db;
     } cases[] = {{1.0f, 0}, {1.5f, 0}, {0.5f, -1039}, {0.1f, -3453}, {0.011f, -6764},
-                 {0.01f, -10000}, {0.0f, -10000}, {-1.0f, -10000}};
+                 {0.01f, -10000}, {0.0f, -10000}, {-1.0f, -10000}, {std::nanf(""), -10000},
+                 {INFINITY, 0}, {-INFINITY, -10000}};
     for (auto c : cases)
         EXPECT_EQ(volume_to_decibels(c.volume), c.db) << c.volume;
 }
