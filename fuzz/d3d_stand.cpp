@@ -3,6 +3,7 @@
 #include "kernel/abstract.h"
 #include "platform/d3d/d3d_recording.h"
 #include "services/srvc_d3d.h"
+#include "tests/services/models/texture_stub.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +59,19 @@ d3d_service_c *d3d_stand()
 void d3d_stand_clear_log()
 {
     recording_d3d_device(d3d_stand()->device())->clear_log();
+}
+
+abstract_c *texture_stand()
+{
+    static abstract_c *textures = new texture_stub_c(d3d_stand()->parent());
+    return textures;
+}
+
+void empty_manager(abstract_c *manager)
+{
+    for (abstract_c *child = manager->first_child(); child; child = child->next_sibling())
+        child->shutdown_tree();
+    manager->collect_dead_children();
 }
 
 } // namespace fuzz

@@ -8,7 +8,6 @@
 #include "fuzz/fuzz_support.h"
 #include "kernel/exception.h"
 #include "kernel/scripts.h"
-#include "services/manager_basic.h"
 #include "services/manager_model.h"
 #include "services/manager_model_anim_res.h"
 #include "services/srvc_d3d.h"
@@ -20,49 +19,11 @@
 
 namespace {
 
-// Textures by name, shared, with the attributes a model reads; nothing behind them.
-class texture_stand_c : public manager_basic_c
-{
-public:
-    explicit texture_stand_c(abstract_c *parent) : manager_basic_c(parent, nullptr) {}
-    int handle_message(const msg_c *message, abstract_c *sender) override
-    {
-        if (manager_basic_c::handle_message(message, sender))
-            return 1;
-        return answer_manager_request(message, MSG_VAR(get_texture_mgr), this);
-    }
-    data_entity_c *create_data(const char *name, int) override { return new data_c(this, name); }
-
-private:
-    struct data_c : data_entity_c
-    {
-        data_c(manager_basic_c *m, const char *name) : data_entity_c(m, nullptr, name) {}
-        resource_entity_c *create_resource(int) override
-        {
-            auto *r = new resource_entity_c(static_cast<manager_basic_c *>(parent()), nullptr, this, 0);
-            add_attribute(nullptr, r->attributes(), "handle", value_c((void *)nullptr), 0);
-            add_attribute(nullptr, r->attributes(), "alphablended", value_c(0), 0);
-            add_attribute(nullptr, r->attributes(), "width", value_c(8), 0);
-            add_attribute(nullptr, r->attributes(), "height", value_c(8), 0);
-            return r;
-        }
-    };
-};
-
 manager_model_c *g_models = nullptr;
-abstract_c *g_textures = nullptr;
 
 void put(const char *name, const modelgen::bytes &bytes)
 {
     fuzz::put_data(name, bytes.data(), bytes.size());
-}
-
-// Every entry of a manager goes, so that no data is found again by the next input.
-void empty(abstract_c *manager)
-{
-    for (abstract_c *child = manager->first_child(); child; child = child->next_sibling())
-        child->shutdown_tree();
-    manager->collect_dead_children();
 }
 
 void play(skelanim_resource_c *model)
@@ -90,7 +51,7 @@ void fuzz::harness_setup()
 {
     d3d_service_c *d3d = fuzz::d3d_stand();
     abstract_c *root = d3d->parent();
-    g_textures = new texture_stand_c(root);
+    fuzz::texture_stand();
     g_models = new manager_model_c(root, nullptr);
     std::filesystem::create_directories("data/scripts");
     std::filesystem::copy_file(std::string(ENGINE_SOURCE_DIR) + "/data/scripts/templates.isc",
@@ -114,8 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } catch (const exception_c &e) {
         fuzz::refused(e);
     }
-    empty(g_models);
-    empty(g_textures);
+    fuzz::empty_manager(g_models);
+    fuzz::empty_manager(fuzz::texture_stand());
     fuzz::d3d_stand_clear_log();
     return 0;
 }

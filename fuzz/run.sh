@@ -25,6 +25,10 @@ while [ $# -gt 0 ]; do
   esac
 done
 build=$(cd "$build" && pwd) || { echo "run.sh: no build directory" >&2; exit 2; }
+# The harnesses run in the temporary folder: a relative corpus path must not follow them there.
+if [ -n "$corpus_root" ]; then
+  mkdir -p "$corpus_root" && corpus_root=$(cd "$corpus_root" && pwd) || { echo "run.sh: no corpus directory" >&2; exit 2; }
+fi
 if [ ${#names[@]} -eq 0 ]; then
   for exe in "$build"/bin/fuzz_*; do
     [ -x "$exe" ] && names+=("$(basename "$exe" | sed 's/^fuzz_//')")
