@@ -25,19 +25,23 @@ main_window_c::main_window_c(abstract_c *parent, const attribute_list_c *attribu
 
 main_window_c::~main_window_c() noexcept(false)
 {
-    destroy_window();
+    release();
 }
 
 void main_window_c::on_shutdown()
 {
-    destroy_window();
+    release();
 }
 
-void main_window_c::destroy_window()
+void main_window_c::release()
 {
     if (m_main_hWnd && IsWindow(m_main_hWnd))
         DestroyWindow(m_main_hWnd);
     m_main_hWnd = nullptr;
+    // The class goes with the service, so a main window made later in the same process can
+    // register it again. Refused while a window of the class still lives: the destructor retries.
+    if (m_class_registered && UnregisterClass(window_class_name, m_hInst))
+        m_class_registered = false;
 }
 
 void main_window_c::add_win32_handler(abstract_c *handler)
@@ -105,6 +109,7 @@ void main_window_c::startup()
     wc.lpszClassName = window_class_name;
     if (!RegisterClassEx(&wc))
         ENGINE_THROW(exception_c, "Could not register window class");
+    m_class_registered = true;
 
     const char *title = attribute("name")->get_const_pchar();
     m_main_hWnd = CreateWindowEx(0, window_class_name, title, WS_VISIBLE | WS_CAPTION | WS_MINIMIZEBOX, 0, 0, 1024,

@@ -8,6 +8,8 @@
 // The root's app_active follows WM_ACTIVATEAPP; the root's stop_main_loop becomes 1 when the
 // window is gone or a WM_QUIT is taken (an unclaimed WM_CLOSE destroys the window, whose
 // WM_DESTROY posts the quit). Services ask for the handles with mainwnd_get_handles.
+// Shutting the service down (or destroying it) destroys the window and unregisters the class,
+// so a later main window in the same process starts up again; two at once still collide.
 #pragma once
 
 #include "kernel/abstract.h"
@@ -31,8 +33,9 @@ private:
     static LRESULT window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
     void startup();
     void pump();
-    void destroy_window();
+    void release();
 
     HINSTANCE m_hInst = nullptr;
     HWND m_main_hWnd = nullptr;
+    bool m_class_registered = false;
 };

@@ -79,6 +79,42 @@ TEST_F(main_window_test, start_up_order_and_handles)
     EXPECT_FALSE(IsWindow(hwnd));
 }
 
+TEST_F(main_window_test, a_later_main_window_starts_again)
+{
+    // The ways the first service goes: shut down with its window open, shut down after the user
+    // closed the window, or deleted without a shutdown.
+    enum class end_e { shut_down_open, closed_then_shut_down, deleted };
+    for (end_e end : {end_e::shut_down_open, end_e::closed_then_shut_down, end_e::deleted}) {
+        SCOPED_TRACE((int)end);
+        HWND first = start();
+        ASSERT_TRUE(IsWindow(first));
+        if (end == end_e::closed_then_shut_down) {
+            window_fake_close(first);
+            tick();
+            ASSERT_FALSE(IsWindow(first));
+        }
+        if (end == end_e::deleted) {
+            delete m_window;
+        } else {
+            m_window->shutdown_tree();
+            m_root->collect_dead_children();
+        }
+        EXPECT_FALSE(IsWindow(first));
+
+        HWND second = nullptr;
+        EXPECT_EQ(thrown([&] { second = start(); }), "");
+        EXPECT_TRUE(IsWindow(second));
+        delete m_window;
+    }
+
+    // Two at once still share one class name.
+    start();
+    main_window_c *other = make_window();
+    other->message(MSG_VAR(app_hinstance), 0, nullptr, MSG_ARG(0x400000), MSG_ARGS_END);
+    EXPECT_EQ(thrown([&] { other->message(MSG_VAR(app_startup), 0, nullptr, MSG_ARGS_END); }),
+              "Could not register window class");
+}
+
 TEST_F(main_window_test, missing_name)
 {
     make_window(false);
