@@ -7,6 +7,8 @@
 #include "scenes/loctn_stuff.h"
 #include "services/location_sound.h"
 
+using sound_world::bytes;
+
 namespace {
 
 class sound_3d : public sound_world::world
@@ -111,6 +113,14 @@ TEST_F(sound_3d, the_sound_name_is_required_when_it_is_started)
     EXPECT_EQ(sound_world::thrown([&] { activate("nameless", 1); }),
               "Could not find required attribute 'sound_name'");
     activate("nameless", 0);
+}
+
+TEST_F(sound_3d, the_demo_chime_is_a_3d_sound)
+{
+    put_file("sounds/chime.sfd", fixture::read_file(ENGINE_SOURCE_DIR "/data/sounds/chime.sfd"));
+    put_file("sounds/chime.wav", bytes(soundgen::make_wave(1, 22050, 16, soundgen::tone(22050, 1, 0.4, 660.0, 0.4))));
+    isound_c &chime = load("sounds/chime");
+    EXPECT_NE(resource(chime)->m_p3DBuffer, nullptr);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // make_sounds <directory>: writes the demo sounds into <directory>/sounds: two WAVE clicks
-// (click.wav, click2.wav) and an Ogg Vorbis music loop (music.Ogg). Their descriptions (.sfd)
+// (click.wav, click2.wav), a chime heard where it rings in the studio (chime.wav) and an Ogg
+// Vorbis music loop (music.Ogg). Their descriptions (.sfd)
 // are hand-written demo data.
 #include "tools/soundgen/soundgen.h"
 
@@ -41,6 +42,8 @@ int main(int argc, char **argv)
                              soundgen::make_wave(1, 22050, 16, soundgen::click(22050, 1, 0.06, 1800.0, 1)));
         soundgen::write_file(dir + "click2.wav",
                              soundgen::make_wave(1, 22050, 16, soundgen::click(22050, 1, 0.09, 900.0, 2)));
+        soundgen::write_file(dir + "chime.wav",
+                             soundgen::make_wave(1, 22050, 16, soundgen::tone(22050, 1, 0.4, 660.0, 0.4)));
         soundgen::write_file(dir + "music.Ogg", soundgen::make_ogg(2, 44100, music_loop(44100), 0.3f));
     } catch (const std::exception &e) {
         std::fprintf(stderr, "make_sounds: %s\n", e.what());
