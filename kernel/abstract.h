@@ -85,12 +85,14 @@ public:
     attribute_list_c &attributes() { return m_attributes; }
 
 protected:
+    // A broadcast reads the first fields of every object it passes (after the vtable pointer:
+    // alive, the way down, the way on), so they lie together at the object's start.
     // Bit 0 is alive; derived classes keep their own bits above it (the kernel touches only bit 0).
     uint32_t m_flags;
-    abstract_c *m_parent;
     abstract_c *m_last_child;
-    abstract_c *m_first_child;
     abstract_c *m_prev_sibling;
+    abstract_c *m_parent;
+    abstract_c *m_first_child;
     abstract_c *m_next_sibling;
     attribute_list_c m_attributes;
     int32_t m_pointer_count;

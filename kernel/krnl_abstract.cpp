@@ -1,6 +1,5 @@
 #include "kernel/abstract.h"
 
-#include <array>
 #include <cstddef>
 #include <exception>
 
@@ -8,31 +7,6 @@
 #include "kernel/exception.h"
 
 abstract_c *abstract_c::m_root = nullptr;
-
-// ---- identifiers ----
-
-namespace {
-constexpr std::array<uint32_t, 256> make_crc_table()
-{
-    std::array<uint32_t, 256> table{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}
-constexpr std::array<uint32_t, 256> crc_table = make_crc_table();
-} // namespace
-
-uint32_t crc32_string(const char *text)
-{
-    uint32_t crc = 0xFFFFFFFFu;
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p)
-        crc = crc_table[(crc ^ *p) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
 
 // ---- the argument stack ----
 
@@ -96,26 +70,29 @@ int abstract_c::deliver_plain(const msg_c &message, abstract_c *sender)
 {
     if (handle_message(&message, sender))
         return 1;
-    constexpr int KEPT = 32;
+    constexpr size_t KEPT = 32;
     abstract_c *parents[KEPT];
-    int depth = 0;
+    size_t depth = 0;
     abstract_c *node = this;
     bool handled_alive = true;  // node was alive and its handler ran
     for (;;) {
-        if (handled_alive && node->m_last_child && node->pass_to_children(&message)) {
+        abstract_c *next = node->m_last_child;
+        if (handled_alive && next && node->pass_to_children(&message)) {
             if (depth < KEPT)
                 parents[depth] = node;
             ++depth;
-            node = node->m_last_child;
         } else {
-            while (depth > 0 && !node->m_prev_sibling) {
+            for (;;) {
+                if (depth == 0)
+                    return 0;
+                next = node->m_prev_sibling;
+                if (next)
+                    break;
                 --depth;
                 node = depth < KEPT ? parents[depth] : node->m_parent;
             }
-            if (depth == 0)
-                return 0;
-            node = node->m_prev_sibling;
         }
+        node = next;
         handled_alive = node->alive();
         if (handled_alive) {
             // The objects that may come next, fetched while the handler runs; the links are

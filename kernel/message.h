@@ -4,9 +4,9 @@
 // before the terminating zero, case-sensitive). The same identifiers name attributes.
 // Call form of a send, with the target's abstract_c::message:
 //     target->message(MSG_VAR(name), flags, sender, MSG_ARG(x), MSG_ARG(y), MSG_ARGS_END);
-// MSG_VAR(name) builds the identifier once per call site; msg_c("text") and MSG_MK(name)
-// build it each time. MSG_ARG(x) wraps x as a value_c whose tag follows x's C++ type (see
-// kernel/value.h); MSG_ARGS_END is the void value that ends the list.
+// MSG_VAR(name) is the identifier computed when the program is compiled; msg_c("text") and
+// MSG_MK(name) compute it each time. MSG_ARG(x) wraps x as a value_c whose tag follows x's C++
+// type (see kernel/value.h); MSG_ARGS_END is the void value that ends the list.
 //
 // Delivery flags (abstract_c::message walks the tree by them):
 //   0     the object, then its children, each child's subtree in turn, oldest child first;
@@ -23,18 +23,41 @@
 // "Message stack overflow" before writing anything. Single thread only.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
 #include "kernel/value.h"
 
-uint32_t crc32_string(const char *text);
-inline uint32_t string_to_id(const char *name) { return crc32_string(name); }
+namespace msg_crc_detail {
+constexpr std::array<uint32_t, 256> make_crc_table()
+{
+    std::array<uint32_t, 256> table{};
+    for (uint32_t n = 0; n < 256; ++n) {
+        uint32_t c = n;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}
+inline constexpr std::array<uint32_t, 256> crc_table = make_crc_table();
+} // namespace msg_crc_detail
+
+// Usable at compile time, so that MSG_VAR's identifiers are constants.
+constexpr uint32_t crc32_string(const char *text)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (const char *p = text; *p; ++p)
+        crc = msg_crc_detail::crc_table[(crc ^ static_cast<unsigned char>(*p)) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+constexpr uint32_t string_to_id(const char *name) { return crc32_string(name); }
 
 class msg_c
 {
 public:
-    explicit msg_c(const char *name) : m_id(string_to_id(name)) {}
+    constexpr explicit msg_c(const char *name) : m_id(string_to_id(name)) {}
     uint32_t id() const { return m_id; }
     bool operator==(const msg_c &other) const { return m_id == other.m_id; }
 
@@ -43,7 +66,7 @@ public:
 
 #define MSG_VAR(name)                                                                       \
     ([]() -> const msg_c & {                                                                \
-        static const msg_c msg_var_id(#name);                                               \
+        static constexpr msg_c msg_var_id(#name);                                           \
         return msg_var_id;                                                                  \
     }())
 #define MSG_MK(name) msg_c(#name)

@@ -25,6 +25,8 @@ TEST(message, identifiers_are_crc32_of_the_name)
     EXPECT_NE(msg_c("Tick").id(), msg_c("tick").id());
     // Identifier bytes above 0x7F count as unsigned.
     EXPECT_EQ(string_to_id("\xFF"), 0xFF000000u);
+    // The same when the program is compiled, high bytes included.
+    static_assert(string_to_id("tick") == 0x16AF98CCu && string_to_id("\xFF") == 0xFF000000u);
 }
 
 // R with children created A, B, D; A has a child A1.
