@@ -6,6 +6,7 @@
 #include "fuzz/d3d_stand.h"
 #include "fuzz/fuzz_seed_models.h"
 #include "fuzz/fuzz_support.h"
+#include "fuzz/model_stand.h"
 #include "kernel/exception.h"
 #include "kernel/scripts.h"
 #include "services/manager_model.h"
@@ -53,11 +54,7 @@ void fuzz::harness_setup()
     abstract_c *root = d3d->parent();
     fuzz::texture_stand();
     g_models = new manager_model_c(root, nullptr);
-    std::filesystem::create_directories("data/scripts");
-    std::filesystem::copy_file(std::string(ENGINE_SOURCE_DIR) + "/data/scripts/templates.isc",
-                               "data/scripts/templates.isc");
-    static scripts_c scripts;
-    scripts.execute_script("scripts/templates.isc", nullptr, 1);
+    fuzz::run_game_templates(ENGINE_SOURCE_DIR);
     put("models/t/s.skl", fuzz::seed_skeleton_file());
     put("models/t/g.sgm", modelgen::skinned_file(fuzz::seed_boxes()));
     put("models/t/h.sgm", modelgen::skinned_file(fuzz::seed_blended()));

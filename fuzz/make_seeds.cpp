@@ -192,6 +192,20 @@ void animated_models()
              "morphs { default_time 0; };\n");
 }
 
+// Definitions of the static model that the harness lays out: geometries "floor" and "box".
+void static_models()
+{
+    put_text("static", "floor.def",
+             "transform scale [1 1 1] angles [0 0 0] offset [0 0 0];\n"
+             "geometry \"floor\";\n"
+             "texture \"stone\";\n");
+    put_text("static", "box.def",
+             "// a turned, raised box\r\n"
+             "transform scale [2 2 0.5] angles [0 90g 0.5] offset [0 0 -1];\r\n"
+             "geometry \"box\"; texture \"box_alpha\";\r\n"
+             "/* nothing after */\r\n");
+}
+
 // One valid packet of every LAN packet type, for both harnesses that read datagrams.
 void packets()
 {
@@ -227,6 +241,7 @@ int main(int argc, char **argv)
         packets();
         dds_files();
         animated_models();
+        static_models();
     } catch (const std::exception &e) {
         std::fprintf(stderr, "make_seeds: %s\n", e.what());
         return 1;

@@ -1,8 +1,13 @@
 // The water's tick and draw for the largest pool of the demo location, per tick, against a
 // plain loop that writes as many vertices into an array with the same waves and colours, half
-// of them recomputed as the surface does. Runs in the built demo data (build directory/demo).
+// of them recomputed as the surface does. The demo location's water entities are run alone, in
+// a location of their own made in a temporary directory beside the demo's templates.
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "bench_common.h"
@@ -28,9 +33,35 @@ water_resource_c *largest_pool(abstract_c *location)
 
 } // namespace
 
+// The "create water { ... };" statements of a script.
+std::string water_statements(const std::string &script)
+{
+    std::string out;
+    for (size_t at = script.find("create water"); at != std::string::npos; at = script.find("create water", at)) {
+        const size_t end = script.find("};", at);
+        if (end == std::string::npos)
+            break;
+        out += script.substr(at, end + 2 - at) + "\n";
+        at = end;
+    }
+    return out;
+}
+
 int main()
 {
-    std::filesystem::current_path(std::filesystem::path(ENGINE_BINARY_DIR) / "demo");
+    const std::filesystem::path demo = std::filesystem::path(ENGINE_BINARY_DIR) / "demo" / "data";
+    std::stringstream script;
+    script << std::ifstream(demo / "locations" / "demo.isc", std::ios::binary).rdbuf();
+    std::string dir = (std::filesystem::temp_directory_path() / "bench_water_XXXXXX").string();
+    if (!mkdtemp(dir.data())) {
+        std::fprintf(stderr, "bench_water: no temporary directory\n");
+        return 2;
+    }
+    std::filesystem::create_directories(std::filesystem::path(dir) / "data" / "locations");
+    std::filesystem::copy(demo / "scripts", std::filesystem::path(dir) / "data" / "scripts");
+    std::ofstream(std::filesystem::path(dir) / "data" / "locations" / "pools.isc", std::ios::binary)
+        << water_statements(script.str());
+    std::filesystem::current_path(dir);
     kernel_register_creators();
     scenes_register_creators();
     scripts_c scripts;
@@ -40,11 +71,12 @@ int main()
     new texture_stub_c(root);
     scripts.execute_script("scripts/templates.isc", nullptr, 1);
     new manager_model_c(root, nullptr);
-    const std::vector<location_player> players(8, make_location_player("models/player", "cap"));
-    auto *location = new location_c(root, "demo", players);
+    auto *location = new location_c(root, "pools", {});
     water_resource_c *pool = largest_pool(location);
     if (!pool) {
         std::fprintf(stderr, "bench_water: the demo location has no water\n");
+        std::filesystem::current_path(std::filesystem::temp_directory_path());
+        std::filesystem::remove_all(dir);
         return 2;
     }
     const int count = pool->vertices_count();
@@ -101,5 +133,7 @@ int main()
     const int over = print_ratio(what, engine, "plain loop over as many vertices", plain, "us per tick", 1e6, 4.0);
     root->shutdown_tree();
     delete root;
+    std::filesystem::current_path(std::filesystem::temp_directory_path());
+    std::filesystem::remove_all(dir);
     return over;
 }
