@@ -7,6 +7,8 @@
 #include "ui/ui_hint.h"
 #include "ui/ui_question_static.h"
 #include "ui/ui_scale.h"
+#include "ui/ui_screen_main.h"
+#include "ui/ui_screen_windows.h"
 #include "ui/ui_edit.h"
 #include "ui/ui_history_list.h"
 #include "ui/ui_text_static.h"
@@ -36,4 +38,9 @@ void ui_register_creators()
     // The pointer and its shapes.
     register_creator("cursor", make_object<cursor>);
     register_creator("cursor_resource", make_object<cursor_resource>);
+    // The game's screens and windows, and the starter of the user interface.
+    register_creator("screen_clean", make_object<screen_clean>);
+    register_creator("screen_main", make_object<screen_main>);
+    register_creator("ui_starter", make_object<ui_starter>);
+    register_creator("window_exit", make_object<window_exit>);
 }

@@ -2,6 +2,7 @@
 
 #include "basics/vec3.h"
 #include "kernel/scripts.h"
+#include "ui/ui_screen_location.h"
 
 #include <string>
 
@@ -42,8 +43,7 @@ void ui_container_c::kill_screen()
     message(MSG_VAR(kill_screen), MSGF_NO_SELF, this, MSG_ARGS_END);
 }
 
-// The loading picture (ui_location_c, with the game screens) is created here as a child once
-// that class exists; until then only the old screen goes.
-void ui_container_c::create_loading_picture(const char *, const char *, int)
+void ui_container_c::create_loading_picture(const char *picture, const char *location, int final_flag)
 {
+    new ui_location_c(this, picture, location, final_flag);
 }

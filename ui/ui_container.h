@@ -9,7 +9,8 @@
 //     "scripts/<name>.isc" with itself as parent (1). A failing script throws the script
 //     engine's exception after the old screen is already dead.
 //   set_screen_loading / set_final_screen_loading STRING picture, STRING location: the same
-//     kill_screen, then the loading picture (final flag 0 / 1) as its child (1).
+//     kill_screen, then the loading picture (ui_location_c, ui/ui_screen_location.h; final
+//     flag 0 / 1) as its child (1).
 //   destroy_ui: shuts itself and everything below down (0); later messages reach nothing.
 //   get_display PTR vec2*: writes the UI's screen space, 1024 x 768 (1).
 // Every other message gives 0.

@@ -1,5 +1,6 @@
-// The UI container: screen scripts replace each other under it, the loading messages remove
-// the live screen, destroy_ui ends it, and its render puts the hint layer over the screens.
+// The UI container: screen scripts replace each other under it, destroy_ui ends it, and its
+// render puts the hint layer over the screens. The loading messages, which make a loading
+// picture with its texture, are tested with the game's screens (tests/ui/game_screens).
 #include "../../kernel/scripts/script_fixture.h"
 
 #include "basics/vec3.h"
@@ -142,20 +143,6 @@ TEST_F(ui_container_test, after_destroy_ui_loads_reach_nothing)
     EXPECT_EQ(load("screen_b"), 0);
     m_root->collect_dead_children();
     EXPECT_EQ(m_root->first_child(), nullptr);
-}
-
-TEST_F(ui_container_test, loading_messages_remove_the_live_screen)
-{
-    for (const char *loading : {"set_screen_loading", "set_final_screen_loading"}) {
-        SCOPED_TRACE(loading);
-        screen_log.clear();
-        load("screen_a");
-        EXPECT_EQ(m_root->message(msg_c(loading), 0, nullptr, MSG_ARG(value_c("loading", value_c::STRING)),
-                                  MSG_ARG(value_c("space", value_c::STRING)), MSG_ARGS_END),
-                  1);
-        EXPECT_TRUE(live_screens().empty());
-        EXPECT_EQ(screen_log, (names{"died:a_control", "died:a"}));
-    }
 }
 
 TEST_F(ui_container_test, render_draws_the_hint_layer_over_the_screens_in_tree_order)
