@@ -132,3 +132,16 @@ inline msg_arg_c msg_arg(unsigned index)
 
 // Slots of the argument stack in use (0 when no message is being delivered).
 int msg_stack_used();
+
+// The argument count of the message whose handler is running (0 outside any delivery), and
+// whether its argument `index` is there with the tag `type`: handlers of messages that scripts
+// or other PCs may send test with these before reading.
+inline int msg_arg_count()
+{
+    using namespace msg_stack_detail;
+    return msg_args_ptr > 0 ? static_cast<int>(msg_args[msg_args_ptr - 1].count) : 0;
+}
+inline bool msg_arg_is(unsigned index, value_c::type_e type)
+{
+    return index < static_cast<unsigned>(msg_arg_count()) && msg_arg(index)->type() == type;
+}
