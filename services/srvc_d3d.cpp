@@ -906,6 +906,21 @@ void d3d_service_c::set_depth_range(float min_z, float max_z)
         m_pDevice->SetViewport(&m_viewport);
 }
 
+IDirect3DVertexBuffer8 *make_unlit_vbuffer(d3d_service_c *d3d, const unlit_vertex_s *vertices, int count)
+{
+    const int size = (int)sizeof(unlit_vertex_s);
+    IDirect3DVertexBuffer8 *buffer = d3d->create_vbuffer(size, count, d3d_service_c::UNLIT_FVF);
+    try {
+        void *data = d3d->lock_vbuffer(size, buffer, 0, count);
+        std::memcpy(data, vertices, (size_t)count * sizeof(unlit_vertex_s));
+        d3d->unlock_vbuffer(buffer);
+    } catch (...) {
+        buffer->Release();
+        throw;
+    }
+    return buffer;
+}
+
 // ---- finding the service -------------------------------------------------------------------
 
 d3d_service_c *get_d3d_service(abstract_c *for_who)

@@ -200,6 +200,10 @@ private:
     float m_ambient[4];
 };
 
+// A new buffer of `count` pre-transformed vertices filled with `vertices`; when filling fails
+// the buffer is released and the error passes on.
+IDirect3DVertexBuffer8 *make_unlit_vbuffer(d3d_service_c *d3d, const unlit_vertex_s *vertices, int count);
+
 // Finds the service through the root (message get_d3d). Asserts when there is no root, when
 // nothing answers and when the answer is null.
 d3d_service_c *get_d3d_service(abstract_c *for_who);

@@ -15,23 +15,6 @@ constexpr int CONSOLE_MARGIN = 8;
 constexpr int CONSOLE_TOGGLE_KEY = 41;
 constexpr unsigned CONSOLE_MAX_LINES = 256;
 
-// Fills a new vertex buffer with `vertices`; the buffer is released if filling fails.
-IDirect3DVertexBuffer8 *make_buffer(d3d_service_c *d3d, const std::vector<unlit_vertex_s> &vertices)
-{
-    const int count = (int)vertices.size();
-    IDirect3DVertexBuffer8 *buffer =
-        d3d->create_vbuffer((int)sizeof(unlit_vertex_s), count, d3d_service_c::UNLIT_FVF);
-    try {
-        void *data = d3d->lock_vbuffer((int)sizeof(unlit_vertex_s), buffer, 0, count);
-        std::memcpy(data, vertices.data(), vertices.size() * sizeof(unlit_vertex_s));
-        d3d->unlock_vbuffer(buffer);
-    } catch (...) {
-        buffer->Release();
-        throw;
-    }
-    return buffer;
-}
-
 void set_depth(IDirect3DDevice8 *device, DWORD on)
 {
     device->SetRenderState(D3DRS_ZENABLE, on);
@@ -105,7 +88,7 @@ void test_console_c::build_text()
                                                 vertex_font_c::ALIGN_TOP, d3d_color(c.x, c.y, c.z, 1.0f));
     release_buffer();
     if (chars > 0) {
-        m_vbuffer = make_buffer(m_d3d, vertices);
+        m_vbuffer = make_unlit_vbuffer(m_d3d, vertices.data(), (int)vertices.size());
         m_char_count = chars;
     }
     log_reset_changed();
@@ -153,7 +136,7 @@ void test_crosshair_c::render()
                                               {x + w, y, 1.0f, 1.0f, white, 1.0f, 0.0f},
                                               {x + w, y + h, 1.0f, 1.0f, white, 1.0f, 1.0f},
                                               {x, y + h, 1.0f, 1.0f, white, 0.0f, 1.0f}};
-    IDirect3DVertexBuffer8 *buffer = make_buffer(m_d3d, quad);
+    IDirect3DVertexBuffer8 *buffer = make_unlit_vbuffer(m_d3d, quad.data(), (int)quad.size());
     IDirect3DDevice8 *device = m_d3d->device();
     m_d3d->set_unlit_vertex_format();
     m_d3d->set_blend_mode(0, 2, 0);

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,16 @@ protected:
         std::ofstream(path, std::ios::binary).write((const char *)bytes.data(), (std::streamsize)bytes.size());
     }
 
+    // Copies a file of the source tree into the data directory.
+    void put_source(const char *source, const char *name)
+    {
+        std::ifstream in(std::filesystem::path(ENGINE_SOURCE_DIR) / source, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        const std::string bytes = text.str();
+        ASSERT_FALSE(bytes.empty()) << source;
+        put(name, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    }
     // As a handle loads: mgr_load_res to the manager.
     texture_resource_c *load(const char *name, int prm = 0)
     {

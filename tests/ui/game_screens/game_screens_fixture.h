@@ -82,16 +82,6 @@ protected:
                                  "exit_message_confirmed", "exit_message_rejected", "on_all_players_ready"};
     }
 
-    // Copies a file of the source tree into the test's data directory.
-    void put_source(const char *source, const char *name)
-    {
-        std::ifstream in(std::filesystem::path(ENGINE_SOURCE_DIR) / source, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        const std::string bytes = text.str();
-        ASSERT_FALSE(bytes.empty()) << source;
-        put(name, std::vector<uint8_t>(bytes.begin(), bytes.end()));
-    }
     void put_script(const std::string &name, const std::string &text)
     {
         put("scripts/" + name + ".isc", std::vector<uint8_t>(text.begin(), text.end()));

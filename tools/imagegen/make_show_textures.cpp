@@ -1,0 +1,22 @@
+// make_show_textures <font.ttf> <dir>: writes the splash picture and the credits' pictures as
+// <dir>/<name>.tga.
+#include "tools/imagegen/show_textures.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: make_show_textures <font.ttf> <dir>\n");
+        return 2;
+    }
+    try {
+        for (const imagegen::ui_texture &t : imagegen::make_show_textures(argv[1]))
+            imagegen::write_file(std::string(argv[2]) + "/" + t.name + ".tga", imagegen::make_tga(t.pic, t.depth));
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "make_show_textures: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
