@@ -7,6 +7,7 @@
 #include "fuzz/fuzz_seed_models.h"
 #include "tests/importers/wave/wave_corpus.h"
 #include "tests/net/lab/packet_bytes.h"
+#include "tests/ui/game_screens/score_entry.h"
 #include "tests/vaultis/pack_fixture.h"
 #include "tools/ddsgen/ddsgen.h"
 #include "tools/imagegen/imagegen.h"
@@ -220,6 +221,28 @@ void dds_files()
         put("dds", name, bytes);
 }
 
+// Stored score tables as the game writes them (empty, one entry, a full table with Russian
+// names and a negative score) and one longer than the game ever writes.
+void score_tables()
+{
+    const std::vector<hiscore_entry> full = {
+        score_entry("\xc0\xed\xed\xe0", 12000, 34), score_entry("\xc8\xe2\xe0\xed", 9000, 51), score_entry("Bob", 500, 20),
+        score_entry("\xce\xeb\xFC\xe3\xe0", 0, 66), score_entry("Cy", -40, 18)};
+    std::vector<hiscore_entry> seven = full;
+    seven.push_back(score_entry("six", -50, 30));
+    seven.push_back(score_entry("seven", -60, 30));
+    const struct
+    {
+        const char *name;
+        size_t count;
+        const hiscore_entry *entries;
+    } tables[] = {{"empty", 0, full.data()}, {"one", 1, full.data()}, {"five", 5, full.data()}, {"seven", 7, seven.data()}};
+    for (const auto &t : tables) {
+        const std::vector<uint8_t> bytes = score_table_value(t.entries, int(t.count));
+        put("score_tables", t.name, bytes);
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -242,6 +265,7 @@ int main(int argc, char **argv)
         dds_files();
         animated_models();
         static_models();
+        score_tables();
     } catch (const std::exception &e) {
         std::fprintf(stderr, "make_seeds: %s\n", e.what());
         return 1;

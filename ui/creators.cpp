@@ -7,7 +7,9 @@
 #include "ui/ui_hint.h"
 #include "ui/ui_question_static.h"
 #include "ui/ui_scale.h"
+#include "ui/ui_screen_hiscore.h"
 #include "ui/ui_screen_main.h"
+#include "ui/ui_screen_options.h"
 #include "ui/ui_screen_windows.h"
 #include "ui/ui_edit.h"
 #include "ui/ui_history_list.h"
@@ -40,7 +42,11 @@ void ui_register_creators()
     register_creator("cursor_resource", make_object<cursor_resource>);
     // The game's screens and windows, and the starter of the user interface.
     register_creator("screen_clean", make_object<screen_clean>);
+    register_creator("screen_hiscore", make_object<screen_hiscore>);
     register_creator("screen_main", make_object<screen_main>);
+    register_creator("screen_options", make_object<screen_options>);
     register_creator("ui_starter", make_object<ui_starter>);
     register_creator("window_exit", make_object<window_exit>);
+    // The user's options, kept for the whole run.
+    register_creator("options_loader", make_object<options_loader>);
 }

@@ -128,6 +128,14 @@ void add_button_textures(std::vector<ui_texture> &out)
         }
     out.push_back({"ui_buttons", 24, buttons});
 
+    picture wide(4 * UI_WIDE_BUTTON_W, UI_BUTTON_CELL_H);
+    for (int cell = 0; cell < 4; ++cell) {
+        const uint32_t c = ui_button_colour(0, cell);
+        wide.fill_rect(cell * UI_WIDE_BUTTON_W, 0, UI_WIDE_BUTTON_W, UI_BUTTON_CELL_H, (c >> 1) & 0x7F7F7F);
+        wide.fill_rect(cell * UI_WIDE_BUTTON_W + 1, 1, UI_WIDE_BUTTON_W - 2, UI_BUTTON_CELL_H - 2, c);
+    }
+    out.push_back({"ui_wide_buttons", 24, wide});
+
     picture panel(256, 64, UI_FIELD_COLOUR, UI_FIELD_ALPHA);
     for (int x = 0; x < 256; ++x) {
         panel.set(x, 0, 0xFFFFFF);

@@ -52,10 +52,13 @@ constexpr uint8_t UI_PANEL_ALPHA = 128;
 // side from x 0, one strip per row of cells: row 0 four cells (normal, over, pressed,
 // disabled), row 1 three ('S'), row 2 two ("Ss"), row 3 one ("Sso"), row 4 six animation
 // frames. Every cell of a strip has its own colour, with a darker one-pixel border.
+// ui_wide_buttons: 512 x 32 (24 bits), one strip of four looks UI_WIDE_BUTTON_W wide in the
+// colours of row 0, for buttons whose text is longer than a cell.
 // ui_field: 256 x 64 (32 bits), a panel at alpha UI_FIELD_ALPHA with an opaque border.
 void add_button_textures(std::vector<ui_texture> &out);
 constexpr int UI_BUTTON_CELL_W = 40;
 constexpr int UI_BUTTON_CELL_H = 32;
+constexpr int UI_WIDE_BUTTON_W = 128;
 // The fill colour (0xRRGGBB) of a cell of a strip row.
 uint32_t ui_button_colour(int row, int cell);
 constexpr uint32_t UI_FIELD_COLOUR = 0x406080;

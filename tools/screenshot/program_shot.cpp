@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <thread>
 
 #include <spawn.h>
@@ -123,10 +124,12 @@ shot take(const std::string &program, const std::vector<std::string> &args, cons
         out.error = "no X server ($DISPLAY); run under xvfb-run";
         return out;
     }
-    std::vector<std::string> env_text = {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"};
+    std::vector<std::string> env_text = {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                                         "XDG_CONFIG_HOME=" + (std::filesystem::absolute(directory) / "config").string()};
     for (char **e = environ; *e; ++e) {
         const std::string s(*e);
-        if (s.rfind("SDL_VIDEODRIVER=", 0) != 0 && s.rfind("SDL_AUDIODRIVER=", 0) != 0)
+        if (s.rfind("SDL_VIDEODRIVER=", 0) != 0 && s.rfind("SDL_AUDIODRIVER=", 0) != 0 &&
+            s.rfind("XDG_CONFIG_HOME=", 0) != 0)
             env_text.push_back(s);
     }
     std::vector<char *> env;

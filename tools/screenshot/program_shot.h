@@ -1,5 +1,6 @@
 // Pictures of the running program: starts a program in a directory on the X server of $DISPLAY
-// (SDL on x11, sound into SDL's dummy driver), waits for the window it announces as its own
+// (SDL on x11, sound into SDL's dummy driver, its registry in the directory's "config", never
+// the user's own), waits for the window it announces as its own
 // (_NET_WM_PID), lets it run, reads the window's pixels back from the server, then closes it the
 // way a window manager's close button does and waits for it to end (killed after 30 s).
 #pragma once

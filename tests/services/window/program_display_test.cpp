@@ -47,9 +47,12 @@ TEST(program_display, closing_the_window_ends_the_program_in_order)
     fs::copy(fs::path(binary_dir) / "demo" / "data", dir / "data", fs::copy_options::recursive);
     std::string program = (fs::path(binary_dir) / "bin" / "Vizuzuze").string();
 
-    std::vector<std::string> env_text = {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"};
+    // The program keeps the user's options in the registry: here, a directory of the test's own.
+    std::vector<std::string> env_text = {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                                         "XDG_CONFIG_HOME=" + (dir / "config").string()};
     for (char **e = environ; *e; ++e)
-        if (std::string(*e).rfind("SDL_VIDEODRIVER=", 0) != 0 && std::string(*e).rfind("SDL_AUDIODRIVER=", 0) != 0)
+        if (std::string(*e).rfind("SDL_VIDEODRIVER=", 0) != 0 && std::string(*e).rfind("SDL_AUDIODRIVER=", 0) != 0 &&
+            std::string(*e).rfind("XDG_CONFIG_HOME=", 0) != 0)
             env_text.push_back(*e);
     std::vector<char *> env;
     for (std::string &s : env_text)
@@ -94,6 +97,7 @@ TEST(program_display, closing_the_window_ends_the_program_in_order)
     }
     XCloseDisplay(display);
     std::string log = read_file(dir / "console.log");
+    const std::string options = read_file(dir / "config" / "Varnholt" / "Telvoran" / "Options");
     fs::remove_all(dir);
 
     ASSERT_TRUE(ended) << "the program did not end after its window was closed:\n" << log;
@@ -102,6 +106,9 @@ TEST(program_display, closing_the_window_ends_the_program_in_order)
     EXPECT_NE(log.find("Engine started: "), std::string::npos) << log;
     EXPECT_NE(log.find("DirectInput succesfully initialized.\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("---------------------------"), std::string::npos) << "an exception reached the main loop:\n" << log;
+    // Ending in order wrote the user's options (the defaults: music on at 80, effects on at
+    // 100, hints and camera movement on).
+    EXPECT_EQ(options, std::string("\1\0\0\0\x50\0\0\0\1\0\0\0\x64\0\0\0\1\0\0\0\1\0\0\0", 24));
 }
 
 } // namespace
