@@ -46,6 +46,7 @@ void ui_register_creators()
     register_creator("screen_main", make_object<screen_main>);
     register_creator("screen_options", make_object<screen_options>);
     register_creator("ui_starter", make_object<ui_starter>);
+    register_creator("window_credit", make_object<window_credit>);
     register_creator("window_exit", make_object<window_exit>);
     // The user's options, kept for the whole run.
     register_creator("options_loader", make_object<options_loader>);

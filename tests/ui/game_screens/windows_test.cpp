@@ -1,7 +1,13 @@
-// The exit window of every screen (from the project's data/scripts/window_exit.isc): shown on
-// request, "yes" confirms, "no" rejects and hides it.
+// The windows of every screen: the exit window (from the project's data/scripts/window_exit.isc),
+// shown on request, "yes" confirms, "no" rejects and hides it; and the credit window.
 #include "tests/ui/game_screens/game_screens_fixture.h"
+#include "tests/ui/game_screens/registry_fixture.h"
+#include "game/player_info.h"
+#include "ui/ui_screen_hiscore.h"
 #include "ui/ui_screen_windows.h"
+
+#include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -52,6 +58,141 @@ TEST_F(exit_window_test, shown_on_request_answered_by_yes_or_no)
     }
     EXPECT_TRUE(take_heard().empty());
     EXPECT_TRUE(window->is_visible());
+}
+
+} // namespace
+
+// The credit window (from the project's data/scripts/window_credit.isc) over score tables in a
+// registry of the test's own.
+namespace {
+
+class credit_window_test : public stored_screen_test
+{
+protected:
+    void SetUp() override
+    {
+        stored_screen_test::SetUp();
+        put_source("data/scripts/window_credit.isc", "scripts/window_credit.isc");
+        recorder->heard_names = {"on_all_players_ready"};
+        m_scripts->execute_script("scripts/window_credit.isc", root, 0);
+        window = find<window_credit>("window_credit");
+        ASSERT_NE(window, nullptr);
+        player_info_init(player);
+        std::strcpy(player.name, "\xC8\xE2\xE0\xED"); // cp1251
+        player.m_account = 1000;
+    }
+    // A table entry of a name and a score, inserted into both tables.
+    void enter(const char *name, int score)
+    {
+        const hiscore_entry e = score_entry(name, score);
+        new hiscore_table_c(root, "Hiscore", &e);
+        new history_table_c(root, "History", &e);
+    }
+    // "<name>:<score>" of a table's entries, in order.
+    std::string table(const char *value_name)
+    {
+        hiscore_entry entries[SCORE_TABLE_MAX];
+        int count = 0;
+        if (std::string(value_name) == "Hiscore")
+            new hiscore_table_c(root, value_name, SCORE_TABLE_MAX, entries, &count);
+        else
+            new history_table_c(root, value_name, SCORE_TABLE_MAX, entries, &count);
+        std::string out;
+        for (int i = 0; i < count; ++i)
+            out += (i ? " " : "") + std::string(entries[i].m_name) + ":" + std::to_string(entries[i].m_score);
+        return out;
+    }
+    std::string edit_text()
+    {
+        char text[16] = {};
+        send("named_edit_get_text", value_c("take_edit", value_c::STRING), value_c(text), value_c(15));
+        return text;
+    }
+    std::string score_text()
+    {
+        char text[32] = {};
+        send("get_text", value_c("your_score", value_c::STRING), value_c(text), value_c(31));
+        return text;
+    }
+    void show() { send("show_credit_window", value_c((void *)&player)); }
+
+    window_credit *window = nullptr;
+    player_info player;
+};
+
+TEST_F(credit_window_test, shows_the_players_money_and_ok_books_the_rest)
+{
+    struct case_s
+    {
+        const char *take;
+        const char *scores; // both tables, the player's entry first
+        int account;
+    };
+    const case_s cases[] = {
+        {"0", "\xC8\xE2\xE0\xED:1000", 0},        // the edit's first text: everything booked
+        {"300", "\xC8\xE2\xE0\xED:700", 300},
+        {"1500", "\xC8\xE2\xE0\xED:-500", 1500}, // more than the account: a negative score
+        {"", "\xC8\xE2\xE0\xED:1000", 0},         // no number: nothing taken
+    };
+    for (const case_s &c : cases) {
+        SCOPED_TRACE(c.take);
+        enter("\xC8\xE2\xE0\xED", 5);
+        player.m_account = 1000;
+        send("named_edit_set_text", value_c("take_edit", value_c::STRING), value_c(c.take, value_c::STRING));
+        show();
+        EXPECT_TRUE(window->is_visible());
+        EXPECT_EQ(score_text(), "1000");
+        EXPECT_EQ(press("ok"), 1);
+        EXPECT_EQ(take_heard(), std::vector<std::string>{"on_all_players_ready"});
+        EXPECT_EQ(table("Hiscore"), c.scores);
+        EXPECT_EQ(table("History"), c.scores);
+        EXPECT_EQ(int(player.m_account), c.account);
+        for (const char *value : {"Hiscore", "History"})
+            std::filesystem::remove(registry.file(value));
+    }
+}
+
+TEST_F(credit_window_test, take_edit_starts_at_zero)
+{
+    EXPECT_EQ(edit_text(), "0");
+}
+
+// Only the player's own entry changes; a name in neither table writes nothing.
+TEST_F(credit_window_test, booking_finds_the_players_entry_by_name)
+{
+    enter("Anna", 900);
+    enter("\xC8\xE2\xE0\xED", 100);
+    enter("Boris", 50);
+    show();
+    send("named_edit_set_text", value_c("take_edit", value_c::STRING), value_c("200", value_c::STRING));
+    press("ok");
+    EXPECT_EQ(table("Hiscore"), "Anna:900 \xC8\xE2\xE0\xED:800 Boris:50");
+    EXPECT_EQ(table("History"), "\xC8\xE2\xE0\xED:800 Boris:50 Anna:900");
+
+    std::strcpy(player.name, "Vera");
+    player.m_account = 70;
+    show();
+    EXPECT_EQ(score_text(), "70");
+    press("ok");
+    EXPECT_EQ(int(player.m_account), 200);
+    EXPECT_EQ(table("Hiscore"), "Anna:900 \xC8\xE2\xE0\xED:800 Boris:50");
+    EXPECT_EQ(table("History"), "\xC8\xE2\xE0\xED:800 Boris:50 Anna:900");
+}
+
+TEST_F(credit_window_test, exit_and_ok_without_a_player_book_nothing)
+{
+    enter("\xC8\xE2\xE0\xED", 5);
+    EXPECT_EQ(press("ok"), 1) << "no player shown yet";
+    EXPECT_TRUE(take_heard().empty());
+    EXPECT_EQ(table("Hiscore"), "\xC8\xE2\xE0\xED:5");
+
+    show();
+    EXPECT_EQ(press("exit"), 1);
+    EXPECT_FALSE(window->is_visible());
+    EXPECT_TRUE(take_heard().empty());
+    EXPECT_EQ(table("Hiscore"), "\xC8\xE2\xE0\xED:5");
+    EXPECT_EQ(int(player.m_account), 1000);
+    EXPECT_EQ(press("yes"), 0) << "not the credit window's button";
 }
 
 } // namespace
