@@ -1,12 +1,12 @@
 // The score tables in the registry and the hiscore screen.
 //
 // Two tables of results live as REG_BINARY values of the game's registry key (see
-// ui/ui_game_registry.h): "Hiscore" (highest score first; among equal scores the older entry stays above)
-// and "History" (most recent first). A value is an int32 count followed by that many 164-byte
-// hiscore_entry records, little-endian; the game writes 1 to 5 entries. Nothing keeps a table
-// in memory: every operation is one object that loads the value, changes it, writes it back
-// when it changed, and shuts itself down before its constructor returns (the tree deletes it
-// with the other dead objects). The caller makes it as a child of itself and forgets it.
+// ui/ui_game_registry.h): "Hiscore" (highest score first; among equal scores the older entry stays
+// above) and "History" (most recent first). A value is an int32 count followed by that many
+// 164-byte hiscore_entry records, little-endian; the game writes 1 to 5 entries. Nothing keeps a
+// table in memory: every operation is one object that loads the value, changes it, writes it back
+// when it changed, and shuts itself down before its constructor returns (the tree deletes it with
+// the other dead objects). The caller makes it as a child of itself and forgets it.
 //   insert     the entry's name already in the table: that entry gets the sum of both scores
 //              (clamped to the int32 range) and moves as a changed entry moves; otherwise the
 //              entry is placed (Hiscore: by score; History: first). The first five are written.
