@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${JOBS:-3}
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DENGINE_TESTS=OFF >/dev/null
-cmake --build build-bench -j "$jobs" --target bench_pack_read bench_broadcast \
+cmake --build build-bench -j "$jobs" --target bench_pack_read bench_broadcast bench_studio \
   $(cmake --build build-bench --target help | grep -oE 'bench_(script_load|startup)$' | sort -u) >/dev/null
 bin=build-bench/bin
 "$bin/bench_pack_read" small
@@ -22,4 +22,9 @@ if [ -x "$bin/bench_startup" ]; then
   else
     xvfb-run -a -s "-screen 0 1024x768x24" "$bin/bench_startup"
   fi
+fi
+if [ -n "${DISPLAY:-}" ]; then
+  "$bin/bench_studio"
+else
+  xvfb-run -a -s "-screen 0 1024x768x24" "$bin/bench_studio"
 fi

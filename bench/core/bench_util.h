@@ -1,10 +1,16 @@
 // Small helpers shared by the benchmarks: a clock, medians of repeated runs, a scratch
-// directory that is removed at the end, a reproducible generator and the report line.
+// directory that is removed at the end, a reproducible generator, the report line and programs
+// started with their output on a pipe.
 //
 // Every benchmark measures the project's code and a reference doing the same work in the same
 // run, alternating the two so that a busy machine slows both alike, and prints the medians
 // with their ratio (project / reference: below 1 means the project is faster).
 #pragma once
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -13,9 +19,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+extern "C" char **environ;
 
 namespace bench {
 
@@ -88,6 +98,56 @@ public:
 private:
     fs::path m_path;
 };
+
+inline std::string read_text(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// CLOCK_MONOTONIC in seconds: the clock programs under test print their moments in.
+inline double monotonic_seconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+// A program started in `dir`, its standard output on the pipe `output` (what the sound and
+// display libraries tell about the machine on standard error is not the report's: it goes
+// nowhere). `started` is the moment just before it was started (monotonic_seconds).
+struct child_s
+{
+    pid_t pid;
+    int output;
+    double started;
+};
+
+inline child_s spawn_piped(const std::vector<std::string> &args, const fs::path &dir)
+{
+    int out[2];
+    if (pipe(out) != 0)
+        throw std::runtime_error("no pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+    std::vector<char *> argv;
+    for (const std::string &a : args)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    child_s child{0, out[0], monotonic_seconds()};
+    const int failed = posix_spawn(&child.pid, args[0].c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    if (failed) {
+        close(out[0]);
+        throw std::runtime_error("cannot start " + args[0]);
+    }
+    return child;
+}
 
 inline void write_file(const fs::path &path, const std::string &data)
 {

@@ -10,12 +10,7 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
-
-extern char **environ;
 
 namespace {
 
@@ -29,37 +24,21 @@ struct run_s
 
 run_s launch(const char *program, const fs::path &dir)
 {
-    int out[2];
-    if (pipe(out) != 0)
-        std::exit(1);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    // What the sound and display libraries tell about the machine is not the report's.
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-    char *argv[] = {const_cast<char *>(program), const_cast<char *>("-datadir"), const_cast<char *>("data"), nullptr};
-    timespec t0;
-    clock_gettime(CLOCK_MONOTONIC, &t0);
-    pid_t pid;
-    if (posix_spawn(&pid, program, &actions, nullptr, argv, environ) != 0) {
+    child_s child;
+    try {
+        child = spawn_piped({program, "-datadir", "data"}, dir);
+    } catch (const std::exception &) {
         std::fprintf(stderr, "bench_startup: cannot start %s\n", program);
         std::exit(1);
     }
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
     std::string printed;
     char buf[256];
-    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;)
+    for (ssize_t n; (n = read(child.output, buf, sizeof buf)) > 0;)
         printed.append(buf, size_t(n));
-    close(out[0]);
+    close(child.output);
     int status = 0;
-    waitpid(pid, &status, 0);
-    timespec t1;
-    clock_gettime(CLOCK_MONOTONIC, &t1);
-    const double start = double(t0.tv_sec) + double(t0.tv_nsec) * 1e-9;
-    const double end = double(t1.tv_sec) + double(t1.tv_nsec) * 1e-9;
+    waitpid(child.pid, &status, 0);
+    const double start = child.started, end = monotonic_seconds();
     const size_t at = printed.find("first frame ");
     if (at == std::string::npos || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "bench_startup: %s drew no frame (exit status %d); see console.log in %s\n", program,
@@ -67,12 +46,6 @@ run_s launch(const char *program, const fs::path &dir)
         std::exit(1);
     }
     return {std::strtod(printed.c_str() + at + 12, nullptr) - start, end - start};
-}
-
-std::string read_text(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 } // namespace

@@ -20,9 +20,29 @@
 #include <vector>
 
 class d3d_adapter_backend_c;
+struct d3d_draw_s;
 
 std::unique_ptr<d3d_adapter_backend_c> gl_d3d_create_adapter();
 
 // For tests: the back buffer as drawn so far (call it before Present), as A8R8G8B8 pixels, rows
 // from the top. False for a device of another backend.
 bool gl_d3d_read_back(IDirect3DDevice8 *device, std::vector<D3DCOLOR> *pixels, UINT *width, UINT *height);
+
+// For benchmarks: what a GL device executes, reported as it happens, so that a frame can be
+// recorded and drawn again elsewhere. on_draw comes after the draw was checked and before GL
+// draws it (the device's state() is the draw's); on_upload after a resource's GL copy was made
+// or refreshed; on_present before the swap, while the back buffer holds the frame and the
+// device's context is current.
+class gl_d3d_observer_c
+{
+public:
+    virtual ~gl_d3d_observer_c() = default;
+    virtual void on_clear(const IDirect3DDevice8 &, DWORD /*flags*/, D3DCOLOR, float /*z*/) {}
+    virtual void on_draw(const IDirect3DDevice8 &, const d3d_draw_s &) {}
+    virtual void on_upload(const d3d_resource_c &) {}
+    virtual void on_present(const IDirect3DDevice8 &) {}
+};
+
+// Reports the device's work to the observer (null: to no one) until told otherwise; false for
+// a device of another backend.
+bool gl_d3d_observe(IDirect3DDevice8 *device, gl_d3d_observer_c *observer);

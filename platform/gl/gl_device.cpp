@@ -129,6 +129,7 @@ public:
     ~gl_device_c() override;
     HRESULT open(HWND window, const D3DPRESENT_PARAMETERS &parameters);
     bool read_back(std::vector<D3DCOLOR> *pixels, UINT *width, UINT *height);
+    void observe(gl_d3d_observer_c *observer) { m_observer = observer; }
 
     void window_size(HWND window, UINT *width, UINT *height) override;
     void state_changed(const IDirect3DDevice8 &, d3d_state_kind_e, DWORD, DWORD) override {}
@@ -175,6 +176,7 @@ private:
     GLuint m_white = 0; // bound where no texture is, so that stage 0 reads opaque white
     gl_cache_s m_cache;
     std::vector<float> m_positions; // pre-transformed positions made homogeneous for GL
+    gl_d3d_observer_c *m_observer = nullptr;
 };
 
 gl_device_c::~gl_device_c()
@@ -366,6 +368,8 @@ HRESULT gl_device_c::clear(const IDirect3DDevice8 &device, DWORD count, const D3
     }
     if (!mask)
         return D3D_OK;
+    if (m_observer)
+        m_observer->on_clear(device, flags, color, z);
     // A clear reaches the viewport only, or the given rectangles within it.
     const D3DVIEWPORT8 &v = s.viewport;
     const D3DRECT whole{(LONG)v.X, (LONG)v.Y, (LONG)(v.X + v.Width), (LONG)(v.Y + v.Height)};
@@ -665,6 +669,8 @@ HRESULT gl_device_c::draw(const IDirect3DDevice8 &device, const d3d_draw_s &d)
 
     if (!make_current())
         return D3D_OK;
+    if (m_observer)
+        m_observer->on_draw(device, d);
     apply_viewport(s);
     apply_raster(s);
     apply_transforms(s, layout.pretransformed);
@@ -718,10 +724,13 @@ HRESULT gl_device_c::draw(const IDirect3DDevice8 &device, const d3d_draw_s &d)
     return D3D_OK;
 }
 
-HRESULT gl_device_c::present(const IDirect3DDevice8 &, HWND)
+HRESULT gl_device_c::present(const IDirect3DDevice8 &device, HWND)
 {
-    if (make_current())
+    if (make_current()) {
+        if (m_observer)
+            m_observer->on_present(device);
         SDL_GL_SwapWindow(window());
+    }
     return D3D_OK;
 }
 
@@ -761,6 +770,8 @@ HRESULT gl_device_c::create_resource(const IDirect3DDevice8 &, d3d_resource_c &r
     bind_buffer(data->target, data->name);
     glBufferData(data->target, (GLsizeiptr)bytes.size(), bytes.data(), GL_DYNAMIC_DRAW);
     resource.set_backend_data(std::move(data));
+    if (m_observer)
+        m_observer->on_upload(resource);
     return D3D_OK;
 }
 
@@ -782,6 +793,8 @@ HRESULT gl_device_c::upload_resource(const IDirect3DDevice8 &, d3d_resource_c &r
         bind_buffer(b->target, b->name);
         glBufferSubData(b->target, 0, (GLsizeiptr)bytes.size(), bytes.data());
     }
+    if (m_observer)
+        m_observer->on_upload(resource);
     return D3D_OK;
 }
 
@@ -919,4 +932,12 @@ bool gl_d3d_read_back(IDirect3DDevice8 *device, std::vector<D3DCOLOR> *pixels, U
 {
     gl_device_c *gl = device ? dynamic_cast<gl_device_c *>(device->backend()) : nullptr;
     return gl && gl->read_back(pixels, width, height);
+}
+
+bool gl_d3d_observe(IDirect3DDevice8 *device, gl_d3d_observer_c *observer)
+{
+    gl_device_c *gl = device ? dynamic_cast<gl_device_c *>(device->backend()) : nullptr;
+    if (gl)
+        gl->observe(observer);
+    return gl != nullptr;
 }

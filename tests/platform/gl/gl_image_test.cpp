@@ -1,6 +1,7 @@
 // Images drawn by the OpenGL backend, read back before Present and compared pixel by pixel with
 // a per-channel tolerance; and the same scene on the recording backend and on GL.
 #include "platform/d3d/d3d8.h"
+#include "platform/d3d/d3d_backend.h"
 #include "platform/d3d/d3d_recording.h"
 #include "platform/d3d/d3dx8.h"
 #include "platform/gl/gl_d3d.h"
@@ -195,6 +196,58 @@ protected:
     IDirect3DDevice8 *device = nullptr;
     std::vector<D3DCOLOR> pixels;
 };
+
+// What a frame hands to GL, as an observer sees it: the clear, each upload, each draw that GL
+// draws (not a refused one), and the present while the back buffer still holds the frame.
+class journal_observer_c final : public gl_d3d_observer_c
+{
+public:
+    void on_clear(const IDirect3DDevice8 &, DWORD flags, D3DCOLOR color, float z) override
+    {
+        log("clear " + std::to_string(flags) + " " + hex(color) + " " + std::to_string(z));
+    }
+    void on_upload(const d3d_resource_c &resource) override
+    {
+        log("upload " + std::to_string(resource.resource_type()));
+    }
+    void on_draw(const IDirect3DDevice8 &device, const d3d_draw_s &d) override
+    {
+        log("draw " + std::to_string(d.type) + " " + std::to_string(d.primitive_count) + " fvf " +
+            std::to_string(device.state().vertex_shader));
+    }
+    void on_present(const IDirect3DDevice8 &device) override
+    {
+        log("present");
+        UINT w = 0, h = 0;
+        gl_d3d_read_back(const_cast<IDirect3DDevice8 *>(&device), &picture, &w, &h);
+    }
+    void log(const std::string &entry) { journal += (journal.empty() ? "" : ", ") + entry; }
+    std::string journal;
+    std::vector<D3DCOLOR> picture;
+};
+
+TEST_F(gl_image, an_observer_sees_what_a_frame_hands_to_gl)
+{
+    journal_observer_c observer;
+    ASSERT_TRUE(gl_d3d_observe(device, &observer));
+    clear(black);
+    ASSERT_EQ(draw(device, fvf_tl, D3DPT_TRIANGLELIST, 2, screen_rect(-0.5f, -0.5f, 63.5f, 63.5f, green)), D3D_OK);
+    // A draw past the buffer's end is refused before GL sees it.
+    EXPECT_EQ(draw(device, fvf_tl, D3DPT_TRIANGLELIST, 3, screen_rect(0, 0, 8, 8, red)), D3DERR_INVALIDCALL);
+    device->EndScene();
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(observer.journal, "clear 3 FF000000 1.000000, upload 6, upload 6, draw 4 2 fvf 324, upload 6, upload 6, "
+                                "present");
+    ASSERT_EQ(observer.picture.size(), size_t(size) * size);
+    EXPECT_TRUE(near_color(observer.picture[size * size / 2 + size / 2], green, 6));
+
+    // Told otherwise, the device reports to no one.
+    ASSERT_TRUE(gl_d3d_observe(device, nullptr));
+    observer.journal.clear();
+    device->BeginScene();
+    clear(black);
+    EXPECT_EQ(observer.journal, "");
+}
 
 // ---- textures ------------------------------------------------------------------------------
 
@@ -691,6 +744,7 @@ TEST(gl_backend, same_scene_gives_the_same_calls_and_state_as_recording)
     for (HRESULT hr : gl_results)
         EXPECT_EQ(hr, D3D_OK);
     EXPECT_EQ(recording_d3d_device(rec)->count(recording_call_e::draw), 3u);
+    EXPECT_FALSE(gl_d3d_observe(rec, nullptr)) << "not a device of the OpenGL backend";
 
     gl->Release();
     gl_d3d->Release();
