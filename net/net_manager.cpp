@@ -358,8 +358,11 @@ void net_manager::net_receive_loop(const void *packet)
     case NP_SESSION_JOINED:
         handle_session_joined(buffer, from);
         break;
+    case NP_KEEP_ALIVE:
+        // Keep-alives only keep datagrams flowing.
+        break;
     default:
-        // Keep-alives only keep datagrams flowing; the game's types are the game's.
+        handle_game_packet(buffer, from);
         break;
     }
 }

@@ -4,6 +4,7 @@
 #include "tests/net/lab/manager_tree.h"
 #include "tests/net/lab/net_lab.h"
 #include "tests/net/lab/packet_bytes.h"
+#include "tests/net/lab/peer.h"
 
 #include <gtest/gtest.h>
 
@@ -23,30 +24,6 @@ std::string thrown(const std::function<void()> &f)
     }
     return "";
 }
-
-// A peer PC: a socket on 127.0.0.n that sends to this PC's port 1980.
-struct peer_s
-{
-    explicit peer_s(int n, int port = 5000) : socket(WINSOCK_UDP, ("127.0.0." + std::to_string(n)).c_str(), port)
-    {
-        winsocket_c::set_address("127.0.0.1", NET_PORT, &to);
-    }
-    void send(const bytes_t &b) { socket.sendto(b.data(), (int)b.size(), &to); }
-    void send(const void *p) { send(as_bytes(p, (size_t)((const net_packet_header *)p)->length)); }
-    // Every datagram waiting, as byte strings.
-    std::vector<bytes_t> received()
-    {
-        std::vector<bytes_t> all;
-        char buffer[NET_MAX_DATAGRAM];
-        SOCKADDR_IN from;
-        int n;
-        while ((n = socket.recieve_from(buffer, sizeof buffer, &from)) > 0)
-            all.push_back(as_bytes(buffer, (size_t)n));
-        return all;
-    }
-    winsocket_c socket;
-    SOCKADDR_IN to;
-};
 
 bytes_t announce(const char *name)
 {
@@ -75,23 +52,9 @@ bytes_t vote(int target, int voter)
 }
 int type_of(const bytes_t &b) { return b.size() >= 8 ? (int)b[4] : -1; }
 
-class net_manager_test : public ::testing::Test
+class net_manager_test : public private_pc_test<manager_tree_s>
 {
 protected:
-    void SetUp() override
-    {
-        NET_LAB_PRIVATE_OR_SKIP();
-        winsock_startup();
-        m_started = true;
-        pc.reset(new manager_tree_s);
-        pc->tick(100.0f);
-    }
-    void TearDown() override
-    {
-        pc.reset();
-        if (m_started)
-            winsock_cleanup();
-    }
     // Ticks often enough to take every datagram waiting (one per tick), without a ping.
     void drain(int n = 50) { pc->ticks(n, 0.0f); }
     void server_with_clients(std::vector<peer_s *> peers)
@@ -105,9 +68,6 @@ protected:
         ASSERT_EQ(pc->manager->client_count(), (int)peers.size());
     }
     net_manager &m() { return *pc->manager; }
-
-    std::unique_ptr<manager_tree_s> pc;
-    bool m_started = false;
 };
 } // namespace
 

@@ -1,5 +1,6 @@
-// A PC's object tree for network-manager tests: a root, a clock, a stand-in for the game that
-// records the messages the manager sends and may seat joining PCs, and the net_manager.
+// A PC's object tree for network-manager tests: a root, a clock, a stand-in for the game (by
+// default one that records the messages the manager sends and may seat joining PCs), and the
+// net_manager; and a test fixture around one such tree.
 #pragma once
 
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "game/player_info.h"
 #include "kernel/root.h"
 #include "net/net_manager.h"
+#include "tests/net/lab/net_lab.h"
 
 class game_stub_c : public abstract_c
 {
@@ -57,11 +59,12 @@ public:
     session_info m_session{};
 };
 
-struct manager_tree_s
+// A PC's tree with the game stand-in G.
+template <class G> struct pc_tree_s
 {
     std::unique_ptr<abstract_c> root{new abstract_c(nullptr)};
     clock_c *clock = new clock_c(root.get(), nullptr);
-    game_stub_c *game = new game_stub_c(root.get());
+    G *game = new G(root.get());
     net_manager *manager = new net_manager(root.get(), nullptr);
     float time = 0.0f;
 
@@ -77,8 +80,33 @@ struct manager_tree_s
         for (int i = 0; i < n; ++i)
             tick(time + step);
     }
-    ~manager_tree_s()
+    ~pc_tree_s()
     {
         root->shutdown_tree();
     }
+};
+typedef pc_tree_s<game_stub_c> manager_tree_s;
+
+// A test in the process's private network namespace, WinSock started, with one PC tree T
+// ticked once at 100 s.
+template <class T> class private_pc_test : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        NET_LAB_PRIVATE_OR_SKIP();
+        winsock_startup();
+        m_started = true;
+        pc.reset(new T);
+        pc->tick(100.0f);
+    }
+    void TearDown() override
+    {
+        pc.reset();
+        if (m_started)
+            winsock_cleanup();
+    }
+
+    std::unique_ptr<T> pc;
+    bool m_started = false;
 };

@@ -1,0 +1,460 @@
+// The game's packets in the network manager's receive loop: what each becomes at the root, the
+// server's decisions (answers, votes), and packets whose numbers are out of range.
+#include "game/game_timers.h"
+#include "game/universal_delay.h"
+#include "net/net_manager.h"
+#include "tests/game/timers/game_listener.h"
+#include "tests/net/lab/manager_tree.h"
+#include "tests/net/lab/net_lab.h"
+#include "tests/net/lab/packet_bytes.h"
+#include "tests/net/lab/peer.h"
+
+#include "basics/helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string arg_text(const value_c &v)
+{
+    char text[160];
+    switch (v.type()) {
+    case value_c::INT: std::snprintf(text, sizeof text, "INT:%d", v.get_int()); break;
+    case value_c::FLOAT: std::snprintf(text, sizeof text, "FLOAT:%g", v.get_float()); break;
+    case value_c::PTR: return "PTR";
+    case value_c::PCHAR: return std::string("PCHAR:") + v.get_pchar();
+    case value_c::CONST_PCHAR: return std::string("CONST_PCHAR:") + v.get_const_pchar();
+    case value_c::STRING: return std::string("STRING:") + v.get_const_pchar();
+    default: return "?";
+    }
+    return text;
+}
+
+// The game's side as the receive loop sees it: records every message it hears (but ticks) as
+// "name(arg,...)", answers the queries from its settings, and keeps the packets it was handed.
+class game_stand_c : public abstract_c
+{
+public:
+    using abstract_c::abstract_c;
+    int handle_message(const msg_c *message, abstract_c *) override
+    {
+        if (*message == MSG_VAR(tick) || *message == MSG_VAR(get_common_time) || *message == MSG_VAR(get_net_manager) ||
+            *message == MSG_VAR(send_next_ping))
+            return 0;
+        std::string entry = "(";
+        for (int i = 0; i < msg_arg_count(); ++i)
+            entry += (i ? "," : "") + arg_text(*msg_arg(i));
+        entry += ")";
+        auto u8_out = [&](int i, bool v) { *(uint8_t *)msg_arg(i)->get_ptr() = v; };
+        std::string name = "?";
+        int claim = 1;
+        if (*message == MSG_VAR(is_he_active_player)) {
+            name = "is_he_active_player";
+            u8_out(1, *(int32_t *)msg_arg(0)->get_ptr() == active_address);
+        } else if (*message == MSG_VAR(get_active_model_nmb)) {
+            name = "get_active_model_nmb";
+            *(int32_t *)msg_arg(0)->get_ptr() = active_model;
+        } else if (*message == MSG_VAR(is_answer_right)) {
+            name = "is_answer_right";
+            u8_out(1, msg_arg(0)->get_int() == right_answer);
+        } else if (*message == MSG_VAR(check_all_voted)) {
+            name = "check_all_voted";
+            if (all_voted) {
+                u8_out(0, true);
+                *(int32_t *)msg_arg(1)->get_ptr() = leaving;
+            }
+        } else if (*message == MSG_VAR(get_session_info)) {
+            name = "get_session_info";
+            std::memcpy(msg_arg(0)->get_ptr(), &session, sizeof session);
+        } else if (*message == MSG_VAR(is_my_player)) {
+            name = "is_my_player";
+            u8_out(1, mine);
+        } else if (*message == MSG_VAR(is_cam_move_on)) {
+            name = "is_cam_move_on";
+            u8_out(0, cam);
+        } else if (*message == MSG_VAR(is_single_man_in_session)) {
+            name = "is_single_man_in_session";
+            u8_out(0, single);
+        } else {
+            claim = 0;
+            for (const char *n : {"player_info_updated", "on_round_started", "on_game_stopped", "mark_excluded_player",
+                                  "question_answered", "vote_confirmed", "location_loaded", "change_player_info",
+                                  "remove_question_n_answers", "show_named", "set_hint", "set_additional_hint",
+                                  "add_to_sequence", "activate_sequence", "activate", "generate_bot_votes",
+                                  "load_screen", "hide_vote_screen", "create_vote_manager",
+                                  "set_delay_before_next_question", "start_next_round", "set_session_info"})
+                if (*message == msg_c(n))
+                    name = n;
+            if (name == "?")
+                return 0;
+            if (name == "vote_confirmed" || name == "change_player_info")
+                packets.push_back(as_bytes(msg_arg(0)->get_ptr(), name == "vote_confirmed" ? 16 : 532));
+            if (name == "add_to_sequence" && msg_arg(1)->type() == value_c::PTR)
+                sequence_objects.push_back((abstract_c *)msg_arg(1)->get_ptr());
+        }
+        heard.push_back(name + entry);
+        return claim;
+    }
+    std::string take(const std::string &only = "")
+    {
+        std::string s;
+        for (const std::string &e : heard)
+            if (only.empty() || e.compare(0, only.size(), only) == 0)
+                s += (s.empty() ? "" : " ") + e;
+        heard.clear();
+        return s;
+    }
+
+    std::vector<std::string> heard;
+    std::vector<bytes_t> packets;
+    std::vector<abstract_c *> sequence_objects;
+    int32_t active_address = 0;
+    int32_t active_model = 0;
+    int right_answer = 0;
+    bool all_voted = false;
+    int32_t leaving = -1;
+    bool mine = false, cam = true, single = false;
+    session_info session{};
+};
+
+struct pc_s : pc_tree_s<game_stand_c>
+{
+    pc_s() { session_info_init(game->session); }
+    template <class T> std::vector<T *> children_of_manager()
+    {
+        std::vector<T *> found;
+        for (abstract_c *c = manager->first_child(); c; c = c->next_sibling())
+            if (T *t = dynamic_cast<T *>(c); t && c->alive())
+                found.push_back(t);
+        return found;
+    }
+};
+
+template <class T> bytes_t packet_bytes(int type, size_t offset, T value)
+{
+    bytes_t b = valid_packet(type);
+    put(b, offset, value);
+    return b;
+}
+
+bytes_t question(uint8_t computer, uint8_t topic_choice, uint8_t first, int32_t model, int32_t items = 4)
+{
+    np_question q;
+    std::memset(&q, 0, sizeof q);
+    q.header = {sizeof q, NP_QUESTION};
+    q.computer = computer;
+    q.topic_choice = topic_choice;
+    q.time_parameter = 0.2f;
+    q.model_nmb = model;
+    q.item_count = items;
+    q.first = first;
+    std::strcpy(q.menu, "Q_A_B_C_D");
+    std::strcpy(q.hint, "hint");
+    return as_bytes(&q, sizeof q);
+}
+
+bytes_t scene(const char *command, const char *object, const char *hint)
+{
+    np_scene_command c;
+    std::memset(&c, 0, sizeof c);
+    c.header = {sizeof c, NP_SCENE_COMMAND};
+    std::strcpy(c.command, command);
+    std::strcpy(c.object, object);
+    std::strcpy(c.hint, hint);
+    return as_bytes(&c, sizeof c);
+}
+
+bytes_t answered(int32_t item, int32_t model, int32_t random, uint8_t right)
+{
+    np_question_answered a = np_question_answered_new();
+    a.item = item;
+    a.model_nmb = model;
+    a.random = random;
+    a.right = right;
+    return as_bytes(&a, sizeof a);
+}
+
+bytes_t two_ints(int type, int32_t a, int32_t b)
+{
+    bytes_t p = valid_packet(type);
+    put(p, 8, a);
+    put(p, 12, b);
+    return p;
+}
+
+bytes_t change(int32_t slot, int32_t code)
+{
+    bytes_t p = valid_packet(NP_CHANGE_PLAYER_INFO);
+    put(p, 8, slot);
+    put(p, 16, code);
+    return p;
+}
+
+class receive_loop_test : public private_pc_test<pc_s>
+{
+protected:
+    // A packet this PC hands itself (no session: handled here at once).
+    void local(const bytes_t &b) { send_net_message(b.data()); }
+};
+
+TEST_F(receive_loop_test, game_packets_become_messages_and_numbers_out_of_range_drop_them)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct
+    {
+        const char *what;
+        bytes_t packet;
+        const char *heard;
+    } rows[] = {
+        {"seat update", packet_bytes<int32_t>(NP_PLAYER_INFO_UPDATED, 8, 3), "player_info_updated(INT:3,PTR)"},
+        {"seat update, slot 8", packet_bytes<int32_t>(NP_PLAYER_INFO_UPDATED, 8, 8), ""},
+        {"seat update, slot -1", packet_bytes<int32_t>(NP_PLAYER_INFO_UPDATED, 8, -1), ""},
+        {"round start", two_ints(NP_ROUND_STARTED, 2, 0x43340000 /* 180.0f */), "on_round_started(INT:2,FLOAT:180)"},
+        {"round 0", two_ints(NP_ROUND_STARTED, 0, 0x43340000), ""},
+        {"round 9", two_ints(NP_ROUND_STARTED, 9, 0x43340000), ""},
+        {"round time NaN", [&] { bytes_t b = two_ints(NP_ROUND_STARTED, 1, 0); put(b, 12, nan); return b; }(), ""},
+        {"game stopped", two_ints(NP_GAME_STOPPED, 7, 1), "on_game_stopped(INT:7,INT:1)"},
+        {"game stopped, model 8", two_ints(NP_GAME_STOPPED, 7, 8), ""},
+        {"exclusion", packet_bytes<int32_t>(NP_MARK_EXCLUDED_PLAYER, 8, 5), "mark_excluded_player(INT:5)"},
+        {"exclusion, slot -1", packet_bytes<int32_t>(NP_MARK_EXCLUDED_PLAYER, 8, -1), ""},
+        {"exclusion, slot 8", packet_bytes<int32_t>(NP_MARK_EXCLUDED_PLAYER, 8, 8), ""},
+        {"verdict", answered(2, 4, 3, 1), "question_answered(INT:2,INT:1,INT:4,INT:3)"},
+        {"verdict, slot item", answered(7, 0, 0, 0), "question_answered(INT:7,INT:0,INT:0,INT:0)"},
+        {"verdict, item -1", answered(-1, 4, 3, 1), ""},
+        {"verdict, item 8", answered(8, 4, 3, 1), ""},
+        {"verdict, model 8", answered(2, 8, 3, 1), ""},
+        {"verdict, random 4", answered(2, 4, 4, 1), ""},
+        {"verdict, random -1", answered(2, 4, -1, 1), ""},
+        {"verdict, right 2", answered(2, 4, 3, 2), ""},
+        {"vote confirmed", two_ints(NP_VOTE_CONFIRMED, 3, 1), "vote_confirmed(PTR)"},
+        {"vote confirmed against nobody", two_ints(NP_VOTE_CONFIRMED, 8, 1), ""},
+        {"vote confirmed, voter -1", two_ints(NP_VOTE_CONFIRMED, 3, -1), ""},
+        {"own location loaded", valid_packet(NP_LOCATION_LOADED), "location_loaded()"},
+        {"set-up change", change(2, 4), "change_player_info(PTR)"},
+        {"set-up change, slot 8", change(8, 4), ""},
+        {"set-up change, code 12", change(2, 12), ""},
+        {"set-up change, code -1", change(2, -1), ""},
+        {"flash", scene("flash", "flash1", "h"), "activate(PCHAR:flash1,INT:1)"},
+        {"start_vote", scene("start_vote", "", ""),
+         "generate_bot_votes() load_screen(PCHAR:screen_vote) hide_vote_screen() create_vote_manager(INT:-1)"},
+        {"unknown command", scene("jump", "x", "y"), ""},
+        {"keep-alive", valid_packet(NP_KEEP_ALIVE), ""},
+    };
+    for (const auto &row : rows) {
+        local(row.packet);
+        EXPECT_EQ(pc->game->take(), row.heard) << row.what;
+    }
+    // The handler gets the packet itself.
+    ASSERT_EQ(pc->game->packets.size(), 2u);
+    EXPECT_EQ(pc->game->packets[0], two_ints(NP_VOTE_CONFIRMED, 3, 1));
+    EXPECT_EQ(pc->game->packets[1], change(2, 4));
+}
+
+TEST_F(receive_loop_test, a_lift_adds_the_activation_to_the_sequence)
+{
+    local(scene("lift", "start_relay", "Intro"));
+    EXPECT_EQ(pc->game->take(), "set_hint(PCHAR:Intro) add_to_sequence(PCHAR:animation_delay,FLOAT:0.01) "
+                                "add_to_sequence(PCHAR:animation_message,PTR) activate_sequence()");
+    auto delayed = pc->children_of_manager<delayed_message_c>();
+    ASSERT_EQ(delayed.size(), 1u);
+    EXPECT_EQ(pc->game->sequence_objects, std::vector<abstract_c *>{delayed[0]});
+    EXPECT_EQ(delayed[0]->name(), "activate");
+    ASSERT_EQ(delayed[0]->argument_count(), 2);
+    EXPECT_STREQ(delayed[0]->argument(0).get_const_pchar(), "start_relay");
+    EXPECT_EQ(delayed[0]->argument(1).get_int(), 1);
+}
+
+TEST_F(receive_loop_test, a_question_plays_its_sequence_with_the_camera_by_who_acts)
+{
+    game_stand_c &g = *pc->game;
+    g.mine = true;
+    g.session.m_round = 1;
+    local(question(0, 0, 1, 2));
+    EXPECT_EQ(g.take(), "remove_question_n_answers() show_named(INT:0,PCHAR:game_background) "
+                        "show_named(INT:0,PCHAR:selector_field) get_session_info(PTR) set_hint(PCHAR:hint) "
+                        "set_additional_hint(CONST_PCHAR:) is_my_player(INT:2,PTR) is_cam_move_on(PTR) "
+                        "is_single_man_in_session(PTR) add_to_sequence(PCHAR:accel_mover2_y,INT:1) "
+                        "add_to_sequence(PCHAR:animation_message,PTR) activate_sequence()");
+    auto delayed = pc->children_of_manager<delayed_message_c>();
+    ASSERT_EQ(delayed.size(), 1u);
+    EXPECT_EQ(g.sequence_objects, std::vector<abstract_c *>{delayed[0]});
+    EXPECT_EQ(delayed[0]->name(), "question");
+    ASSERT_EQ(delayed[0]->argument_count(), 4);
+    EXPECT_STREQ(delayed[0]->argument(0).get_const_pchar(), "Q_A_B_C_D");
+    EXPECT_FLOAT_EQ(delayed[0]->argument(1).get_float(), 0.2f);
+    EXPECT_EQ(delayed[0]->argument(2).get_int(), 2);
+    EXPECT_EQ(delayed[0]->argument(3).get_int(), 4);
+    delayed[0]->shutdown_tree();
+
+    g.mine = false;
+    local(question(1, 0, 0, 3));
+    EXPECT_EQ(g.take("set_additional_hint"), "set_additional_hint(PCHAR:Q_A_B_C_D)");
+    delayed = pc->children_of_manager<delayed_message_c>();
+    ASSERT_EQ(delayed.size(), 1u);
+    EXPECT_EQ(delayed[0]->name(), "simulate_question");
+    EXPECT_EQ(delayed[0]->argument_count(), 3);
+
+    const struct
+    {
+        const char *what;
+        uint8_t computer, topic_choice, first;
+        int32_t model;
+        int round;
+        bool mine, cam, single;
+        const char *steps; // the add_to_sequence messages, and whether is_my_player was asked
+    } rows[] = {
+        {"human elsewhere", 0, 0, 0, 0, 1, false, true, false,
+         "is_my_player(INT:0,PTR) add_to_sequence(PCHAR:path_mover8,INT:1) "
+         "add_to_sequence(PCHAR:animation_message,PTR)"},
+        {"human elsewhere, model 3", 0, 0, 0, 3, 2, false, true, false,
+         "is_my_player(INT:3,PTR) add_to_sequence(PCHAR:path_mover3,INT:1) "
+         "add_to_sequence(PCHAR:animation_message,PTR)"},
+        {"final, human elsewhere", 0, 0, 0, 1, 7, false, true, false,
+         "is_my_player(INT:1,PTR) add_to_sequence(PCHAR:interp_mover1,INT:1) "
+         "add_to_sequence(PCHAR:animation_message,PTR)"},
+        {"final, computer", 1, 0, 0, 7, 7, true, true, false,
+         "add_to_sequence(PCHAR:interp_mover0,INT:1) add_to_sequence(PCHAR:animation_message,PTR) "
+         "add_to_sequence(PCHAR:animation_delay,FLOAT:0.03)"},
+        {"computer, mine ignored", 1, 0, 0, 2, 5, true, true, false,
+         "add_to_sequence(PCHAR:path_mover2,INT:1) add_to_sequence(PCHAR:animation_message,PTR) "
+         "add_to_sequence(PCHAR:animation_delay,FLOAT:0.03)"},
+        {"round 3 question: no camera step", 0, 0, 0, 1, 3, false, true, false,
+         "is_my_player(INT:1,PTR) add_to_sequence(PCHAR:animation_message,PTR)"},
+        {"round 3 topic choice", 0, 1, 0, 1, 3, false, true, false,
+         "is_my_player(INT:1,PTR) add_to_sequence(PCHAR:path_mover1,INT:1) "
+         "add_to_sequence(PCHAR:animation_message,PTR)"},
+        {"single human, camera still, first step", 0, 0, 1, 4, 1, true, false, true,
+         "is_my_player(INT:4,PTR) add_to_sequence(PCHAR:accel_mover0_y,INT:1) "
+         "add_to_sequence(PCHAR:animation_message,PTR)"},
+        {"single human, camera still, later step", 0, 0, 0, 4, 1, true, false, true,
+         "is_my_player(INT:4,PTR) add_to_sequence(PCHAR:animation_message,PTR)"},
+        {"model 8", 0, 0, 0, 8, 1, false, true, false, ""},
+        {"model -1", 1, 0, 0, -1, 1, false, true, false, ""},
+        {"seven items", 0, 0, 0, 1, 1, false, true, false, nullptr},
+    };
+    for (const auto &row : rows) {
+        g.mine = row.mine;
+        g.cam = row.cam;
+        g.single = row.single;
+        g.session.m_round = row.round;
+        local(row.steps ? question(row.computer, row.topic_choice, row.first, row.model)
+                        : question(0, 0, 0, row.model, 7));
+        std::string steps;
+        for (const std::string &e : g.heard)
+            if (e.rfind("add_to_sequence", 0) == 0 || e.rfind("is_my_player", 0) == 0)
+                steps += (steps.empty() ? "" : " ") + e;
+        EXPECT_EQ(steps, row.steps ? row.steps : "") << row.what;
+        if (!row.steps || !*row.steps) {
+            EXPECT_EQ(g.take(), "") << row.what;
+        }
+        g.take();
+    }
+}
+
+TEST_F(receive_loop_test, the_server_judges_answers_from_the_active_players_pc_only)
+{
+    game_stand_c &g = *pc->game;
+    g.active_address = 0x0a000005;
+    g.active_model = 5;
+    g.right_answer = 1;
+    local(two_ints(NP_ANSWER, 1, 0x0a000006));
+    EXPECT_EQ(g.take(), "is_he_active_player(PTR,PTR)");
+    local(two_ints(NP_ANSWER, 8, 0x0a000005));
+    EXPECT_EQ(g.take(), "") << "an item past the seats is not judged";
+
+    engine_srand(5);
+    std::set<std::string> randoms;
+    for (int i = 0; i < 40; ++i) {
+        const int item = i % 2;
+        local(two_ints(NP_ANSWER, item, 0x0a000005));
+        std::string heard = g.take();
+        const std::string head = "is_he_active_player(PTR,PTR) get_active_model_nmb(PTR) is_answer_right(INT:" +
+                                 std::to_string(item) + ",PTR) question_answered(INT:" + std::to_string(item) +
+                                 ",INT:" + (item == 1 ? "1" : "0") + ",INT:5,INT:";
+        ASSERT_EQ(heard.compare(0, head.size(), head), 0) << heard;
+        const std::string tail = ") set_delay_before_next_question()";
+        ASSERT_EQ(heard.substr(heard.size() - tail.size()), tail) << heard;
+        randoms.insert(heard.substr(head.size(), heard.size() - head.size() - tail.size()));
+    }
+    EXPECT_EQ(randoms, (std::set<std::string>{"0", "1", "2", "3"}));
+
+    start_net_client("Player");
+    EXPECT_EQ(thrown_text([&] { pc->manager->net_receive_loop(two_ints(NP_ANSWER, 1, 0x0a000005).data()); }),
+              "Debug assertion failed! Expression: \"m_status != CLIENT\"");
+    EXPECT_EQ(thrown_text([&] { pc->manager->net_receive_loop(change(1, 2).data()); }),
+              "Debug assertion failed! Expression: \"m_status != CLIENT\"");
+}
+
+TEST_F(receive_loop_test, votes_are_confirmed_to_all_and_the_last_one_announces_who_leaves)
+{
+    game_stand_c &g = *pc->game;
+    local(two_ints(NP_VOTE, 3, 1));
+    EXPECT_EQ(g.take(), "vote_confirmed(PTR) check_all_voted(PTR,PTR)");
+    ASSERT_EQ(g.packets.size(), 1u);
+    EXPECT_EQ(g.packets[0], two_ints(NP_VOTE_CONFIRMED, 3, 1));
+    for (auto [target, voter] : {std::pair{8, 1}, {-1, 1}, {3, 8}, {3, -1}}) {
+        local(two_ints(NP_VOTE, target, voter));
+        EXPECT_EQ(g.take(), "") << target << " " << voter;
+    }
+    EXPECT_TRUE(pc->children_of_manager<next_round_timer_c>().empty());
+
+    g.all_voted = true;
+    g.leaving = 4;
+    local(two_ints(NP_VOTE, 4, 2));
+    EXPECT_EQ(g.take(), "vote_confirmed(PTR) check_all_voted(PTR,PTR) mark_excluded_player(INT:4)");
+    ASSERT_EQ(pc->children_of_manager<next_round_timer_c>().size(), 1u);
+    pc->tick(101.0f);
+    pc->tick(108.5f);
+    EXPECT_EQ(g.take("start_next_round"), "");
+    pc->tick(109.1f);
+    EXPECT_EQ(g.take("start_next_round"), "start_next_round()");
+}
+
+// Datagrams from a client PC: its answer reaches the server's game and the verdict reaches it
+// back; its set-up change is taken; its location report is not the server's.
+TEST_F(receive_loop_test, a_clients_datagrams_on_the_server)
+{
+    peer_s a(2);
+    start_net_server("Studio");
+    pc->manager->set_announce_address("127.0.0.1");
+    a.send(valid_packet(NP_JOIN_REQUEST));
+    pc->ticks(2);
+    ASSERT_EQ(pc->manager->client_count(), 1);
+    a.received();
+    game_stand_c &g = *pc->game;
+    g.take();
+    g.active_address = a.address();
+    g.active_model = 2;
+    g.right_answer = 3;
+
+    a.send(two_ints(NP_ANSWER, 3, a.address()));
+    pc->ticks(2);
+    EXPECT_EQ(g.take("question_answered").substr(0, 36), "question_answered(INT:3,INT:1,INT:2,");
+    std::vector<bytes_t> got = a.received();
+    ASSERT_EQ(got.size(), 1u);
+    np_question_answered verdict;
+    ASSERT_EQ(got[0].size(), sizeof verdict);
+    std::memcpy(&verdict, got[0].data(), sizeof verdict);
+    EXPECT_EQ(verdict.header.type, NP_QUESTION_ANSWERED);
+    EXPECT_EQ(verdict.item, 3);
+    EXPECT_EQ(verdict.model_nmb, 2);
+    EXPECT_EQ(verdict.right, 1);
+
+    a.send(change(1, 2));
+    a.send(valid_packet(NP_LOCATION_LOADED));
+    pc->ticks(3);
+    const std::string heard = g.take();
+    EXPECT_NE(heard.find("change_player_info(PTR)"), std::string::npos) << heard;
+    EXPECT_EQ(heard.find("location_loaded"), std::string::npos) << heard;
+}
+
+} // namespace
