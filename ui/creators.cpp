@@ -2,14 +2,17 @@
 
 #include "kernel/scripts.h"
 #include "ui/ui_button.h"
+#include "ui/ui_complex_button.h"
 #include "ui/ui_container.h"
 #include "ui/ui_cursor.h"
 #include "ui/ui_hint.h"
 #include "ui/ui_question_static.h"
 #include "ui/ui_scale.h"
+#include "ui/ui_screen_connect.h"
 #include "ui/ui_screen_hiscore.h"
 #include "ui/ui_screen_main.h"
 #include "ui/ui_screen_options.h"
+#include "ui/ui_screen_survey.h"
 #include "ui/ui_screen_windows.h"
 #include "ui/ui_edit.h"
 #include "ui/ui_history_list.h"
@@ -35,6 +38,7 @@ void ui_register_creators()
     register_creator("ui_container", make_object<ui_container_c>);
     // Buttons and the controls built on them.
     register_creator("button", make_object<button>);
+    register_creator("complex_button", make_object<complex_button>);
     register_creator("field", make_object<field>);
     register_creator("text_button", make_object<text_button>);
     // The pointer and its shapes.
@@ -45,6 +49,9 @@ void ui_register_creators()
     register_creator("screen_hiscore", make_object<screen_hiscore>);
     register_creator("screen_main", make_object<screen_main>);
     register_creator("screen_options", make_object<screen_options>);
+    register_creator("screen_connect", make_object<screen_connect>);
+    register_creator("screen_create_server", make_object<screen_create_server>);
+    register_creator("screen_survey", make_object<screen_survey>);
     register_creator("ui_starter", make_object<ui_starter>);
     register_creator("window_credit", make_object<window_credit>);
     register_creator("window_exit", make_object<window_exit>);

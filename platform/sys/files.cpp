@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
@@ -506,4 +507,15 @@ bool sys_list_dir(const char *dir, std::vector<sys_dir_entry> &out)
         out.push_back(std::move(e));
     }
     return true;
+}
+
+std::string sys_home_file(const char *name)
+{
+    const char *home = std::getenv("HOME");
+    if (!home || !*home)
+        return name;
+    std::string path = home;
+    if (path.back() != '/')
+        path += '/';
+    return path + name;
 }

@@ -64,6 +64,10 @@ int sys_file_time(int handle, SYSTEMTIME *out);
 // Deletes a file (not a directory); 1, or 0.
 int sys_file_erase(const char *name);
 
+// The user's file of that name: in the home directory ($HOME), or in the current directory when
+// HOME is not set. Where the game keeps what Windows put at a drive's root.
+std::string sys_home_file(const char *name);
+
 // The current directory as an absolute path; false when the system cannot tell it.
 bool sys_get_current_dir(std::string &out);
 // Makes dir the current directory; 1, or 0.

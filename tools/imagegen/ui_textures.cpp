@@ -136,6 +136,14 @@ void add_button_textures(std::vector<ui_texture> &out)
     }
     out.push_back({"ui_wide_buttons", 24, wide});
 
+    // The player seat's small buttons, where the seat expects them in the texture.
+    picture seat(1024, 256);
+    seat.fill_rect(460, 207, 19, 36, UI_SEAT_MAN);
+    seat.fill_rect(479, 207, 28, 27, UI_SEAT_BOT);
+    seat.fill_rect(507, 207, 33, 41, UI_SEAT_NOT_READY);
+    seat.fill_rect(540, 207, 33, 41, UI_SEAT_READY);
+    out.push_back({"narezka", 24, seat});
+
     picture panel(256, 64, UI_FIELD_COLOUR, UI_FIELD_ALPHA);
     for (int x = 0; x < 256; ++x) {
         panel.set(x, 0, 0xFFFFFF);

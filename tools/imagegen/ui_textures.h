@@ -55,7 +55,12 @@ constexpr uint8_t UI_PANEL_ALPHA = 128;
 // ui_wide_buttons: 512 x 32 (24 bits), one strip of four looks UI_WIDE_BUTTON_W wide in the
 // colours of row 0, for buttons whose text is longer than a cell.
 // ui_field: 256 x 64 (32 bits), a panel at alpha UI_FIELD_ALPHA with an opaque border.
+// narezka: 1024 x 256 (24 bits), the player seat's buttons in their texel rects: man
+// (460, 207)-(479, 243), bot (479, 207)-(507, 234), ready toggle (507, 207)-(573, 248) as two
+// cells, not ready then ready.
 void add_button_textures(std::vector<ui_texture> &out);
+constexpr uint32_t UI_SEAT_MAN = 0x4080FF, UI_SEAT_BOT = 0x808080, UI_SEAT_NOT_READY = 0xC04040,
+                   UI_SEAT_READY = 0x40C040;
 constexpr int UI_BUTTON_CELL_W = 40;
 constexpr int UI_BUTTON_CELL_H = 32;
 constexpr int UI_WIDE_BUTTON_W = 128;
