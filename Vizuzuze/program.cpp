@@ -1,5 +1,6 @@
 #include "Vizuzuze/program.h"
 
+#include "game/creators.h"
 #include "game/dispatchers_creators.h"
 #include "kernel/root.h"
 #include "movies/creators.h"
@@ -18,6 +19,7 @@ void vizuzuze_prepare()
     movies_register_creators();
     test_console_register_creators();
     ui_register_creators();
+    game_register_creators();
     net_register_creators();
     game_dispatchers_register_creators();
     // The program draws through OpenGL; tests keep the recording device.

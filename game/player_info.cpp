@@ -30,3 +30,10 @@ void session_info_init(session_info &s)
     for (player_info &p : s.m_players)
         player_info_init(p);
 }
+
+void player_info_set_name(player_info &p, const char *name)
+{
+    const size_t length = strnlen(name, sizeof p.name - 1);
+    std::memcpy(p.name, name, length);
+    p.name[length] = 0;
+}

@@ -67,3 +67,5 @@ void player_info_init(player_info &p);
 // The state before the dispatcher sets up its seats: answer state 6, no active seat, no right
 // answer, round 0, round time -1.0, bank 0, eight new seats.
 void session_info_init(session_info &s);
+// Copies a name into the record, cut to the 49 bytes its field holds, and ends it.
+void player_info_set_name(player_info &p, const char *name);

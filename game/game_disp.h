@@ -1,0 +1,134 @@
+// game_disp ("game_disp"): the one object that runs the quiz. It owns the eight seats (slots
+// 0 to 7, each a player_info) inside the session information that a server sends to joining
+// PCs, the topics of the current round and the state of the round. Every PC of a network
+// game runs one; the server's drives the game and the others follow the session messages
+// their network receive loop turns back into messages to it.
+//
+// Seats are named by slot here; the location, the screens and the LAN packets name them by
+// model number, a seat's position among the seats still in the game (m_in_game), counted from
+// 0 in slot order. Slot 0 is the human seat of the PC that created the session and is never
+// switched to a computer player.
+//
+// Construction sets the seats up: every seat is owned by this PC (its short address, asked of
+// the root with get_short_address) and filled from the player store (random_fill to the root)
+// with a portrait no lower slot has; then slot 0 becomes this PC's human seat, named
+// "Igrok1" in cp1251. When the store cannot give eight different portraits the seats keep
+// what a bounded number of tries found.
+//
+// The messages of the seats and queries are handled in game_disp.cpp; each other part of the
+// game's handling lives in a game_disp_<topic>.cpp of its own. Scoring, condition and the
+// computer players' choices are plain member functions that the game flow calls.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "game/player_info.h"
+#include "game/questions.h"
+#include "kernel/abstract.h"
+#include "net/net_packets.h"
+
+// A set-up change as LAN packet type 3 carries it (after the packet header).
+enum : int32_t {
+    CHANGE_WHOLE_SEAT = 0,
+    CHANGE_MAN_BOT = 1,
+    CHANGE_READY = 2,
+    CHANGE_PORTRAIT = 3,
+    CHANGE_NAME = 4,
+    CHANGE_AGE = 5,
+    CHANGE_CHARACTER = 6,
+    CHANGE_HEALTH = 7,
+    CHANGE_JOB = 8,
+    CHANGE_INTELLECT = 9,
+    CHANGE_HOBBY = 10,
+    CHANGE_PULSE = 11,
+};
+
+class game_disp : public abstract_c
+{
+public:
+    game_disp(abstract_c *parent, const attribute_list_c *attributes);
+    ~game_disp() override;
+    int handle_message(const msg_c *message, abstract_c *sender) override;
+
+    const session_info &session() const { return m_session; }
+    session_info &session() { return m_session; }
+    player_info &seat(int slot) { return m_session.m_players[slot]; }
+    const player_info &seat(int slot) const { return m_session.m_players[slot]; }
+    bool ready() const { return m_ready != 0; }
+
+    // ---- seats ----
+    // The model number of a slot in the game, -1 for a slot out of it (or out of 0..7).
+    int model_nmb_of_slot(int slot) const;
+    // The slot of a model number, -1 when no seat in the game has it.
+    int slot_of_model_nmb(int model_nmb) const;
+    // This PC's short address as the root reports it (0 when nobody answers).
+    int32_t own_short_address() const;
+    // The whole set-up of construction, again: a fresh seat table.
+    void setup_seats();
+    void make_seat_human(int slot, int32_t owner);
+    void make_seat_computer(int slot, int32_t owner, bool forced);
+    // No seat has m_not_ready set; then the question counter restarts.
+    bool all_ready();
+
+    // The seat of a model number; none raises `error`.
+    int checked_slot_of_model(int model_nmb, const char *error) const;
+    // None of slots 1 to 7 is human.
+    bool single_man_in_session() const;
+    static bool slot_valid(int slot);
+
+    // ---- scoring (game_disp_scoring.cpp) ----
+    // One answer of the active player: round counters, accounts, bank; then the root is told
+    // update_round_statistics. A bank changed by a wrong answer or a debt gets a marker child
+    // that goes with the next press_player_dead.
+    void score_answer(bool right);
+    // Walks over the seats in the game in slot order; ties keep the lower slot; -1 for none.
+    int lowest_account_slot() const;
+    int highest_account_slot() const;
+    int lowest_account_slot_except(int except) const;
+    // The final's early decision from the question counter: the slot that can no longer be
+    // caught, or -1 to go on.
+    int final_winner() const;
+    // The same, and on a decision the winner is announced to all PCs (LAN packet type 11) and
+    // a 10 s game-stop timer started with the winner's position among the finalists.
+    bool decide_final();
+
+    // ---- condition and computer players (game_disp_condition.cpp) ----
+    // For every seat in the game at the start of round `round` (1..8): votes moved on, the
+    // initial values checked (errors end the game), the round's intellect and pulse derived,
+    // the round counters cleared.
+    void round_start_update(int round);
+    // Whether the active computer player answers right (one rand()).
+    bool computer_answer_right() const;
+    // A position among the offered topics (one rand()).
+    static int computer_topic_choice();
+    // The seat in the game other than `except` with the highest round pulse, the first in slot
+    // order on ties; -1 for none. Both the computer chooser's opponent (except = the chooser)
+    // and the opponent pre-selected for a human chooser (except = the active seat).
+    int highest_pulse_opponent(int except) const;
+
+protected:
+    // random_fill to the root until the seat's portrait differs from those of the slots in
+    // [0, below) other than the seat itself (bounded: a small store cannot loop for ever).
+    void fill_seat_with_own_portrait(int slot, int below);
+    // The seat handed to every PC in LAN packet type 6.
+    void send_seat(int slot);
+    int handle_seat_message(const msg_c *message);
+    void change_player_info(const np_change_player_info &request);
+    void broadcast_appearance(int slot);
+    // The seat that chose the active one in rounds 5 and 6: the first seat in the game below
+    // the stored chooser (wrapping from 0 to 7); -1 for none.
+    int previous_chooser_slot() const;
+    void add_bank_marker();
+
+    uint8_t m_no_man_left;
+    // The topics of the round.
+    topic_table_c m_topics;
+    int32_t m_chosen_topic;
+    int32_t m_offered_topics[OFFERED_TOPICS];
+    int32_t m_step;
+    session_info m_session;
+    int32_t m_answerer_slot;
+    int32_t m_chooser_slot;
+    uint8_t m_ready;
+};
