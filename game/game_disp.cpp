@@ -11,6 +11,7 @@
 #include "net/net_manager.h"
 #include "net/net_packets.h"
 #include "services/location_sound.h"
+#include "ui/ui_screen_hiscore.h"
 
 namespace {
 
@@ -287,6 +288,25 @@ int game_disp::handle_seat_message(const msg_c *message)
     if (*message == MSG_VAR(is_man)) {
         const int slot = checked_slot_of_model(msg_arg(0)->get_int(), "Invalid model index sent to is_man");
         out<uint8_t>(1) = seat(slot).m_is_man == 1 ? 1 : 0;
+        return 1;
+    }
+    if (*message == MSG_VAR(fill_hiscore_entry)) {
+        const int slot =
+            checked_slot_of_model(msg_arg(0)->get_int(), "Invalid model index sent to fill_hiscore_entry !");
+        const player_info &p = seat(slot);
+        hiscore_entry &e = out<hiscore_entry>(1);
+        // The name field is longer than the record's; a received name ends inside its field.
+        std::memset(e.m_name, 0, sizeof e.m_name);
+        std::memcpy(e.m_name, p.name, strnlen(p.name, sizeof p.name - 1));
+        e.m_job = p.job;
+        e.m_hobby = p.hobby;
+        e.m_intellect = p.intellect;
+        e.m_pulse = p.pulse;
+        e.m_health = p.health;
+        e.m_portr_nmb = p.portr_nmb;
+        e.m_age = p.age;
+        e.m_character = p.character;
+        e.m_score = p.m_account;
         return 1;
     }
     if (*message == MSG_VAR(get_alive_model_nmbs) || *message == MSG_VAR(get_alive_dead_model_nmbs)) {

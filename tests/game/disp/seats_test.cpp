@@ -1,5 +1,6 @@
 // The dispatcher's seats: model numbers, queries, joining humans and set-up changes.
 #include "tests/game/disp/disp_fixture.h"
+#include "ui/ui_screen_hiscore.h"
 
 namespace {
 
@@ -327,6 +328,10 @@ TEST_F(seats_test, set_up_changes_by_field)
             std::memcpy(request.value, &c.number, sizeof c.number);
         const session_info before = disp->session();
         EXPECT_EQ(apply(request), 1);
+        // The seat goes to every PC, this one included, which shows it again.
+        const bool empty_text = c.text && !*c.text && (c.code == CHANGE_AGE || c.code == CHANGE_PULSE);
+        const bool sent = c.slot >= 0 && c.slot < MAX_PLAYERS && !empty_text;
+        EXPECT_EQ(listener->take(), sent ? "update_appearance(INT:" + std::to_string(c.slot) + ")" : "");
         if (c.slot >= 0 && c.slot < MAX_PLAYERS) {
             c.check(before.m_players[c.slot], disp->seat(c.slot));
             for (int other = 0; other < MAX_PLAYERS; ++other) {
@@ -338,7 +343,7 @@ TEST_F(seats_test, set_up_changes_by_field)
             EXPECT_EQ(std::memcmp(&before, &disp->session(), sizeof before), 0);
         }
     }
-    EXPECT_EQ(listener->take(), "") << "humans still not ready";
+    EXPECT_EQ(listener->take(), "") << "humans still not ready: no start";
 }
 
 TEST_F(seats_test, the_whole_seat_is_replaced_by_a_record_in_the_request)
@@ -356,11 +361,11 @@ TEST_F(seats_test, the_last_ready_switch_starts_the_game_or_shows_a_single_winne
 {
     disp->make_seat_human(4, OTHER_PC);
     apply(change(0, own_address(), CHANGE_READY));
-    EXPECT_EQ(listener->take(), "") << "slot 4 is not ready";
+    EXPECT_EQ(listener->take(), "update_appearance(INT:0)") << "slot 4 is not ready";
     disp->seat(4).m_not_ready = 0;
     disp->session().m_players[0].m_not_ready = 1;
     apply(change(0, own_address(), CHANGE_READY));
-    EXPECT_EQ(listener->take(), "on_all_players_ready()");
+    EXPECT_EQ(listener->take(), "update_appearance(INT:0) on_all_players_ready()");
 
     // Alone with money from an earlier game: the credit window instead of a start.
     disp->seat(4).m_is_man = 0;
@@ -368,7 +373,7 @@ TEST_F(seats_test, the_last_ready_switch_starts_the_game_or_shows_a_single_winne
     disp->seat(0).m_not_ready = 1;
     apply(change(0, own_address(), CHANGE_READY));
     char expected[64];
-    std::snprintf(expected, sizeof expected, "show_credit_window(PTR:%p)", (void *)&disp->seat(0));
+    std::snprintf(expected, sizeof expected, "update_appearance(INT:0) show_credit_window(PTR:%p)", (void *)&disp->seat(0));
     EXPECT_EQ(listener->take(), expected);
 }
 
@@ -398,6 +403,26 @@ TEST_F(seats_test, lost_players_and_the_automatic_choice_redraw_computer_seats)
     for (int a = 0; a < MAX_PLAYERS; ++a)
         for (int b = a + 1; b < MAX_PLAYERS; ++b)
             EXPECT_NE(+disp->seat(a).portr_nmb, +disp->seat(b).portr_nmb);
+}
+
+TEST_F(seats_test, a_hiscore_entry_is_filled_from_the_seat_of_a_model_number)
+{
+    keep_in_game({1, 4});
+    player_info &p = disp->seat(4);
+    player_info_set_name(p, "Winner");
+    p.m_account = 2500;
+    hiscore_entry e;
+    std::memset(&e, 0x33, sizeof e);
+    EXPECT_EQ(send("fill_hiscore_entry", MSG_ARG(1), MSG_ARG((void *)&e)), 1);
+    EXPECT_STREQ(e.m_name, "Winner");
+    EXPECT_EQ(e.m_name[127], 0);
+    const int32_t got[] = {e.m_job, e.m_hobby, e.m_score, e.m_intellect, e.m_pulse,
+                           e.m_health, e.m_portr_nmb, e.m_age, e.m_character};
+    const int32_t want[] = {p.job, p.hobby, 2500, p.intellect, p.pulse, p.health, p.portr_nmb, p.age, p.character};
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(got[i], want[i]) << i;
+    EXPECT_EQ(thrown_text([&] { send("fill_hiscore_entry", MSG_ARG(2), MSG_ARG((void *)&e)); }),
+              "Invalid model index sent to fill_hiscore_entry !");
 }
 
 } // namespace
