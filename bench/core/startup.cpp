@@ -4,12 +4,14 @@
 // directory holding the demo data (the build's demo/data: the game's first frame shows the
 // demo studio); the time runs from the start of the process to the
 // moment right after the first frame was presented, and on to the end of the process (which
-// includes closing the sound device). Needs a display (run_all.sh starts Xvfb when there is
-// none).
+// includes closing the sound device). The processor time each process took (user and
+// system, all its threads) is reported too: unlike the clock it hardly depends on what else the
+// machine runs. Needs a display (run_all.sh starts Xvfb when there is none).
 #include "bench/core/bench_util.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 namespace {
@@ -20,6 +22,7 @@ struct run_s
 {
     double first_frame;
     double exit;
+    double cpu;
 };
 
 run_s launch(const char *program, const fs::path &dir)
@@ -37,7 +40,8 @@ run_s launch(const char *program, const fs::path &dir)
         printed.append(buf, size_t(n));
     close(child.output);
     int status = 0;
-    waitpid(child.pid, &status, 0);
+    rusage usage{};
+    wait4(child.pid, &status, 0, &usage);
     const double start = child.started, end = monotonic_seconds();
     const size_t at = printed.find("first frame ");
     if (at == std::string::npos || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
@@ -45,7 +49,9 @@ run_s launch(const char *program, const fs::path &dir)
                      status, dir.c_str());
         std::exit(1);
     }
-    return {std::strtod(printed.c_str() + at + 12, nullptr) - start, end - start};
+    const auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
+    return {std::strtod(printed.c_str() + at + 12, nullptr) - start, end - start,
+            seconds(usage.ru_utime) + seconds(usage.ru_stime)};
 }
 
 } // namespace
@@ -73,6 +79,9 @@ int main()
     init.insert(end, "    create bench_first_frame { };\n");
     write_file(dir.path() / "data/scripts/init.isc", init);
 
+    double load[3] = {0, 0, 0};
+    getloadavg(load, 3);
+    std::printf("machine load %.1f at the start\n", load[0]);
     std::vector<run_s> game, ref;
     alternate(11, {
         [&] { game.push_back(launch(BENCH_GAME, dir.path())); },
@@ -90,5 +99,7 @@ int main()
            "SDL2+GL", "<= 1.2");
     report("launch to the end of a one-frame run", med(game, &run_s::exit), med(ref, &run_s::exit), "ms", "SDL2+GL",
            "no wait on the audio device");
+    report("processor time of a one-frame run", med(game, &run_s::cpu), med(ref, &run_s::cpu), "ms", "SDL2+GL",
+           "(load-independent evidence)");
     return 0;
 }

@@ -2,13 +2,76 @@
 
 #include <SDL.h>
 
+#include <cstring>
+
 namespace {
 
+// What SDL's callback reads: the mixer while a device object plays through the output, none
+// once that object has gone (SDL's callback thread may still be on its way into the callback).
+struct feed_s
+{
+    std::mutex mutex;
+    mixer_c *mixer = nullptr;
+    int block = 1;
+    Uint8 silence = 0;
+};
+
+void SDLCALL feed_callback(void *userdata, Uint8 *stream, int len)
+{
+    auto *feed = static_cast<feed_s *>(userdata);
+    std::lock_guard<std::mutex> lock(feed->mutex);
+    if (!feed->mixer) {
+        std::memset(stream, feed->silence, (size_t)len);
+        return;
+    }
+    std::lock_guard<std::mutex> mix(feed->mixer->m_mutex);
+    feed->mixer->render(stream, (DWORD)(len / feed->block));
+}
+
+// What the last closed device left running: SDL's audio, and its output paused and fed by
+// nothing. Ending them waits for SDL's threads (an output's thread sleeps out two periods before
+// it ends, the ALSA driver's watcher up to a tenth of a second), so a closing device leaves them
+// here; the next device to start SDL's audio ends them first, and when the program ends they
+// simply go with it.
+struct parked_audio_s
+{
+    bool subsystem = false;
+    SDL_AudioDeviceID device = 0;
+    std::unique_ptr<feed_s> feed;
+};
+
+// Never destroyed: SDL's threads may outlive every destructor of the program.
+parked_audio_s &parked()
+{
+    static parked_audio_s *p = new parked_audio_s;
+    return *p;
+}
+
+void close_output(SDL_AudioDeviceID *device, std::unique_ptr<feed_s> *feed)
+{
+    if (*device) {
+        SDL_CloseAudioDevice(*device);
+        *device = 0;
+    }
+    feed->reset();
+}
+
+void end_parked_audio()
+{
+    parked_audio_s &p = parked();
+    close_output(&p.device, &p.feed);
+    if (p.subsystem) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        p.subsystem = false;
+    }
+}
+
 // An SDL2 audio device in the mixer's output format; SDL converts to what the hardware takes.
-// The mixer runs in SDL's callback under the mixer's lock. The device is opened when the first
-// buffer plays, in the format of that moment: a program that sets the primary format at start
-// (or never plays a sound) then neither reopens the device nor, when it ends, waits for an
-// audio thread to finish its period.
+// The mixer runs in SDL's callback under the mixer's lock. SDL's audio starts, and the device
+// opens in the format of that moment, when the first buffer plays: a program that sets the
+// primary format at start neither reopens the device for it, and one that never plays a sound
+// does not start SDL's audio at all. A driver named in SDL_AUDIODRIVER is tried at once, so
+// that a wrong name fails the creation.
 class sdl_device_c final : public dsound_device_c
 {
 public:
@@ -17,11 +80,10 @@ public:
     HRESULT open(mixer_c *mixer) override
     {
         m_mixer = mixer;
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
-            m_subsystem = true;
+        const char *named = SDL_GetHint(SDL_HINT_AUDIODRIVER);
+        if (!named || !*named)
             return DS_OK;
-        }
-        return use_dummy_driver() ? DS_OK : DSERR_NODRIVER;
+        return start_audio() ? DS_OK : DSERR_NODRIVER;
     }
 
     // Without a working output (no sound card, no sound server) the buffers still play, into
@@ -31,8 +93,8 @@ public:
     {
         if (m_device)
             return DS_OK;
-        if (!m_subsystem)
-            return DSERR_UNINITIALIZED;
+        if (!m_subsystem && !start_audio())
+            return DSERR_NODRIVER;
         if (SUCCEEDED(start()))
             return DS_OK;
         return use_dummy_driver() ? start() : DSERR_NODRIVER;
@@ -44,28 +106,42 @@ public:
         stop();
     }
 
-    HRESULT reformat() override
-    {
-        if (!m_subsystem)
-            return DSERR_UNINITIALIZED;
-        return m_resume ? start() : DS_OK;
-    }
+    HRESULT reformat() override { return m_resume ? start() : DS_OK; }
 
+    // The output falls silent at once; SDL's audio and the output are parked, not ended.
     void close() override
     {
-        stop();
-        if (m_subsystem) {
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-            m_subsystem = false;
+        if (!m_subsystem)
+            return;
+        if (m_device) {
+            SDL_PauseAudioDevice(m_device, 1);
+            std::lock_guard<std::mutex> lock(m_feed->mutex);
+            m_feed->mixer = nullptr;
         }
+        end_parked_audio();
+        parked_audio_s &p = parked();
+        p.subsystem = true;
+        p.device = m_device;
+        p.feed = std::move(m_feed);
+        m_device = 0;
+        m_subsystem = false;
     }
 
     bool is_manual() const override { return false; }
 
 private:
+    // SDL's audio with the driver SDL picks, or its dummy driver when none works.
+    bool start_audio()
+    {
+        end_parked_audio();
+        m_subsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+        return m_subsystem || use_dummy_driver();
+    }
+
     // Starts SDL's audio again with its dummy driver; false when even that fails.
     bool use_dummy_driver()
     {
+        end_parked_audio();
         if (m_subsystem) {
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
             m_subsystem = false;
@@ -89,34 +165,26 @@ private:
         want.format = f.bits == 8 ? AUDIO_U8 : AUDIO_S16LSB;
         want.channels = (Uint8)f.channels;
         want.samples = f.rate > 22050 ? 1024 : 512;
-        want.callback = &sdl_device_c::callback;
-        want.userdata = this;
-        m_block = f.block();
+        m_feed = std::make_unique<feed_s>();
+        m_feed->mixer = m_mixer;
+        m_feed->block = f.block();
+        m_feed->silence = f.bits == 8 ? 0x80 : 0;
+        want.callback = &feed_callback;
+        want.userdata = m_feed.get();
         m_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-        if (m_device == 0)
+        if (m_device == 0) {
+            m_feed.reset();
             return DSERR_NODRIVER;
+        }
         SDL_PauseAudioDevice(m_device, 0);
         return DS_OK;
     }
 
-    void stop()
-    {
-        if (m_device) {
-            SDL_CloseAudioDevice(m_device);
-            m_device = 0;
-        }
-    }
-
-    static void callback(void *userdata, Uint8 *stream, int len)
-    {
-        auto *self = static_cast<sdl_device_c *>(userdata);
-        std::lock_guard<std::mutex> lock(self->m_mixer->m_mutex);
-        self->m_mixer->render(stream, (DWORD)(len / self->m_block));
-    }
+    void stop() { close_output(&m_device, &m_feed); }
 
     mixer_c *m_mixer = nullptr;
     SDL_AudioDeviceID m_device = 0;
-    int m_block = 1;
+    std::unique_ptr<feed_s> m_feed;
     bool m_subsystem = false;
     bool m_resume = false;  // the device ran before suspend
 };

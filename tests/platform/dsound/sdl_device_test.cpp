@@ -1,6 +1,7 @@
 // The SDL2 device, headless (dummy driver): the mixer runs in SDL's thread.
 #include "platform/dsound/dsound.h"
 
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,53 +11,130 @@
 
 namespace {
 
-TEST(sdl_sound_device, one_shot_buffer_plays_to_its_end)
+struct sound_s
 {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    dsound_select_device(DSOUND_DEVICE_SDL);
     IDirectSound8 *ds = nullptr;
-    ASSERT_EQ(DirectSoundCreate8(nullptr, &ds, nullptr), DS_OK);
-    ASSERT_EQ(ds->SetCooperativeLevel(nullptr, DSSCL_PRIORITY), DS_OK);
+    IDirectSoundBuffer *primary = nullptr;
+};
+
+// A DirectSound object on the SDL device with its primary buffer in `rate` Hz, 16-bit stereo.
+void make_sound(sound_s *s, DWORD rate)
+{
+    dsound_select_device(DSOUND_DEVICE_SDL);
+    ASSERT_EQ(DirectSoundCreate8(nullptr, &s->ds, nullptr), DS_OK);
+    ASSERT_EQ(s->ds->SetCooperativeLevel(nullptr, DSSCL_PRIORITY), DS_OK);
     DSBUFFERDESC pd{};
     pd.dwSize = DSBUFFERDESC_WIN32_SIZE;
     pd.dwFlags = DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRLVOLUME;
-    IDirectSoundBuffer *primary = nullptr;
-    ASSERT_EQ(ds->CreateSoundBuffer(&pd, &primary, nullptr), DS_OK);
-    WAVEFORMATEX f{WAVE_FORMAT_PCM, 2, 44100, 44100 * 4, 4, 16, 0};
-    ASSERT_EQ(primary->SetFormat(&f), DS_OK);
+    ASSERT_EQ(s->ds->CreateSoundBuffer(&pd, &s->primary, nullptr), DS_OK);
+    WAVEFORMATEX f{WAVE_FORMAT_PCM, 2, rate, rate * 4, 4, 16, 0};
+    ASSERT_EQ(s->primary->SetFormat(&f), DS_OK);
+}
 
+// A buffer of `frames` 16-bit mono frames at 22050 Hz filled with a saw tooth.
+IDirectSoundBuffer *make_buffer(IDirectSound8 *ds, DWORD frames)
+{
     WAVEFORMATEX bf{WAVE_FORMAT_PCM, 1, 22050, 22050 * 2, 2, 16, 0};
     DSBUFFERDESC d{};
     d.dwSize = DSBUFFERDESC_WIN32_SIZE;
     d.dwFlags = DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLFREQUENCY;
-    d.dwBufferBytes = 2205 * 2; // 0.1 s
+    d.dwBufferBytes = frames * 2;
     d.lpwfxFormat = &bf;
     IDirectSoundBuffer *b = nullptr;
-    ASSERT_EQ(ds->CreateSoundBuffer(&d, &b, nullptr), DS_OK);
+    EXPECT_EQ(ds->CreateSoundBuffer(&d, &b, nullptr), DS_OK);
     void *p1, *p2;
     DWORD n1, n2;
-    ASSERT_EQ(b->Lock(0, 0, &p1, &n1, &p2, &n2, DSBLOCK_ENTIREBUFFER), DS_OK);
+    EXPECT_EQ(b->Lock(0, 0, &p1, &n1, &p2, &n2, DSBLOCK_ENTIREBUFFER), DS_OK);
     for (DWORD i = 0; i < n1 / 2; i++) {
-        int16_t s = (int16_t)((i % 50) * 400 - 10000);
-        memcpy(static_cast<uint8_t *>(p1) + 2 * i, &s, 2);
+        int16_t v = (int16_t)((i % 50) * 400 - 10000);
+        memcpy(static_cast<uint8_t *>(p1) + 2 * i, &v, 2);
     }
-    ASSERT_EQ(b->Unlock(p1, n1, p2, n2), DS_OK);
-    ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
+    EXPECT_EQ(b->Unlock(p1, n1, p2, n2), DS_OK);
+    return b;
+}
 
+// Until the buffer stops playing (at most 10 s); its status then.
+DWORD wait_for_end(IDirectSoundBuffer *b)
+{
     DWORD status = DSBSTATUS_PLAYING;
-    DWORD cursor = 0;
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while ((status & DSBSTATUS_PLAYING) && std::chrono::steady_clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        ASSERT_EQ(b->GetStatus(&status), DS_OK);
+        EXPECT_EQ(b->GetStatus(&status), DS_OK);
     }
-    EXPECT_EQ(status, 0u);
+    return status;
+}
+
+// A program that never plays a sound does not start SDL's audio, and so never waits for it
+// when it ends. Checked in a fresh process: an earlier test may have left SDL's audio running.
+TEST(sdl_sound_device, nothing_played_starts_no_audio)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            unsetenv("SDL_AUDIODRIVER");
+            sound_s s;
+            make_sound(&s, 44100);
+            IDirectSoundBuffer *b = make_buffer(s.ds, 2205);
+            const bool started = SDL_WasInit(SDL_INIT_AUDIO) != 0;
+            b->Release();
+            s.primary->Release();
+            s.ds->Release();
+            std::exit(started || SDL_WasInit(SDL_INIT_AUDIO) != 0 ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+// Releasing a DirectSound object whose output runs silences it at once: SDL's audio thread,
+// which sleeps out two periods (here half a second each) before it ends, is not waited for. A
+// DirectSound object made afterwards plays again.
+TEST(sdl_sound_device, release_does_not_wait_for_the_audio_thread)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    sound_s s;
+    make_sound(&s, 1000); // 512-frame periods: 0.512 s
+    IDirectSoundBuffer *b = make_buffer(s.ds, 22050);
+    ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    DWORD cursor = 0;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (cursor == 0 && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_EQ(b->GetCurrentPosition(&cursor, nullptr), DS_OK);
+    }
+    ASSERT_NE(cursor, 0u) << "the output never ran";
+
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(s.ds->Release(), 0u);
+    const auto took = std::chrono::steady_clock::now() - t0;
+    EXPECT_LT(took, std::chrono::milliseconds(300));
+    b->Release();
+    s.primary->Release();
+
+    sound_s again;
+    make_sound(&again, 44100);
+    IDirectSoundBuffer *one_shot = make_buffer(again.ds, 2205);
+    ASSERT_EQ(one_shot->Play(0, 0, 0), DS_OK);
+    EXPECT_EQ(wait_for_end(one_shot), 0u);
+    one_shot->Release();
+    again.primary->Release();
+    EXPECT_EQ(again.ds->Release(), 0u);
+}
+
+TEST(sdl_sound_device, one_shot_buffer_plays_to_its_end)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    sound_s s;
+    make_sound(&s, 44100);
+    IDirectSoundBuffer *b = make_buffer(s.ds, 2205); // 0.1 s
+    ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
+    EXPECT_EQ(wait_for_end(b), 0u);
+    DWORD cursor = 0;
     ASSERT_EQ(b->GetCurrentPosition(&cursor, nullptr), DS_OK);
     EXPECT_EQ(cursor, 0u);
 
     b->Release();
-    primary->Release();
-    EXPECT_EQ(ds->Release(), 0u);
+    s.primary->Release();
+    EXPECT_EQ(s.ds->Release(), 0u);
 }
 
 } // namespace
