@@ -1,6 +1,5 @@
 #include "basics/Tok.h"
 
-#include "basics/vaultfile_obj.h"
 #include "kernel/exception.h"
 
 #include <climits>
@@ -90,21 +89,6 @@ bool plain_decimal(const char *token, float *out)
 
 } // namespace
 
-tok_c::tok_c(const char *file_name)
-    : m_data(nullptr), m_pos(0), m_size(0), m_escapes(1), m_line(1), m_column(1), m_saved(), m_position_text()
-{
-    vaultfile_c file(file_name, VFILE_READ);
-    unsigned long size = file.size();
-    if (size >= (unsigned long)INT_MAX)
-        ENGINE_THROW(file_io_exception_c, std::string("File is too large '") + file.name() + "'");
-    std::unique_ptr<char[]> data(new char[size + 1]);
-    file.read(data.get(), (int)size);
-    data[size] = 0;
-    file.close();
-    m_data = data.release();
-    m_size = (int)size;
-}
-
 tok_c::tok_c(const char *text, int)
     : m_data(nullptr), m_pos(0), m_size(0), m_escapes(1), m_line(1), m_column(1), m_saved(), m_position_text()
 {
@@ -114,6 +98,18 @@ tok_c::tok_c(const char *text, int)
         std::memcpy(m_data, text, length);
     m_data[length] = 0;
     m_size = (int)length;
+}
+
+tok_c::tok_c(std::string_view text)
+    : m_data(nullptr), m_pos(0), m_size(0), m_escapes(1), m_line(1), m_column(1), m_saved(), m_position_text()
+{
+    if (text.size() >= (size_t)INT_MAX)
+        ENGINE_THROW(parser_exception_c, "Text is too large");
+    m_data = new char[text.size() + 1];
+    if (!text.empty())
+        std::memcpy(m_data, text.data(), text.size());
+    m_data[text.size()] = 0;
+    m_size = (int)text.size();
 }
 
 tok_c::~tok_c()
@@ -398,13 +394,16 @@ int tok_c::parse_string(char *buf, int len)
             return 0;
         if (at_end())
             break;
-        int c = read_char();
-        if (c == '"')
-            break;
-        if (c == '\\' && peek_raw(0) == '"') {
-            m_pos++;
-            m_column++;
+        int c;
+        if (peek_raw(0) == '\\' && peek_raw(1) == '"') {
+            // An escaped quote; an escaped backslash before the closing quote is no such thing.
+            m_pos += 2;
+            m_column += 2;
             c = '"';
+        } else {
+            c = read_char();
+            if (c == '"')
+                break;
         }
         buf[n++] = (char)c;
     }

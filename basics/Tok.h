@@ -25,6 +25,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 #include <type_traits>
 
 #include "basics/rect.h"
@@ -39,6 +40,8 @@ public:
     explicit tok_c(const char *file_name);
     // Copies a zero-terminated text; the integer is ignored.
     tok_c(const char *text, int);
+    // Copies a text of any bytes, zeros included.
+    explicit tok_c(std::string_view text);
     ~tok_c();
     tok_c(const tok_c &) = delete;
     tok_c &operator=(const tok_c &) = delete;

@@ -15,15 +15,20 @@ constexpr uint16_t upper_half[64] = {
 
 } // namespace
 
+uint32_t cp1251_code_point(unsigned char c)
+{
+    if (c >= 0xC0)
+        return 0x0410 + (c - 0xC0);
+    if (c >= 0x80)
+        return upper_half[c - 0x80];
+    return c;
+}
+
 std::string cp1251_to_utf8(const char *text)
 {
     std::string out;
     for (const unsigned char *p = (const unsigned char *)text; p && *p; ++p) {
-        uint32_t c = *p;
-        if (c >= 0xC0)
-            c = 0x0410 + (c - 0xC0);
-        else if (c >= 0x80)
-            c = upper_half[c - 0x80];
+        const uint32_t c = cp1251_code_point(*p);
         if (c < 0x80) {
             out += (char)c;
         } else if (c < 0x800) {

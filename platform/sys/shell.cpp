@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 #include <spawn.h>
+#include <strings.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 
@@ -73,6 +75,28 @@ std::string percent_encoded(const std::string &utf8)
     return out;
 }
 
+// path, or path without its ending ".exe" when only that file is there.
+std::string program_path(const std::string &path)
+{
+    struct stat st;
+    const size_t n = path.size();
+    if (n > 4 && strcasecmp(path.c_str() + n - 4, ".exe") == 0 && stat(path.c_str(), &st) != 0 &&
+        stat(path.substr(0, n - 4).c_str(), &st) == 0)
+        return path.substr(0, n - 4);
+    return path;
+}
+
+intptr_t failure_code(int error)
+{
+    switch (error) {
+    case ENOENT: return SE_ERR_FNF;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case ENOMEM: return SE_ERR_OOM;
+    case ENOEXEC: return ERROR_BAD_FORMAT;
+    default: return SE_ERR_ACCESSDENIED;
+    }
+}
+
 HINSTANCE result(intptr_t code)
 {
     return reinterpret_cast<HINSTANCE>(code);
@@ -92,13 +116,13 @@ HINSTANCE ShellExecuteA(HWND, const char *operation, const char *file, const cha
     if (std::strncmp(file, "mailto:", 7) == 0)
         argv = {"xdg-open", percent_encoded(utf8)};
     else if (utf8.find('/') != std::string::npos)
-        argv = {utf8};
+        argv = {program_path(utf8)};
     else
-        argv = {"./" + utf8};
+        argv = {program_path("./" + utf8)};
     const int error = spawn(argv);
     if (error == 0)
         return result(33);
-    return result(error == ENOENT || error == ENOTDIR ? SE_ERR_FNF : SE_ERR_ACCESSDENIED);
+    return result(failure_code(error));
 }
 
 void shell_set_spawn_hook(std::function<int(const std::vector<std::string> &argv)> hook)

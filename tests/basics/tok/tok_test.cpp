@@ -169,6 +169,9 @@ TEST(tok, strings_and_escapes)
         {"\"\"", ""},
         // A backslash before the closing quote turns it into a stored quote: the string runs on.
         {"\"ab\\\" x", "ab\" x"},
+        // An escaped backslash is a stored backslash; the quote after it closes the string.
+        {"\"ab\\\\\"", "ab\\"},
+        {"\"\\\\\\\"\"", "\\\""},
         // An open string ends with the text.
         {"\"open", "open"},
     };
@@ -187,6 +190,19 @@ TEST(tok, strings_and_escapes)
     EXPECT_TRUE(six.parse_string(buf, sizeof buf));
     tok_c seven("\"abcdefg\"", 0);
     EXPECT_FALSE(seven.parse_string(buf, sizeof buf));
+}
+
+// A text copied with its size keeps what follows a zero byte.
+TEST(tok, text_with_zero_bytes)
+{
+    tok_c t(std::string_view("ab\0cd", 5));
+    char buf[8];
+    ASSERT_TRUE(t.parse_identifier(buf, sizeof buf));
+    EXPECT_STREQ(buf, "ab");
+    EXPECT_EQ(t.read_char(), 0);
+    ASSERT_TRUE(t.parse_identifier(buf, sizeof buf));
+    EXPECT_STREQ(buf, "cd");
+    EXPECT_TRUE(t.at_end());
 }
 
 TEST(tok, comments)
