@@ -1,7 +1,6 @@
 #include "Vizuzuze/program.h"
 
 #include "game/creators.h"
-#include "game/dispatchers_creators.h"
 #include "kernel/root.h"
 #include "movies/creators.h"
 #include "net/net_manager.h"
@@ -21,7 +20,6 @@ void vizuzuze_prepare()
     ui_register_creators();
     game_register_creators();
     net_register_creators();
-    game_dispatchers_register_creators();
     // The program draws through OpenGL; tests keep the recording device.
     d3d_select_backend("gl");
 }

@@ -3,19 +3,18 @@
 // the shows' classes once per process.
 #pragma once
 
-#include "game/dispatchers_creators.h"
+#include "game/creators.h"
 #include "kernel/abstract.h"
 #include "kernel/scripts.h"
 
 #include <string>
 #include <vector>
 
-// The game's dispatchers and the credits join the creator table once per process, whichever
-// fixture comes first.
+// The game's classes join the creator table once per process, whichever fixture comes first.
 inline void register_game_dispatchers_once()
 {
     if (!find_creator("credits", nullptr))
-        game_dispatchers_register_creators();
+        game_register_creators();
 }
 
 class sound_stub_c : public abstract_c
