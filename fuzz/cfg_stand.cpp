@@ -32,14 +32,19 @@ save_proc_c notes;
 
 namespace cfg_stand {
 
+void reset_floats()
+{
+    gamma_level.set_float(1.0f);
+    camera_offset.set_vector(0.0f, 1.5f, -2.0f);
+}
+
 void reset()
 {
     video_width.set_int(800);
     video_height.set_int(600);
     executable_name.set_string("Vizuzuze.exe");
-    gamma_level.set_float(1.0f);
-    camera_offset.set_vector(0.0f, 1.5f, -2.0f);
     session_name.set_string("local");
+    reset_floats();
 }
 
 std::string kept_values()

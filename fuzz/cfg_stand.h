@@ -9,6 +9,8 @@ namespace cfg_stand {
 
 // Sets every variable to its default.
 void reset();
+// Sets the float and the vector to their defaults.
+void reset_floats();
 // The values that a save and a read must keep, as one text.
 std::string kept_values();
 
