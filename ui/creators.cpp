@@ -13,6 +13,7 @@
 #include "ui/ui_screen_main.h"
 #include "ui/ui_screen_options.h"
 #include "ui/ui_screen_survey.h"
+#include "ui/ui_screen_vote.h"
 #include "ui/ui_screen_windows.h"
 #include "ui/ui_edit.h"
 #include "ui/ui_history_list.h"
@@ -52,8 +53,10 @@ void ui_register_creators()
     register_creator("screen_connect", make_object<screen_connect>);
     register_creator("screen_create_server", make_object<screen_create_server>);
     register_creator("screen_survey", make_object<screen_survey>);
+    register_creator("screen_vote", make_object<screen_vote>);
     register_creator("ui_starter", make_object<ui_starter>);
     register_creator("window_credit", make_object<window_credit>);
+    register_creator("voter_portrait", make_object<voter_portrait>);
     register_creator("window_exit", make_object<window_exit>);
     // The user's options, kept for the whole run.
     register_creator("options_loader", make_object<options_loader>);

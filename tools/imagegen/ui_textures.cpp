@@ -33,6 +33,7 @@ std::vector<ui_texture> make_ui_textures()
     add_edit_textures(out);
     add_button_textures(out);
     add_cursor_textures(out);
+    add_vote_textures(out);
     return out;
 }
 
@@ -188,6 +189,43 @@ void add_cursor_textures(std::vector<ui_texture> &out)
                     rings.set(frame * 32 + x, y, ui_cursor_frame_colour(frame));
             }
     out.push_back({"cursor_smodel", 32, rings});
+}
+
+uint32_t vote_portrait_colour(int n)
+{
+    // Hues around the colour wheel, three shades per hue, so that neighbours tell apart.
+    static const uint32_t hues[8] = {0xC04040, 0x40A040, 0x4060C0, 0xC0A030, 0x30A0A0, 0xA040A0, 0xD07030, 0x707070};
+    const uint32_t c = hues[n % 8];
+    const int shade = 10 - 3 * (n / 8 % 3);
+    const uint32_t r = (c >> 16 & 0xFF) * shade / 10, g = (c >> 8 & 0xFF) * shade / 10, b = (c & 0xFF) * shade / 10;
+    return r << 16 | g << 8 | b;
+}
+
+void add_vote_textures(std::vector<ui_texture> &out)
+{
+    const int s = VOTE_PORTRAIT_SIZE;
+    picture portraits(512, 256);
+    for (int n = 0; n < VOTE_PORTRAITS; ++n) {
+        const int x0 = n % 8 * s, y0 = n / 8 * s;
+        portraits.fill_rect(x0, y0, s, s, vote_portrait_colour(n));
+        const uint32_t skin = 0xF0C8A0, clothes = n % 2 ? 0x303050 : 0x503030;
+        for (int y = 0; y < s; ++y)
+            for (int x = 0; x < s; ++x) {
+                const int dx = x - s / 2, hy = y - s * 3 / 8, sy = y - s;
+                if (dx * dx + hy * hy <= (s / 5) * (s / 5))
+                    portraits.set(x0 + x, y0 + y, skin);
+                else if (dx * dx + sy * sy <= (s * 2 / 5) * (s * 2 / 5))
+                    portraits.set(x0 + x, y0 + y, clothes);
+            }
+    }
+    out.push_back({"vote_portraits", 24, portraits});
+
+    picture frame(128, 128, 0, 0);
+    frame.fill_rect(0, 0, VOTE_FRAME_W, VOTE_FRAME_H, VOTE_FRAME_COLOUR);
+    for (int y = 10; y < 10 + s; ++y)
+        for (int x = 9; x < 9 + s; ++x)
+            frame.set(x, y, 0, 0);
+    out.push_back({"vote_frame", 32, frame});
 }
 
 } // namespace imagegen

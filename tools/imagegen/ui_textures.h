@@ -78,4 +78,17 @@ uint32_t ui_cursor_frame_colour(int frame);
 // Whether texel (x, y) of cursor_standard belongs to the arrow (fill or outline).
 bool ui_cursor_arrow_covers(int x, int y);
 
+// The vote screen's portraits and frame, added to the list by make_ui_textures.
+// vote_portraits: 512 x 256 (24 bits), VOTE_PORTRAITS portraits of VOTE_PORTRAIT_SIZE square,
+// eight to a row from (0, 0), each on its own background colour with a head and shoulders.
+// vote_frame: 128 x 128 (32 bits), a frame VOTE_FRAME_W x VOTE_FRAME_H at (0, 0), transparent
+// around it and in its window, which a portrait drawn at (9, 10) fills.
+void add_vote_textures(std::vector<ui_texture> &out);
+constexpr int VOTE_PORTRAITS = 24;
+constexpr int VOTE_PORTRAIT_SIZE = 64;
+constexpr int VOTE_FRAME_W = 82, VOTE_FRAME_H = 84;
+constexpr uint32_t VOTE_FRAME_COLOUR = 0xC8A040;
+// The background colour (0xRRGGBB) of portrait n.
+uint32_t vote_portrait_colour(int n);
+
 } // namespace imagegen

@@ -1,0 +1,137 @@
+#include "ui/ui_screen_vote.h"
+
+#include "game/player_info.h"
+#include "ui/ui_text_static.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// A record may come from another PC: its name is read no further than its field.
+std::string field_text(const char *text, size_t size)
+{
+    return std::string(text, strnlen(text, size));
+}
+
+} // namespace
+
+void screen_vote::set_edit(const char *edit, const char *text)
+{
+    message(MSG_VAR(named_edit_set_text), 0, this, pchar_value(edit), pchar_value(text), MSG_ARGS_END);
+}
+
+const char *screen_vote::property_text(const char *kind, int32_t value)
+{
+    char name[48];
+    std::snprintf(name, sizeof name, "%s%d", kind, int(int64_t(value) + 1));
+    return attribute(name)->get_const_pchar();
+}
+
+void screen_vote::fill(const player_info &player, const char *voted_against)
+{
+    set_edit("player_name_edit", field_text(player.name, sizeof player.name).c_str());
+    set_edit("character_edit", property_text("character", player.character));
+    set_edit("health_edit", property_text("health", player.health));
+    set_edit("job_edit", property_text("job", player.job));
+    set_edit("hobby_edit", property_text("hobby", player.hobby));
+    set_edit("voted_against_edit", voted_against);
+    const struct
+    {
+        const char *edit;
+        int32_t value;
+    } numbers[] = {
+        {"age_edit", player.age},
+        {"intellect_edit", player.intellect},
+        {"pulse_edit", player.pulse},
+        {"account_edit", player.m_account},
+        {"right_answers_edit", player.m_right_nmb},
+        {"wrong_answers_edit", player.m_wrong_nmb},
+    };
+    for (const auto &n : numbers) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%d", int(n.value));
+        set_edit(n.edit, text);
+    }
+}
+
+int screen_vote::handle_message(const msg_c *message, abstract_c *sender)
+{
+    if (*message == MSG_VAR(butt_pressed)) {
+        if (std::strcmp(msg_arg(0)->get_const_pchar(), "vote_against") == 0) {
+            root()->message(MSG_VAR(on_vote_against), 0, this, MSG_ARGS_END);
+            return 1;
+        }
+    } else if (*message == MSG_VAR(update_voter_info)) {
+        fill(*static_cast<const player_info *>(msg_arg(0)->get_ptr()), msg_arg(1)->get_const_pchar());
+        return 0;
+    } else if (*message == MSG_VAR(reset_voter_info)) {
+        for (const char *edit : {"player_name_edit", "character_edit", "health_edit", "job_edit", "hobby_edit",
+                                 "voted_against_edit", "age_edit", "intellect_edit", "pulse_edit", "account_edit",
+                                 "right_answers_edit", "wrong_answers_edit"})
+            set_edit(edit, "");
+    } else if (*message == MSG_VAR(show_vote_screen) || *message == MSG_VAR(hide_vote_screen)) {
+        const int visible = *message == MSG_VAR(show_vote_screen) ? 1 : 0;
+        this->message(MSG_VAR(show_named), 0, this, MSG_ARG(visible), pchar_value("vote_screen_background"),
+                      MSG_ARGS_END);
+    }
+    return screen_base_c::handle_message(message, sender);
+}
+
+voter_portrait::voter_portrait(abstract_c *parent, const attribute_list_c *attributes)
+    : named_multistate_image(parent, attributes)
+{
+    place_portrait(-1);
+    const std::string frame_path = std::string("textures/") + attribute("frame_tex_name")->get_const_pchar();
+    m_frame = new multistate_image(this, vec2(0.0f, 0.0f), frame_path.c_str(), 1, 1, attribute("frame_tex")->get_rect2());
+    attribute_list_c list;
+    add_attribute(nullptr, list, "font_name", *attribute("font_name"), 0);
+    add_attribute(nullptr, list, "screen_rect", *attribute("name_rect"), 0);
+    add_attribute(nullptr, list, "justify", value_c(0), 0);
+    add_attribute(nullptr, list, "chars_color", value_c(vec3(255.0f, 255.0f, 255.0f)), 0);
+    add_attribute(nullptr, list, "text", value_c("", value_c::STRING), 0);
+    add_attribute(nullptr, list, "name", value_c("", value_c::STRING), 0);
+    m_name_text = new static_text(this, &list);
+    show_player(-1, "", 1);
+}
+
+void voter_portrait::place_portrait(int32_t n)
+{
+    m_portrait_nmb = n == -1 ? 0 : n;
+    char name[48];
+    std::snprintf(name, sizeof name, "portr_tex_name_%d", int(int64_t(m_portrait_nmb) + 1));
+    const std::string path = std::string("textures/") + attribute(name)->get_const_pchar();
+    std::snprintf(name, sizeof name, "portr_tex_%d", int(int64_t(m_portrait_nmb) + 1));
+    const rect tex = attribute(name)->get_rect2();
+    if (!m_portrait)
+        m_portrait = new multistate_image(this, vec2(9.0f, 10.0f), path.c_str(), 1, 1, tex);
+    else
+        m_portrait->set_texture_by_name(path.c_str(), 1, 1, tex);
+    m_portrait->resize(vec2(tex.right - tex.left, tex.bottom - tex.top));
+    m_portrait->set_visible(n != -1 ? 1 : 0);
+}
+
+void voter_portrait::show_player(int32_t n, const char *name, size_t name_size)
+{
+    place_portrait(n);
+    const std::string whole = field_text(name, name_size);
+    const size_t space = whole.find(' ');
+    m_name_text->set_text(space == std::string::npos ? whole.c_str() : whole.c_str() + space + 1);
+}
+
+int voter_portrait::handle_message(const msg_c *message, abstract_c *sender)
+{
+    if (*message == MSG_VAR(update_voter_info)) {
+        const player_info &player = *static_cast<const player_info *>(msg_arg(0)->get_ptr());
+        show_player(player.portr_nmb, player.name, sizeof player.name);
+        return 0;
+    }
+    if (*message == MSG_VAR(reset_voter_info)) {
+        show_player(-1, "", 1);
+        return 0;
+    }
+    if (*message == MSG_VAR(show_named) && ui_name_matches(this, msg_arg(1)->get_const_pchar()))
+        m_frame->message(MSG_VAR(show), 0, this, MSG_ARG(msg_arg(0)->get_int()), MSG_ARGS_END);
+    return named_multistate_image::handle_message(message, sender);
+}
