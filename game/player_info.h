@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string>
 
 #pragma pack(push, 1)
 struct player_info
@@ -69,3 +71,12 @@ void player_info_init(player_info &p);
 void session_info_init(session_info &s);
 // Copies a name into the record, cut to the 49 bytes its field holds, and ends it.
 void player_info_set_name(player_info &p, const char *name);
+// The name a seat's card shows: what follows the first space (the first name stays off), or the
+// whole name without one. A record may come from another PC: the field is read no further than
+// its size, whether or not it ends inside.
+inline std::string player_info_shown_name(const char *field, size_t size)
+{
+    const std::string whole(field, strnlen(field, size));
+    const size_t space = whole.find(' ');
+    return space == std::string::npos ? whole : whole.substr(space + 1);
+}

@@ -91,11 +91,7 @@ void complex_button::refresh(const player_info &record)
                              MSG_ARGS_END);
     show_portrait(record.portr_nmb);
 
-    // The record's name need not end inside its field.
-    char name[sizeof record.name + 1] = {};
-    std::memcpy(name, record.name, sizeof record.name);
-    const char *space = std::strchr(name, ' ');
-    m_name_static->set_text(space ? space + 1 : name);
+    m_name_static->set_text(player_info_shown_name(record.name, sizeof record.name).c_str());
 }
 
 void complex_button::send_change(int32_t code)

@@ -115,9 +115,7 @@ void voter_portrait::place_portrait(int32_t n)
 void voter_portrait::show_player(int32_t n, const char *name, size_t name_size)
 {
     place_portrait(n);
-    const std::string whole = field_text(name, name_size);
-    const size_t space = whole.find(' ');
-    m_name_text->set_text(space == std::string::npos ? whole.c_str() : whole.c_str() + space + 1);
+    m_name_text->set_text(player_info_shown_name(name, name_size).c_str());
 }
 
 int voter_portrait::handle_message(const msg_c *message, abstract_c *sender)
