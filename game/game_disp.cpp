@@ -53,17 +53,7 @@ int game_disp::model_nmb_of_slot(int slot) const
     return model;
 }
 
-int game_disp::slot_of_model_nmb(int model_nmb) const
-{
-    int model = 0;
-    for (int i = 0; i < MAX_PLAYERS; ++i)
-        if (seat(i).m_in_game) {
-            if (model == model_nmb)
-                return i;
-            ++model;
-        }
-    return -1;
-}
+int game_disp::slot_of_model_nmb(int model_nmb) const { return seat_slot_of_model(m_session.m_players, model_nmb); }
 
 void game_disp::fill_seat_with_own_portrait(int slot, int below)
 {
@@ -138,6 +128,8 @@ void game_disp::send_seat(int slot)
 int game_disp::handle_message(const msg_c *message, abstract_c *sender)
 {
     if (int result = handle_seat_message(message))
+        return result;
+    if (int result = handle_vote_message(message))
         return result;
     if (*message == MSG_VAR(tick)) {
         // The round clock runs only while a human's answer is awaited.

@@ -121,6 +121,21 @@ protected:
     int previous_chooser_slot() const;
     void add_bank_marker();
 
+    // ---- votes and a player leaving the game (game_disp_votes.cpp) ----
+    // generate_bot_votes (the computer players' targets; 0), create_vote_manager (INT slot:
+    // this PC's next human voter above it gets a vote target chooser; 1), send_vote_message
+    // (INT voter slot, INT target model number: the vote to the server; 1),
+    // vote_target_selected (INT model number: the vote screen's card of that player; 0),
+    // vote_confirmed (PTR vote packet from the server; 1), check_all_voted (PTR u8 all voted,
+    // PTR int32 leaving slot; 1), mark_excluded_player (INT slot: the announcement; 1).
+    // 0 for every other message.
+    int handle_vote_message(const msg_c *message);
+    // The slot in the game with the most votes against it, the lowest of equals; -1 when no
+    // seat is in the game. `all_voted` false while a seat in the game has no target.
+    int leaving_slot_by_votes(bool &all_voted) const;
+    void create_vote_manager(int after);
+    void announce_leaving(int slot);
+
     uint8_t m_no_man_left;
     // The topics of the round.
     topic_table_c m_topics;

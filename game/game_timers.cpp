@@ -5,6 +5,18 @@
 #include "net/net_manager.h"
 #include "net/net_packets.h"
 
+void send_answer_packet(abstract_c *sender, int32_t item)
+{
+    int32_t address = 0;
+    abstract_c::root()->message(MSG_VAR(get_short_address), 0, sender, MSG_ARG((void *)&address), MSG_ARGS_END);
+    np_answer packet;
+    std::memset(&packet, 0, sizeof packet);
+    packet.header = {sizeof packet, NP_ANSWER};
+    packet.item = item;
+    packet.address = address;
+    send_net_message(&packet);
+}
+
 // ---- timers ----
 
 game_timer_c::game_timer_c(abstract_c *parent, double period) : abstract_c(parent), m_start(-1.0), m_period(period)
@@ -67,14 +79,7 @@ int question_after_sequence_c::handle_message(const msg_c *message, abstract_c *
 int answer_after_sequence_c::send_answer()
 {
     shutdown_tree();
-    int32_t address = 0;
-    root()->message(MSG_VAR(get_short_address), 0, this, MSG_ARG((void *)&address), MSG_ARGS_END);
-    np_answer packet;
-    std::memset(&packet, 0, sizeof packet);
-    packet.header = {sizeof packet, NP_ANSWER};
-    packet.item = m_value;
-    packet.address = address;
-    send_net_message(&packet);
+    send_answer_packet(this, m_value);
     return 1;
 }
 

@@ -32,6 +32,11 @@
 
 #include "kernel/abstract.h"
 
+// The answer packet (type 12: `item`, this PC's short address from the root's
+// get_short_address, 0 when nobody answers) handed to send_net_message; `sender` sends the
+// question. An answer, a topic choice and a chosen opponent all go this way.
+void send_answer_packet(abstract_c *sender, int32_t item);
+
 class game_timer_c : public abstract_c
 {
 public:

@@ -37,3 +37,15 @@ void player_info_set_name(player_info &p, const char *name)
     std::memcpy(p.name, name, length);
     p.name[length] = 0;
 }
+
+int seat_slot_of_model(const player_info *players, int model_nmb)
+{
+    int model = 0;
+    for (int slot = 0; slot < MAX_PLAYERS; ++slot)
+        if (players[slot].m_in_game) {
+            if (model == model_nmb)
+                return slot;
+            ++model;
+        }
+    return -1;
+}

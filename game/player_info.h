@@ -69,6 +69,9 @@ void player_info_init(player_info &p);
 // The state before the dispatcher sets up its seats: answer state 6, no active seat, no right
 // answer, round 0, round time -1.0, bank 0, eight new seats.
 void session_info_init(session_info &s);
+// The slot of the seat with that model number among `players` (eight seats): the seats in the
+// game (m_in_game set) counted from 0 in slot order. -1 when no seat in the game has it.
+int seat_slot_of_model(const player_info *players, int model_nmb);
 // Copies a name into the record, cut to the 49 bytes its field holds, and ends it.
 void player_info_set_name(player_info &p, const char *name);
 // The name a seat's card shows: what follows the first space (the first name stays off), or the

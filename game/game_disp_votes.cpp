@@ -1,0 +1,140 @@
+// The votes after rounds 2 and 3 and the announcement of a player leaving the game.
+#include "game/game_disp.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "game/prompts.h"
+#include "game/vote_generator.h"
+#include "game/vote_target_chooser.h"
+#include "net/net_manager.h"
+#include "net/net_packets.h"
+
+namespace {
+
+// The slot a vote names when its model number belongs to no seat in the game.
+constexpr int32_t NO_SLOT = 8;
+// The final's winner is announced and stays.
+constexpr int32_t FINAL_ROUND = 7;
+
+std::string name_of(const player_info &p) { return std::string(p.name, strnlen(p.name, sizeof p.name)); }
+
+template <class T> T &out(unsigned index) { return *(T *)msg_arg(index)->get_ptr(); }
+
+} // namespace
+
+int game_disp::leaving_slot_by_votes(bool &all_voted) const
+{
+    all_voted = true;
+    int votes[MAX_PLAYERS] = {};
+    for (int slot = 0; slot < MAX_PLAYERS; ++slot) {
+        if (!seat(slot).m_in_game)
+            continue;
+        const int target = seat(slot).m_vote_target;
+        if (target == -1)
+            all_voted = false;
+        else if (slot_valid(target))
+            ++votes[target];
+    }
+    int leaving = -1;
+    for (int slot = 0; slot < MAX_PLAYERS; ++slot)
+        if (seat(slot).m_in_game && (leaving == -1 || votes[slot] > votes[leaving]))
+            leaving = slot;
+    return leaving;
+}
+
+void game_disp::create_vote_manager(int after)
+{
+    int model = 0;
+    for (int slot = 0; slot < MAX_PLAYERS; ++slot) {
+        if (!seat(slot).m_in_game)
+            continue;
+        const int voter_model = model++;
+        if (slot <= after || seat(slot).m_is_man != 1)
+            continue;
+        if (seat(slot).m_owner_address != own_short_address())
+            continue;
+        const std::string hint = vote_prompt(name_of(seat(slot)).c_str());
+        root()->message(MSG_VAR(set_hint), 0, this, value_c(hint.c_str(), value_c::STRING), MSG_ARGS_END);
+        const int offered = model_nmb_of_slot(lowest_account_slot_except(slot));
+        new vote_target_chooser_c(this, slot, voter_model, offered);
+        return;
+    }
+}
+
+void game_disp::announce_leaving(int slot)
+{
+    // A slot out of the game has no model and no pillar to slide out.
+    const int model = model_nmb_of_slot(slot);
+    if (model < 0)
+        return;
+    const int32_t round = m_session.m_round;
+    const std::string text = leaving_text(round, name_of(seat(slot)).c_str());
+    char pillar[32];
+    std::snprintf(pillar, sizeof pillar, "pillar%d_slideout_go", model);
+    root()->message(MSG_VAR(load_screen), 0, this, value_c("screen_clean", value_c::STRING), MSG_ARGS_END);
+    root()->message(MSG_VAR(set_hint), 0, this, value_c(text.c_str(), value_c::STRING), MSG_ARGS_END);
+    root()->message(MSG_VAR(activate), 0, this, value_c(pillar, value_c::STRING), MSG_ARG(1), MSG_ARGS_END);
+    if (round != FINAL_ROUND) {
+        seat(slot).m_in_game = 0;
+        seat(slot).m_excluded_round = round;
+    }
+}
+
+int game_disp::handle_vote_message(const msg_c *message)
+{
+    if (*message == MSG_VAR(generate_bot_votes)) {
+        new vote_generator_c(this, m_session.m_players);
+        return 0;
+    }
+    if (*message == MSG_VAR(create_vote_manager)) {
+        create_vote_manager(msg_arg(0)->get_int());
+        return 1;
+    }
+    if (*message == MSG_VAR(send_vote_message)) {
+        np_vote vote;
+        std::memset(&vote, 0, sizeof vote);
+        vote.header = {sizeof vote, NP_VOTE};
+        const int target = slot_of_model_nmb(msg_arg(1)->get_int());
+        vote.target = target < 0 ? NO_SLOT : target;
+        vote.voter = msg_arg(0)->get_int();
+        send_net_message(&vote);
+        return 1;
+    }
+    if (*message == MSG_VAR(vote_target_selected)) {
+        const int slot = slot_of_model_nmb(msg_arg(0)->get_int());
+        if (slot >= 0) {
+            const int last = seat(slot).m_last_vote;
+            const std::string against = slot_valid(last) ? name_of(seat(last)) : std::string(TEXT_NO_DATA);
+            root()->message(MSG_VAR(update_voter_info), 0, this, MSG_ARG((void *)&seat(slot)),
+                            value_c(against.c_str(), value_c::STRING), MSG_ARGS_END);
+        }
+        return 0;
+    }
+    if (*message == MSG_VAR(vote_confirmed)) {
+        np_vote_confirmed vote;
+        std::memcpy(&vote, msg_arg(0)->get_ptr(), sizeof vote);
+        root()->message(MSG_VAR(reset_voter_info), 0, this, MSG_ARGS_END);
+        root()->message(MSG_VAR(hide_vote_screen), 0, this, MSG_ARGS_END);
+        // The receive loop passes only slots 0..7; the check stays for any other sender.
+        if (slot_valid(vote.voter)) {
+            seat(vote.voter).m_vote_target = vote.target;
+            create_vote_manager(vote.voter);
+        }
+        return 1;
+    }
+    if (*message == MSG_VAR(check_all_voted)) {
+        bool all_voted = false;
+        const int leaving = leaving_slot_by_votes(all_voted);
+        out<uint8_t>(0) = all_voted ? 1 : 0;
+        if (all_voted)
+            out<int32_t>(1) = leaving;
+        return 1;
+    }
+    if (*message == MSG_VAR(mark_excluded_player)) {
+        announce_leaving(msg_arg(0)->get_int());
+        return 1;
+    }
+    return 0;
+}
