@@ -11,6 +11,7 @@
 #include "tests/vaultis/pack_fixture.h"
 #include "tools/ddsgen/ddsgen.h"
 #include "tools/imagegen/imagegen.h"
+#include "tools/locationgen/studio_seats.h"
 #include "tools/modelgen/modelgen.h"
 #include "tools/soundgen/soundgen.h"
 
@@ -142,6 +143,9 @@ void scripts()
              "};\r\n"
              "create abstract { vec3 v = [1 2 3]; };\r\n");
     put_text("scripts", "include.isc", "include \"missing.isc\";\r\ncreate clock {};\r\n");
+    // The studios' seats as the demo data has them (the hand-written locations join from data/).
+    for (int seat : {0, 7})
+        put_text("scripts", "studio_seat" + std::to_string(seat) + ".isc", locationgen::studio_seat_script(seat));
 }
 
 void models()

@@ -134,6 +134,25 @@ std::vector<ui_texture> make_show_textures(const std::string &font_file)
     out.push_back({"credits_0", 32, credit_page(heading, line, name, quiz)});
     out.push_back({"credits_1", 32, credit_page(heading, line, team, players)});
     out.push_back({"credits_2", 32, credit_page(heading, line, thanks, see_you)});
+
+    // The loading pictures of the eight rounds, in the colours of their studios: "Round N",
+    // "Final", "Super-final", and "Loading the studio...".
+    const char *const round = "\xD0\xE0\xF3\xED\xE4 ";
+    const char *const final_name = "\xD4\xE8\xED\xE0\xEB";
+    const char *const super_final = "\xD1\xF3\xEF\xE5\xF0\xF4\xE8\xED\xE0\xEB";
+    const char *const loading = "\xC7\xE0\xE3\xF0\xF3\xE7\xEA\xE0 \xF1\xF2\xF3\xE4\xE8\xE8...";
+    const char *const round_pictures[8] = {"rounds/round1", "rounds/round2", "rounds/round3", "rounds/round4",
+                                           "rounds/round5", "rounds/round6", "rounds/round7", "rounds/round8"};
+    const uint32_t tops[8] = {0x503818, 0x182850, 0x184020, 0x381850, 0x501810, 0x104048, 0x080818, 0x100818};
+    const uint32_t bottoms[8] = {0x100800, 0x000410, 0x001004, 0x0C0414, 0x100200, 0x001014, 0x302008, 0x402010};
+    for (int k = 0; k < 8; ++k) {
+        picture pic(1024, 1024);
+        vertical_gradient(pic, tops[k], bottoms[k]);
+        const std::string text = k < 6 ? round + std::to_string(k + 1) : (k == 6 ? final_name : super_final);
+        draw_text_centred(pic, title, 512, 260, text.c_str(), 0xFFD040);
+        draw_text_centred(pic, big, 512, 520, loading, 0xFFFFFF);
+        out.push_back({round_pictures[k], 24, pic});
+    }
     return out;
 }
 

@@ -1,8 +1,9 @@
 // The pictures of the program's start and end shows, drawn with a FreeType font: the splash
 // picture (1024 x 1024, of which the upper 1024 x 768 show), the credits' background
 // (512 x 512) and three credit pages (512 x 256, 32 bits: lines of text on a translucent
-// panel). Texts are cp1251. make_show_textures <font.ttf> <dir> writes each as
-// <dir>/<name>.tga.
+// panel), and the loading pictures of the rounds "rounds/round1" .. "rounds/round8" (1024 x
+// 1024 like the splash: the round's name over "Loading the studio..."). Texts are cp1251.
+// make_show_textures <font.ttf> <dir> writes each as <dir>/<name>.tga.
 #pragma once
 
 #include <string>

@@ -78,9 +78,30 @@ uint32_t sky_colour(const v3 &d)
     return byte(r) << 16 | byte(g) << 8 | byte(b);
 }
 
+uint32_t space_colour(const v3 &d)
+{
+    // The band: strongest along the great circle z = 0.4 y, fading out within about 25 degrees.
+    const double band = std::exp(-std::pow((d.z - 0.4 * d.y) / 0.35, 2.0));
+    const double cloud = noise(d.x * 4.0 + 5.0, d.y * 4.0 + 9.0, d.z * 4.0 + 1.0);
+    const double glow = band * (0.4 + 0.6 * cloud);
+    double r = mix(6, 70, glow), g = mix(8, 30, glow), b = mix(24, 95, glow);
+    // Stars: about one lattice cell in seventy, brighter the higher its hash.
+    const double cells = 160.0;
+    const int ix = (int)std::floor(d.x * cells), iy = (int)std::floor(d.y * cells), iz = (int)std::floor(d.z * cells);
+    const double h = lattice(ix + 1000, iy + 2000, iz + 3000);
+    if (h > 0.985) {
+        const double light = (h - 0.985) / 0.015;
+        r = mix(r, 255, 0.5 + 0.5 * light);
+        g = mix(g, 250, 0.5 + 0.5 * light);
+        b = mix(b, 235, 0.5 + 0.5 * light);
+    }
+    auto byte = [](double c) { return (uint32_t)std::clamp((int)std::lround(c), 0, 255); };
+    return byte(r) << 16 | byte(g) << 8 | byte(b);
+}
+
 } // namespace
 
-picture render_sky_face(int face, int size)
+picture render_sky_face(int face, int size, sky_kind kind)
 {
     if (face < 0 || face >= SKY_FACE_COUNT || size < 1)
         throw std::runtime_error("render_sky_face: no such face or size");
@@ -93,7 +114,7 @@ picture render_sky_face(int face, int size)
             v3 d{f.o.x + s * f.u.x + t * f.v.x, f.o.y + s * f.u.y + t * f.v.y, f.o.z + s * f.u.z + t * f.v.z};
             const double l = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
             d = {d.x / l, d.y / l, d.z / l};
-            p.set(x, y, sky_colour(d));
+            p.set(x, y, kind == sky_kind::space ? space_colour(d) : sky_colour(d));
         }
     }
     return p;

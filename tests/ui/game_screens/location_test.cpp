@@ -5,6 +5,10 @@
 #include "ui/ui_screen_location.h"
 #include "ui/ui_vis_image.h"
 
+#include "tools/imagegen/show_textures.h"
+
+#include <algorithm>
+
 namespace {
 
 using lines = std::vector<std::string>;
@@ -100,6 +104,27 @@ TEST_F(location_test, a_missing_round_picture_fails_as_the_texture_manager_does)
                        value_c("studio", value_c::STRING));
               }).find("rounds/no_such_round"),
               std::string::npos);
+}
+
+// The round plan's loading pictures "round1" .. "round8", as the demo data's generator makes
+// them under the name the picture is loaded by: each a texture the device takes (sides a
+// power of two, the screen's 1024 x 768 within it), no two alike.
+TEST(round_pictures, the_generator_makes_a_distinct_loading_picture_for_every_round)
+{
+    const std::vector<imagegen::ui_texture> made =
+        imagegen::make_show_textures("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf");
+    std::vector<const imagegen::picture *> rounds;
+    for (int k = 1; k <= 8; ++k) {
+        const std::string name = "rounds/round" + std::to_string(k);
+        const auto found = std::find_if(made.begin(), made.end(), [&](const imagegen::ui_texture &t) { return t.name == name; });
+        ASSERT_NE(found, made.end()) << name;
+        EXPECT_EQ(found->pic.width, 1024) << name;
+        EXPECT_EQ(found->pic.height, 1024) << name;
+        rounds.push_back(&found->pic);
+    }
+    for (size_t a = 0; a < rounds.size(); ++a)
+        for (size_t b = a + 1; b < rounds.size(); ++b)
+            EXPECT_NE(rounds[a]->rgba, rounds[b]->rgba) << "round" << a + 1 << " and round" << b + 1;
 }
 
 } // namespace

@@ -1,0 +1,190 @@
+// The game's own locations (data/locations of the program, with the parts the generators add
+// to the demo data), loaded through the movie loader the way the game loads them: every entity
+// the game activates by name is there, and the steps it plays in a sequence come to an end.
+#include "movie_fixture.h"
+
+#include "tools/locationgen/studio_seats.h"
+
+#include <cstdio>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class game_locations : public movie_fixture
+{
+protected:
+    void SetUp() override
+    {
+        movie_fixture::SetUp();
+        const fs::path target = m_dir / "data" / "locations";
+        fs::create_directories(target);
+        fs::copy(fs::path(ENGINE_SOURCE_DIR) / "data" / "locations", target,
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        fs::create_directories(target / "studio");
+        for (int i = 0; i < locationgen::STUDIO_SEATS; ++i)
+            std::ofstream(target / "studio" / ("seat" + std::to_string(i) + ".isc"), std::ios::binary)
+                << locationgen::studio_seat_script(i);
+        use_game_templates_and_textures();
+        // Held, so that their data stays while locations come and go.
+        for (const char *name : {"models/studio", "models/pillar", "models/lamp_green", "models/lamp_red"})
+            held_figures(name);
+        for (int i = 0; i < 8; ++i)
+            held_figures(("model" + std::to_string(i)).c_str());
+        new sound_manager_stand_in_c(root);
+        make_loader(8);
+    }
+
+    // Loads a location with `message` and makes it the fixture's location.
+    void open(const msg_c &message, const char *name)
+    {
+        send(message, value_c(name, value_c::STRING));
+        location = loader->location();
+        ASSERT_NE(nullptr, location) << name;
+    }
+    // The ids of the list that the location has no entity for.
+    std::vector<std::string> missing(const std::vector<std::string> &ids)
+    {
+        std::vector<std::string> out;
+        for (const std::string &id : ids)
+            if (!entity(id.c_str()))
+                out.push_back(id);
+        return out;
+    }
+    static std::vector<std::string> numbered(const char *format, int first, int last)
+    {
+        std::vector<std::string> out;
+        for (int i = first; i <= last; ++i) {
+            char id[64];
+            std::snprintf(id, sizeof id, format, i);
+            out.push_back(id);
+        }
+        return out;
+    }
+    // Plays one step as the game queues it; true when the sequence ended within `seconds`.
+    bool play(const char *step, int value, float seconds)
+    {
+        const int before = game->finished;
+        send(MSG_VAR(add_to_sequence), step, value);
+        send(MSG_VAR(activate_sequence));
+        run(seconds);
+        return game->finished == before + 1 && !loader->running();
+    }
+};
+
+TEST_F(game_locations, menu_space_flies_the_camera_in_and_ends_its_start_sequence)
+{
+    // The main menu: no game, so no players.
+    open(MSG_VAR(load_location), "menu_space");
+    EXPECT_EQ(std::vector<std::string>{}, missing({"start_relay", "camera"}));
+    const vec3 start = entity<locator_c>("camera")->get_placement().position;
+
+    EXPECT_TRUE(play("start_relay", 1, 8.0f));
+    const vec3 end = entity<locator_c>("camera")->get_placement().position;
+    EXPECT_GT((end - start).length(), 20.0f) << "the camera flew in";
+    EXPECT_LT(end.length(), 16.0f) << "and stands near the studio";
+}
+
+// The ids the game activates in a round location showing `shown` players, by model number.
+std::vector<std::string> round_ids(int shown, bool final_round)
+{
+    std::vector<std::string> ids = {final_round ? "path_mover0" : "start_relay", "picker"};
+    for (int m = 0; m < shown; ++m)
+        for (const char *format : {"player%d", "pillar%d_slideout_go", "lamp_green%d_relay", "lamp_red%d_relay", "revealer%d",
+                                   "cam_player%d", "accel_mover%d_y", "gest_press_player%d", "gest_correct_player%d",
+                                   "gest_incorrect_player%d"}) {
+            char id[64];
+            std::snprintf(id, sizeof id, format, m);
+            ids.push_back(id);
+        }
+    return ids;
+}
+
+// The camera moves a question queues for the player with model number m: from his own PC, or
+// from another (the final asks with interp_mover, every other round with path_mover).
+std::vector<std::string> camera_steps(int m, bool final_round)
+{
+    char own[32], other[32];
+    std::snprintf(own, sizeof own, "accel_mover%d_y", m);
+    if (final_round)
+        std::snprintf(other, sizeof other, "interp_mover%d", m % 7);
+    else
+        std::snprintf(other, sizeof other, "path_mover%d", (m + 7) % 8 + 1);
+    return {own, other};
+}
+
+TEST_F(game_locations, every_studio_has_what_the_game_activates_and_its_camera_moves_end)
+{
+    // Each round's studio with the players the round plan leaves in the game; the final studio
+    // with those in the game first and those who left after them (two finalists, or three in
+    // the super-final).
+    const struct {
+        const char *name;
+        int in_game;
+        bool final_round;
+    } cases[] = {{"studio", 8, false},  {"studio2", 7, false},     {"studio3", 6, false},    {"studio4", 5, false},
+                 {"studio5", 4, false}, {"studio6", 3, false},     {"final_studio", 2, true}, {"final_studio", 3, true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " with " + std::to_string(c.in_game) + " in the game");
+        game->seats.clear();
+        for (int slot = 0; slot < 8; ++slot)
+            game->seats.push_back({7 - slot, slot < c.in_game});
+        send(MSG_VAR(free_location));
+        root->collect_dead_children();
+        open(c.final_round ? MSG_VAR(load_final_location) : MSG_VAR(load_location), c.name);
+        const int shown = c.final_round ? 8 : c.in_game;
+        ASSERT_EQ((size_t)shown, loader->selected_models().size());
+        EXPECT_EQ(std::vector<std::string>{}, missing(round_ids(shown, c.final_round)));
+        // A question's camera move ends, or the question behind it would never come.
+        for (int m = 0; m < c.in_game; ++m)
+            for (const std::string &step : camera_steps(m, c.final_round))
+                EXPECT_TRUE(play(step.c_str(), 1, 4.0f)) << step;
+    }
+}
+
+TEST_F(game_locations, the_studio_lights_the_answer_lamps_lets_a_pillar_slide_out_and_introduces_the_round)
+{
+    for (int slot = 0; slot < 8; ++slot)
+        game->seats.push_back({slot, true});
+    open(MSG_VAR(load_location), "studio");
+    // The model as last shown or hidden.
+    auto shown = [&](const char *id) {
+        std::string last;
+        for (const std::string &entry : figure(id)->journal)
+            if (entry.rfind("show:", 0) == 0)
+                last = entry;
+        return last == "show:1";
+    };
+    EXPECT_FALSE(shown("lamp_green3"));
+    EXPECT_FALSE(shown("lamp_red3"));
+
+    send(MSG_VAR(activate), "lamp_green3_relay", 1);
+    run(0.5f);
+    EXPECT_TRUE(shown("lamp_green3"));
+    EXPECT_FALSE(shown("lamp_green2")) << "only the answerer's lamp";
+    send(MSG_VAR(activate), "lamp_red3_relay", 1);
+    run(0.5f);
+    EXPECT_TRUE(shown("lamp_red3"));
+    EXPECT_FALSE(shown("lamp_green3")) << "one lamp at a time";
+    run(3.0f);
+    EXPECT_FALSE(shown("lamp_red3")) << "the lamp goes out by itself";
+
+    send(MSG_VAR(activate), "pillar5_slideout_go", 1);
+    run(3.5f);
+    EXPECT_LT(entity<locator_c>("pillar5")->get_placement().position.z, -3.0f);
+    EXPECT_LT(entity<locator_c>("player5")->get_placement().position.z, -2.0f) << "the figure goes down with its pillar";
+    EXPECT_EQ(0.0f, entity<locator_c>("pillar4")->get_placement().position.z);
+
+    // The introduction ends where the camera stood at the start.
+    const vec3 home = entity<locator_c>("camera")->get_placement().position;
+    game->watched_id = "path_mover0";
+    send(MSG_VAR(activate), "start_relay", 1);
+    run(0.1f);
+    EXPECT_GT((entity<locator_c>("camera")->get_placement().position - home).length(), 5.0f) << "the flight starts far out";
+    run(7.0f);
+    EXPECT_LT((entity<locator_c>("camera")->get_placement().position - home).length(), 0.01f);
+    const std::string reports = journal().take();
+    EXPECT_NE(std::string::npos, reports.find("path_mover0:finish")) << reports;
+}
+
+} // namespace
