@@ -5,6 +5,7 @@
 // mutates them and takes its size limit from the largest seed. The build adds the demo
 // scripts, sound descriptions and video fixtures beside them.
 #include "fuzz/fuzz_seed_models.h"
+#include "game/game_disp.h"
 #include "tests/importers/wave/wave_corpus.h"
 #include "tests/net/lab/packet_bytes.h"
 #include "tests/ui/game_screens/score_entry.h"
@@ -219,6 +220,179 @@ void packets()
             put(harness, "type" + std::to_string(type), valid_packet(type));
 }
 
+// Inputs of the game harness: the role byte, then records (see fuzz_lan_game.cpp). Every type
+// from the session's peer, the set-up changes of a client's seat, and short games: a ready
+// client, then answers and votes (server); a round, a question and its verdict (client).
+namespace lan_game {
+
+constexpr uint8_t SERVER = 0, CLIENT = 1, PEER = 0, WAIT = 0x80;
+
+int32_t peer_address()
+{
+    const uint8_t bytes[4] = {127, 0, 0, 2};
+    int32_t a;
+    std::memcpy(&a, bytes, sizeof a);
+    return a;
+}
+
+struct input_s
+{
+    std::vector<uint8_t> bytes;
+    explicit input_s(uint8_t role) : bytes{role} {}
+    input_s &send(const bytes_t &packet, uint8_t who = PEER)
+    {
+        bytes.push_back(who);
+        bytes.push_back(uint8_t(packet.size() & 0xff));
+        bytes.push_back(uint8_t(packet.size() >> 8));
+        bytes.insert(bytes.end(), packet.begin(), packet.end());
+        return *this;
+    }
+    template <class P> input_s &send_packet(const P &p) { return send(as_bytes(&p, sizeof p)); }
+    input_s &wait(int ticks)
+    {
+        bytes.push_back(uint8_t(WAIT | ticks));
+        return *this;
+    }
+};
+
+template <class P> P packet(int type)
+{
+    const bytes_t b = valid_packet(type);
+    P p;
+    std::memcpy(&p, b.data(), sizeof p);
+    return p;
+}
+
+np_change_player_info change(int code, int32_t number, const char *text)
+{
+    np_change_player_info c = packet<np_change_player_info>(NP_CHANGE_PLAYER_INFO);
+    c.slot = 1;
+    c.address = peer_address();
+    c.code = code;
+    std::memset(c.value, 0, sizeof c.value);
+    if (text)
+        std::strcpy(c.value, text);
+    else
+        std::memcpy(c.value, &number, sizeof number);
+    return c;
+}
+
+np_answer answer(int item)
+{
+    np_answer a = packet<np_answer>(NP_ANSWER);
+    a.item = item;
+    a.address = peer_address();
+    return a;
+}
+
+np_question question(bool computer, int model)
+{
+    np_question q = packet<np_question>(NP_QUESTION);
+    q.computer = computer;
+    q.time_parameter = 0.2f;
+    q.model_nmb = model;
+    q.item_count = 4;
+    q.first = 1;
+    std::strcpy(q.menu, "Which?_one_two_three_four");
+    std::strcpy(q.hint, "Choose");
+    return q;
+}
+
+void seeds()
+{
+    auto put_input = [](const std::string &name, const input_s &in) { put("lan_game", name, in.bytes); };
+    for (int type = 1; type <= 16; ++type) {
+        put_input("server_type" + std::to_string(type), input_s(SERVER).send(valid_packet(type)));
+        put_input("client_type" + std::to_string(type), input_s(CLIENT).send(valid_packet(type)));
+    }
+
+    player_info seat;
+    player_info_init(seat);
+    seat.portr_nmb = 3;
+    std::strcpy(seat.name, "Anna Petrova");
+    seat.age = 33;
+    seat.character = 1;
+    seat.health = 2;
+    seat.sex = 1;
+    seat.job = 4;
+    seat.intellect = 70;
+    seat.hobby = 2;
+    seat.pulse = 65;
+    seat.m_is_man = 1;
+    seat.m_owner_address = peer_address();
+    np_change_player_info whole = change(CHANGE_WHOLE_SEAT, 0, nullptr);
+    std::memcpy(whole.value, &seat, sizeof seat);
+    const np_change_player_info changes[] = {
+        whole,
+        change(CHANGE_MAN_BOT, 0, nullptr),
+        change(CHANGE_READY, 0, nullptr),
+        change(CHANGE_PORTRAIT, 1, nullptr),
+        change(CHANGE_NAME, 0, "Boris"),
+        change(CHANGE_AGE, 0, "41"),
+        change(CHANGE_CHARACTER, 2, nullptr),
+        change(CHANGE_HEALTH, 0, nullptr),
+        change(CHANGE_JOB, 5, nullptr),
+        change(CHANGE_INTELLECT, 0, "90"),
+        change(CHANGE_HOBBY, 3, nullptr),
+        change(CHANGE_PULSE, 0, "55"),
+    };
+    for (const np_change_player_info &c : changes)
+        put_input("server_change" + std::to_string(c.code), input_s(SERVER).send_packet(c));
+
+    np_vote vote = packet<np_vote>(NP_VOTE);
+    vote.target = 2;
+    vote.voter = 1;
+    input_s game(SERVER);
+    game.send_packet(change(CHANGE_READY, 0, nullptr)).wait(100);
+    for (int item = 0; item < 4; ++item)
+        game.send_packet(answer(item)).wait(40);
+    game.send_packet(vote).wait(90);
+    put_input("server_game", game);
+
+    np_player_info_updated updated = packet<np_player_info_updated>(NP_PLAYER_INFO_UPDATED);
+    updated.slot = 2;
+    updated.info = seat;
+    np_round_started round = packet<np_round_started>(NP_ROUND_STARTED);
+    round.round = 1;
+    round.round_time = 180.0f;
+    np_scene_command lift = packet<np_scene_command>(NP_SCENE_COMMAND);
+    std::strcpy(lift.command, "lift");
+    std::strcpy(lift.object, "lift1");
+    std::strcpy(lift.hint, "Up");
+    np_scene_command vote_scene = lift;
+    std::strcpy(vote_scene.command, "start_vote");
+    np_scene_command flash = lift;
+    std::strcpy(flash.command, "flash");
+    np_mark_excluded_player excluded = packet<np_mark_excluded_player>(NP_MARK_EXCLUDED_PLAYER);
+    excluded.slot = 3;
+    np_question_answered verdict = packet<np_question_answered>(NP_QUESTION_ANSWERED);
+    verdict.item = 1;
+    verdict.model_nmb = 0;
+    verdict.random = 2;
+    verdict.right = 1;
+    np_vote_confirmed confirmed = packet<np_vote_confirmed>(NP_VOTE_CONFIRMED);
+    confirmed.target = 2;
+    confirmed.voter = 1;
+    np_game_stopped stopped = packet<np_game_stopped>(NP_GAME_STOPPED);
+    stopped.code = 7;
+    stopped.value = 1;
+    put_input("client_seat", input_s(CLIENT).send_packet(updated));
+    put_input("client_scenes", input_s(CLIENT).send_packet(lift).wait(2).send_packet(flash).send_packet(vote_scene));
+    put_input("client_game", input_s(CLIENT)
+                                 .send_packet(round)
+                                 .send_packet(question(false, 1))
+                                 .wait(10)
+                                 .send_packet(verdict)
+                                 .send_packet(question(true, 0))
+                                 .wait(10)
+                                 .send_packet(confirmed)
+                                 .send_packet(excluded)
+                                 .send_packet(stopped)
+                                 .wait(20));
+}
+
+} // namespace lan_game
+
 void dds_files()
 {
     for (const auto &[name, bytes] : ddsgen::sample_files())
@@ -266,6 +440,7 @@ int main(int argc, char **argv)
         scripts();
         models();
         packets();
+        lan_game::seeds();
         dds_files();
         animated_models();
         static_models();

@@ -157,6 +157,21 @@ int32_t read_number(const char *text, int32_t old)
 } // namespace
 
 bool game_disp::slot_valid(int slot) { return slot >= 0 && slot < MAX_PLAYERS; }
+bool game_disp::intellect_valid(int32_t intellect) { return intellect >= 0 && intellect <= 100; }
+bool game_disp::pulse_valid(int32_t pulse) { return pulse >= 40 && pulse <= 100; }
+bool game_disp::health_valid(int32_t health) { return health >= 0 && health <= 2; }
+
+bool game_disp::portrait_in_store(int32_t portrait)
+{
+    // The store fills a record stepped by 0 from its own number, wrapping one it does not have:
+    // the portrait comes back unchanged only when the store has it (or there is no store).
+    player_info probe;
+    player_info_init(probe);
+    probe.m_is_man = 1;
+    probe.portr_nmb = portrait;
+    root()->message(MSG_VAR(set_next_portrait), 0, this, MSG_ARG(0), MSG_ARG((void *)&probe), MSG_ARGS_END);
+    return probe.portr_nmb == portrait;
+}
 
 int game_disp::checked_slot_of_model(int model_nmb, const char *error) const
 {
@@ -353,9 +368,26 @@ void game_disp::change_player_info(const np_change_player_info &request)
     const char *text = request.value;
     if (!(p.m_is_man && p.m_owner_address != request.address)) {
         switch (request.code) {
-        case CHANGE_WHOLE_SEAT:
-            std::memcpy(&p, request.value, sizeof p);
+        case CHANGE_WHOLE_SEAT: {
+            // A description with values the round start would refuse, or a portrait the store
+            // does not have, is not taken (nothing is sent, as for an empty text).
+            player_info record;
+            std::memcpy(&record, request.value, sizeof record);
+            record.name[sizeof record.name - 1] = 0;
+            if (!intellect_valid(record.intellect) || !pulse_valid(record.pulse) || !health_valid(record.health) ||
+                record.character < 0 || record.character > 3 || !portrait_in_store(record.portr_nmb))
+                return;
+            // Who owns the seat and where it stands in the game stay as this PC keeps them.
+            record.m_in_game = p.m_in_game;
+            record.m_excluded_round = p.m_excluded_round;
+            record.m_vote_target = p.m_vote_target;
+            record.m_last_vote = p.m_last_vote;
+            record.m_is_man = p.m_is_man;
+            record.m_not_ready = p.m_not_ready;
+            record.m_owner_address = p.m_owner_address;
+            p = record;
             break;
+        }
         case CHANGE_MAN_BOT:
             if (slot == 0)
                 break;
@@ -395,19 +427,29 @@ void game_disp::change_player_info(const np_change_player_info &request)
         case CHANGE_JOB:
             p.job = number;
             break;
-        case CHANGE_INTELLECT:
-            p.intellect = read_number(text, p.intellect);
+        case CHANGE_INTELLECT: {
+            // A value the round start would refuse (often a number still being typed) is not
+            // taken; the seat keeps its value and nothing is sent, as for an empty text.
+            const int32_t intellect = read_number(text, p.intellect);
+            if (!intellect_valid(intellect))
+                return;
+            p.intellect = intellect;
             break;
+        }
         case CHANGE_HOBBY:
             p.hobby = number;
             break;
-        case CHANGE_PULSE:
+        case CHANGE_PULSE: {
             if (!*text) {
                 p.pulse = 40;
                 return;
             }
-            p.pulse = read_number(text, p.pulse);
+            const int32_t pulse = read_number(text, p.pulse);
+            if (!pulse_valid(pulse))
+                return;
+            p.pulse = pulse;
             break;
+        }
         default:
             break;
         }

@@ -15,6 +15,12 @@
 // "Igrok1" in cp1251. When the store cannot give eight different portraits the seats keep
 // what a bounded number of tries found.
 //
+// A set-up change (change_player_info, from any PC's packet) never leaves a seat with a value
+// the round start refuses: an intellect outside 0..100 or a pulse outside 40..100 is not taken
+// and nothing is sent, as for an empty text; a whole seat must also have a health of 0..2, a
+// character of 0..3 and a portrait of the store, and keeps the owner, the human, ready and
+// in-game flags and the votes this PC holds.
+//
 // The messages of the seats and queries are handled in game_disp.cpp; each other part of the
 // game's handling lives in a game_disp_<topic>.cpp of its own. Scoring, condition and the
 // computer players' choices are plain member functions that the game flow calls.
@@ -76,6 +82,12 @@ public:
     // None of slots 1 to 7 is human.
     bool single_man_in_session() const;
     static bool slot_valid(int slot);
+    // The initial values a seat may hold: the round start refuses any other.
+    static bool intellect_valid(int32_t intellect);
+    static bool pulse_valid(int32_t pulse);
+    static bool health_valid(int32_t health);
+    // Whether the player store has a description with this portrait (true with no store).
+    bool portrait_in_store(int32_t portrait);
 
     // ---- scoring (game_disp_scoring.cpp) ----
     // One answer of the active player: round counters, accounts, bank; then the root is told

@@ -12,7 +12,6 @@ namespace {
 constexpr float HEALTH_FACTORS[3] = {0.2f, 0.5f, 0.9f};
 constexpr int LAST_VOTE_ROUND = 3;
 
-bool in_range(int32_t v, int32_t low, int32_t high) { return v >= low && v <= high; }
 
 } // namespace
 
@@ -25,11 +24,11 @@ void game_disp::round_start_update(int round)
         if (round <= LAST_VOTE_ROUND)
             p.m_last_vote = p.m_vote_target;
         p.m_vote_target = -1;
-        if (!in_range(p.pulse, 40, 100))
+        if (!pulse_valid(p.pulse))
             ENGINE_THROW(exception_c, "Initial pulse out of specified range !");
-        if (!in_range(p.intellect, 0, 100))
+        if (!intellect_valid(p.intellect))
             ENGINE_THROW(exception_c, "Initial intellect out of specified range !");
-        if (!in_range(p.health, 0, 2))
+        if (!health_valid(p.health))
             ENGINE_THROW(exception_c, "Wrong value for health specified !");
         if (round == 1) {
             p.m_cur_intellect = p.intellect;

@@ -35,10 +35,21 @@ template <class P> P packet_of(const char *buffer)
 
 } // namespace
 
+bool net_manager::is_local(const SOCKADDR_IN &from) const
+{
+    return from.sin_addr.s_addr == m_local_sender.sin_addr.s_addr && from.sin_port == m_local_sender.sin_port;
+}
+
+bool net_manager::speaks_for(int32_t address, const SOCKADDR_IN &from) const
+{
+    // This PC hands over its own players' requests; a peer speaks only for its own address.
+    return is_local(from) || (uint32_t)address == from.sin_addr.s_addr;
+}
+
 bool net_manager::is_session_member(const SOCKADDR_IN &from) const
 {
     ENGINE_ASSERT_QUOTING(m_status != NET_STATUS_CLIENT, "m_status != CLIENT");
-    if (from.sin_addr.s_addr == m_local_sender.sin_addr.s_addr && from.sin_port == m_local_sender.sin_port)
+    if (is_local(from))
         return true;
     for (int i = 0; i < m_client_count; ++i)
         if (m_clients[i].address.sin_addr.s_addr == from.sin_addr.s_addr)
@@ -59,7 +70,7 @@ void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
         auto p = packet_of<np_change_player_info>(buffer);
         if (!is_session_member(from))
             break;
-        if (!seat(p.slot) || !in(p.code, 0, LAST_CHANGE_CODE))
+        if (!seat(p.slot) || !in(p.code, 0, LAST_CHANGE_CODE) || !speaks_for(p.address, from))
             break;
         root->message(MSG_VAR(change_player_info), MSGF_NO_SELF, this, MSG_ARG((void *)buffer), MSG_ARGS_END);
         break;
@@ -98,8 +109,8 @@ void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
     case NP_ANSWER: {
         ENGINE_ASSERT_QUOTING(m_status != NET_STATUS_CLIENT, "m_status != CLIENT");
         auto p = packet_of<np_answer>(buffer);
-        // An answer position, a topic position or a chosen opponent's slot.
-        if (!seat(p.item))
+        // An answer position, a topic position or a chosen opponent's slot, from the PC it names.
+        if (!seat(p.item) || !speaks_for(p.address, from))
             break;
         int32_t address = p.address;
         uint8_t active = 0;
@@ -131,6 +142,15 @@ void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
         // A vote against nobody (the game sends slot 8 for that) would count past the seats.
         if (!seat(p.target) || !seat(p.voter))
             break;
+        // A peer votes once per vote, and only for a player it seats (computer players' votes
+        // are made on every PC alike).
+        if (!is_local(from)) {
+            player_info voter;
+            player_info_init(voter);
+            send(MSG_VAR(get_player_info), (int)p.voter, (void *)&voter);
+            if ((uint32_t)voter.m_owner_address != from.sin_addr.s_addr || !voter.m_is_man || voter.m_vote_target != -1)
+                break;
+        }
         np_vote_confirmed confirmed = np_vote_confirmed_new();
         confirmed.target = p.target;
         confirmed.voter = p.voter;
@@ -154,7 +174,7 @@ void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
     }
     case NP_LOCATION_LOADED:
         // Each PC reports its own location; the server's game goes on with its own report.
-        if (from.sin_addr.s_addr == m_local_sender.sin_addr.s_addr && from.sin_port == m_local_sender.sin_port)
+        if (is_local(from))
             send(MSG_VAR(location_loaded));
         break;
     default:
@@ -171,6 +191,15 @@ void net_manager::handle_question(char *buffer)
     auto p = packet_of<np_question>(buffer);
     if (!seat(p.model_nmb) || !in(p.item_count, 0, MAX_MENU_ITEMS) || !std::isfinite(p.time_parameter))
         return;
+    // The game's own copy of the session; the acting player must be one of the seats in the game.
+    session_info session;
+    session_info_init(session);
+    send(MSG_VAR(get_session_info), (void *)&session);
+    int in_game = 0;
+    for (const player_info &player : session.m_players)
+        in_game += player.m_in_game ? 1 : 0;
+    if (p.model_nmb >= in_game)
+        return;
     char *menu = buffer + offsetof(np_question, menu);
     char *hint = buffer + offsetof(np_question, hint);
     const int m = p.model_nmb;
@@ -180,9 +209,6 @@ void net_manager::handle_question(char *buffer)
     send(MSG_VAR(remove_question_n_answers));
     send(MSG_VAR(show_named), 0, game_background);
     send(MSG_VAR(show_named), 0, selector_field);
-    session_info session;
-    session_info_init(session);
-    send(MSG_VAR(get_session_info), (void *)&session);
     send(MSG_VAR(set_hint), hint);
     if (computer)
         send(MSG_VAR(set_additional_hint), menu);

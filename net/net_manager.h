@@ -28,22 +28,25 @@
 // message; no joins after on_all_players_ready), 5 (the PC that joined sends
 // connected_to_server and takes the sender as its server; every PC sends set_session_info).
 // The game's types become messages to the root (flags 0, the manager as sender):
-//   3 change_player_info (PTR packet; flags MSGF_NO_SELF) from this PC or a client;
+//   3 change_player_info (PTR packet; flags MSGF_NO_SELF) from this PC or a client; a client's
+//     packet must name the client's own address;
 //   6 player_info_updated (INT slot, PTR record); 7 on_round_started (INT round, FLOAT time);
 //   8 on_game_stopped (INT code, INT model number); 11 mark_excluded_player (INT slot);
 //   13 question_answered (INT item, INT right, INT model number, INT random);
 //   15 vote_confirmed (PTR packet); 16 location_loaded, only for this PC's own packet;
-//   9 the question's sequence on every PC: remove_question_n_answers, show_named,
-//     get_session_info, set_hint, set_additional_hint, a camera mover step, a delayed
+//   9 the question's sequence on every PC (get_session_info first: a model number of no seat
+//     in the game drops the packet): remove_question_n_answers, show_named, set_hint, set_additional_hint, a camera mover step, a delayed
 //     "question" (human) or "simulate_question" (computer) as an "animation_message" step,
 //     for a computer a 0.03 s "animation_delay", activate_sequence;
 //   10 "lift" (hint, 0.01 s delay, a delayed "activate" of the object, activate_sequence),
 //     "start_vote" (generate_bot_votes, load_screen "screen_vote", hide_vote_screen,
 //     create_vote_manager -1), "flash" (activate the object at once), others nothing;
-//   12 on a server: an answer from the PC whose player acts (is_he_active_player) is judged
+//   12 on a server: an answer from the PC whose player acts (is_he_active_player; a client's
+//     packet must name the client's own address) is judged
 //     (get_active_model_nmb, is_answer_right, a random 0..3) and sent back to all as type 13,
 //     then set_delay_before_next_question;
-//   14 on a server: relayed to all as type 15; when check_all_voted reports all votes, the
+//   14 on a server: relayed to all as type 15 (a client's vote only for a human seat of its own
+//     that has not voted yet: get_player_info); when check_all_voted reports all votes, the
 //     leaving slot goes to all as type 11 and a next-round timer of 8 s starts.
 // Slots, model numbers, items (0..7), votes (0..7, so no vote against "nobody" counts),
 // rounds (1..8), change codes (0..11), item counts (0..6), random numbers (0..3) and times
@@ -124,6 +127,8 @@ private:
     // The game's packets (net_game_packets.cpp). The member test and the server-only types on
     // a client are the assertion "m_status != CLIENT".
     bool is_session_member(const SOCKADDR_IN &from) const;
+    bool is_local(const SOCKADDR_IN &from) const;
+    bool speaks_for(int32_t address, const SOCKADDR_IN &from) const;
     void handle_game_packet(char *buffer, const SOCKADDR_IN &from);
     void handle_question(char *buffer);
     void handle_scene_command(char *buffer);

@@ -75,6 +75,12 @@ public:
         } else if (*message == MSG_VAR(get_session_info)) {
             name = "get_session_info";
             std::memcpy(msg_arg(0)->get_ptr(), &session, sizeof session);
+        } else if (*message == MSG_VAR(get_player_info)) {
+            name = "get_player_info";
+            const int slot = msg_arg(0)->get_int();
+            if (slot < 0 || slot >= MAX_PLAYERS)
+                return 0;
+            std::memcpy(msg_arg(1)->get_ptr(), &session.m_players[slot], sizeof(player_info));
         } else if (*message == MSG_VAR(is_my_player)) {
             name = "is_my_player";
             u8_out(1, mine);
@@ -279,8 +285,8 @@ TEST_F(receive_loop_test, a_question_plays_its_sequence_with_the_camera_by_who_a
     g.mine = true;
     g.session.m_round = 1;
     local(question(0, 0, 1, 2));
-    EXPECT_EQ(g.take(), "remove_question_n_answers() show_named(INT:0,PCHAR:game_background) "
-                        "show_named(INT:0,PCHAR:selector_field) get_session_info(PTR) set_hint(PCHAR:hint) "
+    EXPECT_EQ(g.take(), "get_session_info(PTR) remove_question_n_answers() show_named(INT:0,PCHAR:game_background) "
+                        "show_named(INT:0,PCHAR:selector_field) set_hint(PCHAR:hint) "
                         "set_additional_hint(CONST_PCHAR:) is_my_player(INT:2,PTR) is_cam_move_on(PTR) "
                         "is_single_man_in_session(PTR) add_to_sequence(PCHAR:accel_mover2_y,INT:1) "
                         "add_to_sequence(PCHAR:animation_message,PTR) activate_sequence()");
@@ -449,12 +455,94 @@ TEST_F(receive_loop_test, a_clients_datagrams_on_the_server)
     EXPECT_EQ(verdict.model_nmb, 2);
     EXPECT_EQ(verdict.right, 1);
 
-    a.send(change(1, 2));
+    bytes_t own_change = change(1, 2);
+    put(own_change, 12, a.address());
+    a.send(own_change);
     a.send(valid_packet(NP_LOCATION_LOADED));
     pc->ticks(3);
     const std::string heard = g.take();
     EXPECT_NE(heard.find("change_player_info(PTR)"), std::string::npos) << heard;
     EXPECT_EQ(heard.find("location_loaded"), std::string::npos) << heard;
+}
+
+TEST_F(receive_loop_test, a_question_for_a_model_number_of_no_seat_in_the_game_is_dropped_whole)
+{
+    game_stand_c &g = *pc->game;
+    g.session.m_round = 1;
+    // Six seats in the game: model numbers 0 to 5.
+    g.session.m_players[2].m_in_game = 0;
+    g.session.m_players[6].m_in_game = 0;
+    local(question(0, 0, 0, 6));
+    EXPECT_EQ(g.take(), "get_session_info(PTR)");
+    EXPECT_TRUE(pc->children_of_manager<delayed_message_c>().empty());
+    local(question(1, 0, 0, 5));
+    EXPECT_NE(g.take().find("activate_sequence()"), std::string::npos);
+    EXPECT_EQ(pc->children_of_manager<delayed_message_c>().size(), 1u);
+}
+
+// A client's datagrams name a PC (answers, set-up changes) or a voter: a client speaks only for
+// its own PC and its own players, while this PC's own hand-over still speaks for it.
+TEST_F(receive_loop_test, a_client_speaks_only_for_its_own_pc_and_players)
+{
+    peer_s a(2), b(3);
+    start_net_server("Studio");
+    for (peer_s *p : {&a, &b}) {
+        p->send(valid_packet(NP_JOIN_REQUEST));
+        pc->ticks(1);
+    }
+    ASSERT_EQ(pc->manager->client_count(), 2);
+    game_stand_c &g = *pc->game;
+    g.session.m_players[1].m_is_man = 1;
+    g.session.m_players[1].m_owner_address = a.address();
+    g.session.m_players[2].m_is_man = 1;
+    g.session.m_players[2].m_owner_address = b.address();
+    g.session.m_players[3].m_owner_address = (int32_t)pc->manager->short_address();
+    g.active_address = b.address();
+    g.right_answer = 0;
+    g.take();
+
+    bytes_t a_changes_own = change(1, 2), a_changes_as_b = change(2, 2);
+    put(a_changes_own, 12, a.address());
+    put(a_changes_as_b, 12, b.address());
+    const struct
+    {
+        const char *what;
+        peer_s *from;
+        bytes_t packet;
+        const char *heard;
+    } rows[] = {
+        {"a answers as b, whose player acts", &a, two_ints(NP_ANSWER, 0, b.address()), ""},
+        {"a answers as itself", &a, two_ints(NP_ANSWER, 1, a.address()), "is_he_active_player(PTR,PTR)"},
+        {"a changes a seat as b", &a, a_changes_as_b, ""},
+        {"a changes a seat as itself", &a, a_changes_own, "change_player_info(PTR)"},
+        {"a votes for b's player", &a, two_ints(NP_VOTE, 4, 2), "get_player_info(INT:2,PTR)"},
+        {"a votes for a computer player", &a, two_ints(NP_VOTE, 4, 3), "get_player_info(INT:3,PTR)"},
+        {"a votes for its own player", &a, two_ints(NP_VOTE, 4, 1),
+         "get_player_info(INT:1,PTR) vote_confirmed(PTR) check_all_voted(PTR,PTR)"},
+        {"b answers as itself", &b, two_ints(NP_ANSWER, 2, b.address()),
+         "is_he_active_player(PTR,PTR) get_active_model_nmb(PTR) is_answer_right(INT:2,PTR)"},
+    };
+    for (const auto &row : rows) {
+        row.from->send(row.packet);
+        pc->ticks(1);
+        std::string heard = g.take();
+        const size_t verdict = heard.find(" question_answered");
+        if (verdict != std::string::npos)
+            heard.erase(verdict);
+        EXPECT_EQ(heard, row.heard) << row.what;
+    }
+    // The vote counted: the player's second vote is not taken.
+    g.session.m_players[1].m_vote_target = 4;
+    a.send(two_ints(NP_VOTE, 5, 1));
+    pc->ticks(1);
+    EXPECT_EQ(g.take(), "get_player_info(INT:1,PTR)");
+
+    // This PC's own players answer and vote through its hand-over.
+    g.active_address = (int32_t)pc->manager->short_address();
+    local(two_ints(NP_ANSWER, 0, g.active_address));
+    EXPECT_NE(g.take().find("question_answered"), std::string::npos);
+    local(two_ints(NP_VOTE, 4, 3));
+    EXPECT_EQ(g.take(), "vote_confirmed(PTR) check_all_voted(PTR,PTR)");
 }
 
 } // namespace

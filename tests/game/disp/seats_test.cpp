@@ -244,8 +244,12 @@ TEST_F(seats_test, set_up_changes_by_field)
         const char *text; // value area as text, or null for `number`
         int32_t number;
         std::function<void(const player_info &before, const player_info &after)> check;
+        bool refused = false; // the seat keeps its values and nothing is sent
     };
     const std::string long_name(200, 'n');
+    const auto unchanged = [](const player_info &b, const player_info &a) {
+        EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
+    };
     const case_s cases[] = {
         {"name", 2, me, CHANGE_NAME, "Vasya", 0,
          [](const player_info &, const player_info &a) {
@@ -267,6 +271,22 @@ TEST_F(seats_test, set_up_changes_by_field)
         {"pulse", 2, me, CHANGE_PULSE, "85", 0, [](const player_info &, const player_info &a) { EXPECT_EQ(+a.pulse, 85); }},
         {"empty pulse", 2, me, CHANGE_PULSE, "", 0,
          [](const player_info &, const player_info &a) { EXPECT_EQ(+a.pulse, 40); }},
+        // Values the round start would refuse, as a hostile PC sends them or as a number is
+        // still being typed: not taken.
+        {"intellect 0", 2, me, CHANGE_INTELLECT, "0", 0,
+         [](const player_info &, const player_info &a) { EXPECT_EQ(+a.intellect, 0); }},
+        {"intellect 100", 2, me, CHANGE_INTELLECT, "100", 0,
+         [](const player_info &, const player_info &a) { EXPECT_EQ(+a.intellect, 100); }},
+        {"intellect 101", 2, me, CHANGE_INTELLECT, "101", 0, unchanged, true},
+        {"intellect -1", 2, me, CHANGE_INTELLECT, "-1", 0, unchanged, true},
+        {"intellect past int32", 2, me, CHANGE_INTELLECT, "99999999999", 0, unchanged, true},
+        {"pulse 40", 2, me, CHANGE_PULSE, "40", 0,
+         [](const player_info &, const player_info &a) { EXPECT_EQ(+a.pulse, 40); }},
+        {"pulse 100", 2, me, CHANGE_PULSE, "100", 0,
+         [](const player_info &, const player_info &a) { EXPECT_EQ(+a.pulse, 100); }},
+        {"pulse being typed", 2, me, CHANGE_PULSE, "8", 0, unchanged, true},
+        {"pulse 101", 2, me, CHANGE_PULSE, "101", 0, unchanged, true},
+        {"pulse of a computer player", 3, OTHER_PC, CHANGE_PULSE, "1000", 0, unchanged, true},
         {"character", 2, me, CHANGE_CHARACTER, nullptr, 3,
          [](const player_info &, const player_info &a) { EXPECT_EQ(+a.character, 3); }},
         {"character out of range", 2, me, CHANGE_CHARACTER, nullptr, 9,
@@ -330,7 +350,7 @@ TEST_F(seats_test, set_up_changes_by_field)
         EXPECT_EQ(apply(request), 1);
         // The seat goes to every PC, this one included, which shows it again.
         const bool empty_text = c.text && !*c.text && (c.code == CHANGE_AGE || c.code == CHANGE_PULSE);
-        const bool sent = c.slot >= 0 && c.slot < MAX_PLAYERS && !empty_text;
+        const bool sent = c.slot >= 0 && c.slot < MAX_PLAYERS && !empty_text && !c.refused;
         EXPECT_EQ(listener->take(), sent ? "update_appearance(INT:" + std::to_string(c.slot) + ")" : "");
         if (c.slot >= 0 && c.slot < MAX_PLAYERS) {
             c.check(before.m_players[c.slot], disp->seat(c.slot));
@@ -355,6 +375,80 @@ TEST_F(seats_test, the_whole_seat_is_replaced_by_a_record_in_the_request)
     std::memcpy(request.value, &p, sizeof p);
     apply(request);
     EXPECT_EQ(std::memcmp(&p, &disp->seat(5), sizeof p), 0);
+}
+
+TEST_F(seats_test, a_whole_seat_keeps_its_place_in_the_game_and_is_refused_with_values_the_game_cannot_use)
+{
+    disp->make_seat_human(2, OTHER_PC);
+    const player_info seat = disp->seat(2);
+    struct case_s
+    {
+        const char *what;
+        std::function<void(player_info &)> change;
+        bool taken;
+    };
+    const case_s cases[] = {
+        {"a description from the history", [](player_info &p) { p.intellect = 90; p.job = 3; p.portr_nmb = 11; }, true},
+        {"intellect 101", [](player_info &p) { p.intellect = 101; }, false},
+        {"pulse 39", [](player_info &p) { p.pulse = 39; }, false},
+        {"health -1", [](player_info &p) { p.health = -1; }, false},
+        {"character 4", [](player_info &p) { p.character = 4; }, false},
+        {"character -1", [](player_info &p) { p.character = -1; }, false},
+        {"a portrait the store lacks", [](player_info &p) { p.portr_nmb = 12; }, false},
+        {"no portrait", [](player_info &p) { p.portr_nmb = -1; }, false},
+    };
+    for (const case_s &c : cases) {
+        SCOPED_TRACE(c.what);
+        disp->seat(2) = seat;
+        player_info record = seat;
+        c.change(record);
+        // What the server alone decides comes along changed and stays.
+        record.m_owner_address = own_address();
+        record.m_is_man = 0;
+        record.m_not_ready = 0;
+        record.m_in_game = 0;
+        record.m_vote_target = 5;
+        np_change_player_info request = change(2, OTHER_PC, CHANGE_WHOLE_SEAT);
+        std::memcpy(request.value, &record, sizeof record);
+        apply(request);
+        EXPECT_EQ(listener->take(), c.taken ? "update_appearance(INT:2)" : "");
+        const player_info &now = disp->seat(2);
+        if (c.taken) {
+            EXPECT_EQ(+now.intellect, 90);
+            EXPECT_EQ(+now.job, 3);
+            EXPECT_EQ(+now.portr_nmb, 11);
+        } else {
+            EXPECT_EQ(std::memcmp(&now, &seat, sizeof now), 0);
+        }
+        EXPECT_EQ(+now.m_owner_address, OTHER_PC);
+        EXPECT_EQ(+now.m_is_man, 1);
+        EXPECT_EQ(+now.m_not_ready, 1);
+        EXPECT_EQ(+now.m_in_game, 1);
+        EXPECT_EQ(+now.m_vote_target, -1);
+    }
+}
+
+TEST_F(seats_test, no_set_up_change_leaves_a_seat_that_the_round_start_refuses)
+{
+    disp->make_seat_human(2, OTHER_PC);
+    const struct
+    {
+        int slot;
+        int code;
+        const char *text;
+    } hostile[] = {{2, CHANGE_INTELLECT, "500"}, {2, CHANGE_PULSE, "7"},   {2, CHANGE_PULSE, "-40"},
+                   {3, CHANGE_INTELLECT, "-5"}, {3, CHANGE_PULSE, "250"}, {0, CHANGE_INTELLECT, "1000"}};
+    for (const auto &h : hostile) {
+        np_change_player_info request = change(h.slot, h.slot == 2 ? OTHER_PC : own_address(), h.code);
+        std::snprintf(request.value, sizeof request.value, "%s", h.text);
+        apply(request);
+    }
+    player_info wrong = disp->seat(2);
+    wrong.health = 7;
+    np_change_player_info whole = change(2, OTHER_PC, CHANGE_WHOLE_SEAT);
+    std::memcpy(whole.value, &wrong, sizeof wrong);
+    apply(whole);
+    EXPECT_NO_THROW(disp->round_start_update(1));
 }
 
 TEST_F(seats_test, the_last_ready_switch_starts_the_game_or_shows_a_single_winner_the_credits)
