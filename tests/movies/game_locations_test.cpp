@@ -187,4 +187,56 @@ TEST_F(game_locations, the_studio_lights_the_answer_lamps_lets_a_pillar_slide_ou
     EXPECT_NE(std::string::npos, reports.find("path_mover0:finish")) << reports;
 }
 
+// The same locations with the models, sky and sparks the demo data's generators made, on the
+// recording device: every location loads what it names, and a frame of it draws.
+class game_locations_in_demo_data : public movie_fixture
+{
+protected:
+    void SetUp() override
+    {
+        movie_fixture::SetUp();
+        const fs::path demo = fs::path(ENGINE_BINARY_DIR) / "demo" / "data";
+        for (const char *part : {"locations", "models"}) {
+            fs::create_directories(m_dir / "data" / part);
+            fs::copy(demo / part, m_dir / "data" / part, fs::copy_options::recursive);
+        }
+        use_game_templates_and_textures();
+        new sound_manager_stand_in_c(root);
+        loader = create<movie_loader_c>("create movie_loader { string player0_model = \"models/player\";"
+                                        " string player0_part = \"body\"; string player1_model = \"models/player\";"
+                                        " string player1_part = \"cap\"; };\n");
+    }
+};
+
+TEST_F(game_locations_in_demo_data, every_location_loads_its_models_and_draws_a_frame)
+{
+    const struct {
+        const char *name;
+        int in_game;
+        const char *message;
+    } cases[] = {{"menu_space", 0, "load_location"},  {"studio", 8, "load_location"},  {"studio2", 7, "load_location"},
+                 {"studio3", 6, "load_location"},     {"studio4", 5, "load_location"}, {"studio5", 4, "load_location"},
+                 {"studio6", 3, "load_location"},     {"final_studio", 2, "load_final_location"}};
+    float now = 0.0f;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        game->seats.clear();
+        for (int slot = 0; slot < 8 && c.in_game > 0; ++slot)
+            game->seats.push_back({slot % 2, slot < c.in_game});
+        const std::string failure = thrown([&] {
+            send(msg_c(c.message), value_c(c.name, value_c::STRING));
+            for (int frame = 0; frame < 3; ++frame) {
+                now += 0.04f;
+                tick(now);
+                root->message(MSG_VAR(render), 0, nullptr, MSG_ARGS_END);
+                d3d->end_scene();
+            }
+        });
+        EXPECT_EQ("", failure);
+        ASSERT_NE(nullptr, loader->location());
+        location = loader->location();
+        EXPECT_NE(nullptr, entity<location_model_c>(c.in_game ? "player0" : "stage")->model());
+    }
+}
+
 } // namespace
