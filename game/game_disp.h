@@ -134,8 +134,9 @@ protected:
     void add_bank_marker();
 
     // ---- votes and a player leaving the game (game_disp_votes.cpp) ----
-    // generate_bot_votes (the computer players' targets; 0), create_vote_manager (INT slot:
-    // this PC's next human voter above it gets a vote target chooser; 1), send_vote_message
+    // generate_bot_votes (the computer players' targets; 0), create_vote_manager (this PC's
+    // first human in the game who has not voted gets the one vote target chooser; 1; the INT
+    // slot of the vote just confirmed is not needed for that), send_vote_message
     // (INT voter slot, INT target model number: the vote to the server; 1),
     // vote_target_selected (INT model number: the vote screen's card of that player; 0),
     // vote_confirmed (PTR vote packet from the server; 1), check_all_voted (PTR u8 all voted,
@@ -145,7 +146,7 @@ protected:
     // The slot in the game with the most votes against it, the lowest of equals; -1 when no
     // seat is in the game. `all_voted` false while a seat in the game has no target.
     int leaving_slot_by_votes(bool &all_voted) const;
-    void create_vote_manager(int after);
+    void create_vote_manager();
     void announce_leaving(int slot);
 
     uint8_t m_no_man_left;

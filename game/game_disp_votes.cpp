@@ -44,14 +44,21 @@ int game_disp::leaving_slot_by_votes(bool &all_voted) const
     return leaving;
 }
 
-void game_disp::create_vote_manager(int after)
+void game_disp::create_vote_manager()
 {
+    // Every PC goes on after every confirmed vote, its own players' and the others'. The next
+    // voter is therefore this PC's first human who has not voted yet (after one of its own votes
+    // the one above him), and he has one chooser: another PC's vote, which hid the vote screen,
+    // gives him a fresh one instead of a second, and one who has voted gets none.
+    for (abstract_c *c = first_child(); c; c = c->next_sibling())
+        if (c->alive() && dynamic_cast<vote_target_chooser_c *>(c))
+            c->shutdown_tree();
     int model = 0;
     for (int slot = 0; slot < MAX_PLAYERS; ++slot) {
         if (!seat(slot).m_in_game)
             continue;
         const int voter_model = model++;
-        if (slot <= after || seat(slot).m_is_man != 1)
+        if (seat(slot).m_is_man != 1 || seat(slot).m_vote_target != -1)
             continue;
         if (seat(slot).m_owner_address != own_short_address())
             continue;
@@ -89,7 +96,7 @@ int game_disp::handle_vote_message(const msg_c *message)
         return 0;
     }
     if (*message == MSG_VAR(create_vote_manager)) {
-        create_vote_manager(msg_arg(0)->get_int());
+        create_vote_manager();
         return 1;
     }
     if (*message == MSG_VAR(send_vote_message)) {
@@ -120,7 +127,7 @@ int game_disp::handle_vote_message(const msg_c *message)
         // The receive loop passes only slots 0..7; the check stays for any other sender.
         if (slot_valid(vote.voter)) {
             seat(vote.voter).m_vote_target = vote.target;
-            create_vote_manager(vote.voter);
+            create_vote_manager();
         }
         return 1;
     }

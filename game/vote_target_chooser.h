@@ -30,6 +30,7 @@ public:
     int handle_message(const msg_c *message, abstract_c *sender) override;
 
     bool voting_enabled() const { return m_voting_enabled != 0; }
+    int32_t voter_slot() const { return m_voter_slot; }
 
 private:
     int32_t m_default_target;

@@ -111,6 +111,36 @@ TEST_F(votes_disp_test, the_humans_of_this_pc_vote_one_after_the_other)
     EXPECT_TRUE(choosers().empty());
 }
 
+// Every PC hears every confirmed vote. Here slot 0 is a human of another PC, slots 1 and 4 are
+// this PC's humans and slot 2 a human of a third PC.
+TEST_F(votes_disp_test, other_pcs_votes_never_give_a_voter_a_second_chooser_nor_skip_one)
+{
+    disp->seat(0).m_owner_address = OTHER_PC;
+    disp->make_seat_human(1, own_address());
+    disp->make_seat_human(2, OTHER_PC + 1);
+    disp->make_seat_human(4, own_address());
+    auto voters = [&] {
+        std::vector<int> out;
+        for (vote_target_chooser_c *c : choosers())
+            out.push_back(c->voter_slot());
+        return out;
+    };
+    send("create_vote_manager", -1);
+    EXPECT_EQ(std::vector<int>{1}, voters());
+    // The third PC's vote, above slot 1, while slot 1 is still choosing.
+    confirm(2, 5);
+    EXPECT_EQ(std::vector<int>{1}, voters());
+    confirm(1, 5);
+    EXPECT_EQ(std::vector<int>{4}, voters());
+    confirm(0, 5);
+    EXPECT_EQ(std::vector<int>{4}, voters());
+    confirm(4, 5);
+    EXPECT_TRUE(voters().empty());
+    // A late vote from elsewhere finds everybody here done.
+    confirm(0, 6);
+    EXPECT_TRUE(voters().empty());
+}
+
 TEST_F(votes_disp_test, the_only_human_of_a_pc_votes_once_and_the_most_voted_against_leaves)
 {
     disp->session().m_round = 2;
