@@ -1,8 +1,10 @@
 // The game's own locations (data/locations of the program, with the parts the generators add
 // to the demo data), loaded through the movie loader the way the game loads them: every entity
-// the game activates by name is there, and the steps it plays in a sequence come to an end.
+// the game activates by name is there, and the steps it plays in a sequence come to an end;
+// the set-up location as well.
 #include "movie_fixture.h"
 
+#include "scenes/camera.h"
 #include "tools/locationgen/studio_seats.h"
 
 #include <cstdio>
@@ -29,7 +31,7 @@ protected:
         // Held, so that their data stays while locations come and go.
         for (const char *name : {"models/studio", "models/pillar", "models/lamp_green", "models/lamp_red"})
             held_figures(name);
-        for (int i = 0; i < 8; ++i)
+        for (int i = 0; i < 24; ++i)
             held_figures(("model" + std::to_string(i)).c_str());
         new sound_manager_stand_in_c(root);
         make_loader(8);
@@ -60,6 +62,15 @@ protected:
             out.push_back(id);
         }
         return out;
+    }
+    // Whether the model entity was last shown (or hidden).
+    bool shown(const char *id)
+    {
+        std::string last;
+        for (const std::string &entry : figure(id)->journal)
+            if (entry.rfind("show:", 0) == 0)
+                last = entry;
+        return last == "show:1";
     }
     // Plays one step as the game queues it; true when the sequence ended within `seconds`.
     bool play(const char *step, int value, float seconds)
@@ -147,14 +158,6 @@ TEST_F(game_locations, the_studio_lights_the_answer_lamps_lets_a_pillar_slide_ou
     for (int slot = 0; slot < 8; ++slot)
         game->seats.push_back({slot, true});
     open(MSG_VAR(load_location), "studio");
-    // The model as last shown or hidden.
-    auto shown = [&](const char *id) {
-        std::string last;
-        for (const std::string &entry : figure(id)->journal)
-            if (entry.rfind("show:", 0) == 0)
-                last = entry;
-        return last == "show:1";
-    };
     EXPECT_FALSE(shown("lamp_green3"));
     EXPECT_FALSE(shown("lamp_red3"));
 
@@ -187,6 +190,34 @@ TEST_F(game_locations, the_studio_lights_the_answer_lamps_lets_a_pillar_slide_ou
     EXPECT_NE(std::string::npos, reports.find("path_mover0:finish")) << reports;
 }
 
+TEST_F(game_locations, the_setup_location_shows_only_the_chosen_portrait_and_turns_the_camera_to_it)
+{
+    // Every portrait's model, as the game lists them.
+    loader->shutdown_tree();
+    make_loader(24);
+    open(MSG_VAR(load_command_location), "player_3");
+    std::vector<std::string> ids = {"sound_menu", "round_players"};
+    for (const char *format : {"player%d", "revealer%d", "cam_player%d"})
+        for (const std::string &id : numbered(format, 0, 23))
+            ids.push_back(id);
+    EXPECT_EQ(std::vector<std::string>{}, missing(ids));
+
+    // The set-up screen's refresh for portrait 17: every revealer off, the portrait's on, then
+    // the camera.
+    for (const std::string &id : numbered("revealer%d", 0, 23))
+        send(MSG_VAR(activate), id.c_str(), 0);
+    send(MSG_VAR(activate), "revealer17", 1);
+    send(MSG_VAR(activate), "round_players", 1);
+    send(MSG_VAR(activate), "cam_player17", 1);
+    run(1.5f);
+    std::vector<std::string> visible;
+    for (const std::string &id : numbered("player%d", 0, 23))
+        if (shown(id.c_str()))
+            visible.push_back(id);
+    EXPECT_EQ(std::vector<std::string>{"player17"}, visible);
+    EXPECT_NEAR(30.0f, entity<camera_c>("camera")->fov(), 0.01f);
+}
+
 // The same locations with the models, sky and sparks the demo data's generators made, on the
 // recording device: every location loads what it names, and a frame of it draws.
 class game_locations_in_demo_data : public movie_fixture
@@ -202,9 +233,11 @@ protected:
         }
         use_game_templates_and_textures();
         new sound_manager_stand_in_c(root);
-        loader = create<movie_loader_c>("create movie_loader { string player0_model = \"models/player\";"
-                                        " string player0_part = \"body\"; string player1_model = \"models/player\";"
-                                        " string player1_part = \"cap\"; };\n");
+        std::string portraits;
+        for (int i = 0; i < 24; ++i)
+            portraits += "string player" + std::to_string(i) + "_model = \"models/player\"; string player" +
+                         std::to_string(i) + "_part = \"" + (i % 2 ? "cap" : "body") + "\"; ";
+        loader = create<movie_loader_c>("create movie_loader { " + portraits + "};\n");
     }
 };
 
@@ -214,7 +247,7 @@ TEST_F(game_locations_in_demo_data, every_location_loads_its_models_and_draws_a_
         const char *name;
         int in_game;
         const char *message;
-    } cases[] = {{"menu_space", 0, "load_location"},  {"studio", 8, "load_location"},  {"studio2", 7, "load_location"},
+    } cases[] = {{"menu_space", 0, "load_location"},  {"player_3", 0, "load_command_location"}, {"studio", 8, "load_location"},  {"studio2", 7, "load_location"},
                  {"studio3", 6, "load_location"},     {"studio4", 5, "load_location"}, {"studio5", 4, "load_location"},
                  {"studio6", 3, "load_location"},     {"final_studio", 2, "load_final_location"}};
     float now = 0.0f;
@@ -235,7 +268,7 @@ TEST_F(game_locations_in_demo_data, every_location_loads_its_models_and_draws_a_
         EXPECT_EQ("", failure);
         ASSERT_NE(nullptr, loader->location());
         location = loader->location();
-        EXPECT_NE(nullptr, entity<location_model_c>(c.in_game ? "player0" : "stage")->model());
+        EXPECT_NE(nullptr, entity<location_model_c>(c.name == std::string("menu_space") ? "stage" : "player0")->model());
     }
 }
 

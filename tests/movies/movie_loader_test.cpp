@@ -481,8 +481,12 @@ TEST_F(movie_loader, the_demo_locations_play_through_the_loader)
     use_game_templates_and_textures();
     held_figures("models/studio");
     new sound_manager_stand_in_c(root);
-    loader = create<movie_loader_c>("create movie_loader { string player0_model = \"player\"; string player0_part = \"body\";"
-                                    " string player1_model = \"player\"; string player1_part = \"cap\"; };\n");
+    // The set-up location shows a figure for each of the 24 portraits.
+    std::string portraits;
+    for (int i = 0; i < 24; ++i)
+        portraits += "string player" + std::to_string(i) + "_model = \"player\"; string player" + std::to_string(i) +
+                     "_part = \"" + (i % 2 ? "cap" : "body") + "\"; ";
+    loader = create<movie_loader_c>("create movie_loader { " + portraits + "};\n");
     EXPECT_EQ(0, send(MSG_VAR(load_command_location), "player_3"));
     location = loader->location();
     ASSERT_NE(nullptr, location);
