@@ -8,6 +8,7 @@
 #include "ui/ui_hint.h"
 #include "ui/ui_question_static.h"
 #include "ui/ui_scale.h"
+#include "ui/ui_screen_command.h"
 #include "ui/ui_screen_connect.h"
 #include "ui/ui_screen_hiscore.h"
 #include "ui/ui_screen_main.h"
@@ -47,6 +48,8 @@ void ui_register_creators()
     register_creator("cursor_resource", make_object<cursor_resource>);
     // The game's screens and windows, and the starter of the user interface.
     register_creator("screen_clean", make_object<screen_clean>);
+    register_creator("screen_command", make_object<screen_command>);
+    register_creator("autochecker", make_object<autochecker>);
     register_creator("screen_hiscore", make_object<screen_hiscore>);
     register_creator("screen_main", make_object<screen_main>);
     register_creator("screen_options", make_object<screen_options>);

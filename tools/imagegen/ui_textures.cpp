@@ -34,6 +34,7 @@ std::vector<ui_texture> make_ui_textures()
     add_button_textures(out);
     add_cursor_textures(out);
     add_vote_textures(out);
+    add_command_textures(out);
     return out;
 }
 
@@ -226,6 +227,35 @@ void add_vote_textures(std::vector<ui_texture> &out)
         for (int x = 9; x < 9 + s; ++x)
             frame.set(x, y, 0, 0);
     out.push_back({"vote_frame", 32, frame});
+}
+
+uint32_t seat_look_colour(int n)
+{
+    static const uint32_t looks[4] = {0x304878, 0x4868A8, 0x5878C0, 0x505050};
+    return looks[n & 3];
+}
+
+void add_command_textures(std::vector<ui_texture> &out)
+{
+    picture seat(1024, 128, 0, 0);
+    for (int n = 0; n < 4; ++n) {
+        const int x0 = n * SEAT_CELL_W;
+        const int border = n == 2 ? 3 : 1;
+        const uint32_t edge = n == 2 ? SEAT_CHECKED_BORDER : 0xFFFFFF;
+        for (int y = 0; y < SEAT_CELL_H; ++y)
+            for (int x = 0; x < SEAT_CELL_W; ++x) {
+                const bool on_edge = x < border || y < border || x >= SEAT_CELL_W - border || y >= SEAT_CELL_H - border;
+                seat.set(x0 + x, y, on_edge ? edge : seat_look_colour(n), on_edge ? 255 : SEAT_ALPHA);
+            }
+    }
+    for (int y = 0; y < SEAT_FRAME_H; ++y)
+        for (int x = 0; x < SEAT_FRAME_W; ++x) {
+            const bool window = x >= 12 && x < 60 && y >= 8 && y < 56;
+            const bool ring = x >= 8 && x < 64 && y >= 4 && y < 60;
+            if (ring && !window)
+                seat.set(SEAT_FRAME_X + x, y, SEAT_FRAME_COLOUR);
+        }
+    out.push_back({"command_seat", 32, seat});
 }
 
 } // namespace imagegen

@@ -91,4 +91,18 @@ constexpr uint32_t VOTE_FRAME_COLOUR = 0xC8A040;
 // The background colour (0xRRGGBB) of portrait n.
 uint32_t vote_portrait_colour(int n);
 
+// The player set-up screen's seat, added to the list by make_ui_textures.
+// command_seat: 1024 x 128 (32 bits). Row 0 holds the seat button's four looks, SEAT_CELL_W x
+// SEAT_CELL_H each from x 0 (normal, cursor over, checked, disabled): a translucent panel in
+// the look's colour with an opaque border; the checked look's border is SEAT_CHECKED_BORDER
+// and three pixels wide. At (SEAT_FRAME_X, 0) the portrait frame, SEAT_FRAME_W x SEAT_FRAME_H,
+// transparent around it and in its window (12, 8)-(60, 56), where the seat puts its portrait.
+void add_command_textures(std::vector<ui_texture> &out);
+constexpr int SEAT_CELL_W = 200, SEAT_CELL_H = 84;
+constexpr int SEAT_FRAME_X = 800, SEAT_FRAME_W = 72, SEAT_FRAME_H = 64;
+constexpr uint32_t SEAT_CHECKED_BORDER = 0xFFC020, SEAT_FRAME_COLOUR = 0xC8A040;
+constexpr uint8_t SEAT_ALPHA = 160;
+// The fill colour (0xRRGGBB) of look n (0 to 3) of the seat.
+uint32_t seat_look_colour(int n);
+
 } // namespace imagegen
