@@ -187,6 +187,11 @@ TEST_F(command_screen_test, created_with_the_set_up_location_and_seats_in_creati
         EXPECT_EQ(screen->seat_button(n - 1), seat);
         EXPECT_EQ(seat->portrait_nmb(), int(game->records[n - 1].portr_nmb)) << "the seat shows its slot's record";
     }
+
+    // A ninth seat has no slot to get.
+    complex_button *extra = new complex_button(screen, &find<complex_button>("portr08")->attributes());
+    EXPECT_EQ(extra->slot(), -1);
+    EXPECT_EQ(screen->button_count(), 7);
 }
 
 TEST_F(command_screen_test, the_autochecker_selects_this_pcs_first_player)
