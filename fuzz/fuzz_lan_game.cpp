@@ -6,13 +6,15 @@
 // Input: byte 0 picks the role of the PC (bit 0 clear: the server of a session that one peer,
 // 127.0.0.2, has joined and whose own player is ready; set: a client seated by that peer as
 // its server). Then records until the input ends:
-//   0x80 | n         the PC's time runs on for n ticks of 0.1 s (timers fire, datagrams wait);
+//   0x80 | n         the PC's time runs on for n ticks of 0.5 s (timers fire, datagrams wait);
 //   who, lo, hi, ... a datagram of lo + 256 * hi bytes (cut at the input's end) from the
 //                    session's peer (who even) or from a stranger, 127.0.0.9 (who odd), then
 //                    one tick of 0.02 s.
-// Whatever a peer sends must neither break the process nor end the game with an error: an
-// exception out of a tick is a finding, and so is, on the server, a seat given to a PC that
-// never asked for it or one that the next round start would refuse.
+// Whatever a peer sends must not break the process (a sanitizer report, a crash, a hang). A
+// client must not end the server's game either: on the server an exception out of a tick is a
+// finding, and so is a seat given to a PC that never asked for it or one that the next round
+// start would refuse. A client takes the game from its server: an engine error that the
+// server's data raises there ends the client's game cleanly.
 #include "fuzz/fuzz_support.h"
 #include "basics/helpers.h"
 #include "game/creators.h"
@@ -45,7 +47,7 @@ SOCKADDR_IN g_pc_port;
 bool g_network = false;
 
 constexpr float FRAME = 0.02f;
-constexpr float WAIT_STEP = 0.1f;
+constexpr float WAIT_STEP = 0.5f;
 
 [[noreturn]] void fault(const std::string &what)
 {
@@ -191,7 +193,11 @@ void run(const uint8_t *data, size_t size)
         if (server)
             check_seats(pc.disp, (int32_t)pc.manager->short_address());
     } catch (const exception_c &e) {
-        fault("a peer's datagrams ended the game: " + e.get_message());
+        // The server decides the game: seat data a client's game refuses (the engine's error
+        // ends that game cleanly) is the server's to answer for. No client may end the server's.
+        if (server)
+            fault("a peer's datagrams ended the game: " + e.get_message());
+        fuzz::refused(e);
     }
     // Whatever the game made at the root for this input goes with the PC.
     for (abstract_c *c = g_root->first_child(); c; c = c->next_sibling())

@@ -343,10 +343,10 @@ void seeds()
     vote.target = 2;
     vote.voter = 1;
     input_s game(SERVER);
-    game.send_packet(change(CHANGE_READY, 0, nullptr)).wait(100);
+    game.send_packet(change(CHANGE_READY, 0, nullptr)).wait(20);
     for (int item = 0; item < 4; ++item)
-        game.send_packet(answer(item)).wait(40);
-    game.send_packet(vote).wait(90);
+        game.send_packet(answer(item)).wait(8);
+    game.send_packet(vote).wait(18);
     put_input("server_game", game);
 
     np_player_info_updated updated = packet<np_player_info_updated>(NP_PLAYER_INFO_UPDATED);
