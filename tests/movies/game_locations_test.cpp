@@ -178,6 +178,17 @@ TEST_F(game_locations, the_studio_lights_the_answer_lamps_lets_a_pillar_slide_ou
     EXPECT_LT(entity<locator_c>("player5")->get_placement().position.z, -2.0f) << "the figure goes down with its pillar";
     EXPECT_EQ(0.0f, entity<locator_c>("pillar4")->get_placement().position.z);
 
+    // The picker names the model number under the cursor: from the camera's place the middle
+    // of the screen is on the figure nearest to it, seat 4's.
+    run(0.1f);
+    root->message(MSG_VAR(render), 0, nullptr, MSG_ARGS_END);
+    d3d->end_scene();
+    recorder->take();
+    send(MSG_VAR(activate), "picker", (512 << 16) | 384);
+    EXPECT_EQ("picker||4", recorder->take());
+    send(MSG_VAR(activate), "picker", (512 << 16) | 20);
+    EXPECT_EQ("picker||-1", recorder->take()) << "the sky above them";
+
     // The introduction ends where the camera stood at the start.
     const vec3 home = entity<locator_c>("camera")->get_placement().position;
     game->watched_id = "path_mover0";
