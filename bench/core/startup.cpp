@@ -1,10 +1,10 @@
 // Launch to the first drawn frame: the game (bench_startup_game: Vizuzuze with an object that
 // notes the first frame and ends the program) against a minimal SDL2 + OpenGL program that
 // clears and presents one frame (bench_startup_ref). Each is started as a new process in a
-// directory holding the demo data (the build's demo/data: the game's first frame shows the
-// demo studio); the time runs from the start of the process to the
-// moment right after the first frame was presented, and on to the end of the process (which
-// includes closing the sound device). The processor time each process took (user and
+// directory holding the demo data (the build's demo/data) with the source's initial script, so
+// that the game's first frame is the first frame of whatever the program starts into; the time
+// runs from the start of the process to the moment right after the first frame was presented,
+// and on to the end of the process (which includes closing the sound device). The processor time each process took (user and
 // system, all its threads) is reported too: unlike the clock it hardly depends on what else the
 // machine runs. Needs a display (run_all.sh starts Xvfb when there is none).
 #include "bench/core/bench_util.h"

@@ -2,7 +2,11 @@
 
 #include <SDL.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -66,12 +70,66 @@ void end_parked_audio()
     }
 }
 
+// Plays into nothing at the pace of a real output, a period at a time on a thread of its own:
+// what runs when the driver SDL picked opens no output (no sound card, no sound server), so
+// that cursors and one-shot ends keep real time. SDL's audio stays as it is: switching it to
+// another driver would first wait for the threads of the one that failed (the ALSA driver's
+// watcher sleeps a tenth of a second), and the first sound of a program plays at its start.
+class silent_output_c
+{
+public:
+    ~silent_output_c() { stop(); }
+
+    void start(feed_s *feed, int frames, int rate)
+    {
+        stop();
+        m_stop = false;
+        m_thread = std::thread([this, feed, frames, rate] { run(feed, frames, rate); });
+    }
+
+    // The thread is woken, not waited out: it ends within one period's mixing.
+    void stop()
+    {
+        if (!m_thread.joinable())
+            return;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+    bool running() const { return m_thread.joinable(); }
+
+private:
+    void run(feed_s *feed, int frames, int rate)
+    {
+        std::vector<Uint8> period_bytes((size_t)frames * (size_t)feed->block);
+        const auto period = std::chrono::microseconds((long long)frames * 1000000 / rate);
+        auto next = std::chrono::steady_clock::now();
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_stop) {
+            lock.unlock();
+            feed_callback(feed, period_bytes.data(), (int)period_bytes.size());
+            lock.lock();
+            next += period;
+            m_wake.wait_until(lock, next, [this] { return m_stop; });
+        }
+    }
+
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+};
+
 // An SDL2 audio device in the mixer's output format; SDL converts to what the hardware takes.
 // The mixer runs in SDL's callback under the mixer's lock. SDL's audio starts, and the device
 // opens in the format of that moment, when the first buffer plays: a program that sets the
 // primary format at start neither reopens the device for it, and one that never plays a sound
 // does not start SDL's audio at all. A driver named in SDL_AUDIODRIVER is tried at once, so
-// that a wrong name fails the creation.
+// that a wrong name fails the creation, and is never replaced.
 class sdl_device_c final : public dsound_device_c
 {
 public:
@@ -80,29 +138,24 @@ public:
     HRESULT open(mixer_c *mixer) override
     {
         m_mixer = mixer;
-        const char *named = SDL_GetHint(SDL_HINT_AUDIODRIVER);
-        if (!named || !*named)
+        if (!named_driver())
             return DS_OK;
         return start_audio() ? DS_OK : DSERR_NODRIVER;
     }
 
-    // Without a working output (no sound card, no sound server) the buffers still play, into
-    // SDL's dummy driver, so that cursors and one-shot ends keep real time. A driver named in
-    // SDL_AUDIODRIVER is never replaced.
+    // Without a working output the buffers still play, into the silent output.
     HRESULT wake() override
     {
-        if (m_device)
+        if (m_device || m_silent.running())
             return DS_OK;
-        if (!m_subsystem && !start_audio())
+        if (!m_subsystem && !start_audio() && named_driver())
             return DSERR_NODRIVER;
-        if (SUCCEEDED(start()))
-            return DS_OK;
-        return use_dummy_driver() ? start() : DSERR_NODRIVER;
+        return start();
     }
 
     void suspend() override
     {
-        m_resume = m_device != 0;
+        m_resume = m_device != 0 || m_silent.running();
         stop();
     }
 
@@ -111,6 +164,9 @@ public:
     // The output falls silent at once; SDL's audio and the output are parked, not ended.
     void close() override
     {
+        m_silent.stop();
+        if (!m_device)
+            m_feed.reset();
         if (!m_subsystem)
             return;
         if (m_device) {
@@ -130,25 +186,17 @@ public:
     bool is_manual() const override { return false; }
 
 private:
-    // SDL's audio with the driver SDL picks, or its dummy driver when none works.
+    static bool named_driver()
+    {
+        const char *named = SDL_GetHint(SDL_HINT_AUDIODRIVER);
+        return named && *named;
+    }
+
+    // SDL's audio with the driver SDL picks (or the one named).
     bool start_audio()
     {
         end_parked_audio();
         m_subsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-        return m_subsystem || use_dummy_driver();
-    }
-
-    // Starts SDL's audio again with its dummy driver; false when even that fails.
-    bool use_dummy_driver()
-    {
-        end_parked_audio();
-        if (m_subsystem) {
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-            m_subsystem = false;
-        }
-        SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
-        m_subsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-        SDL_ResetHint(SDL_HINT_AUDIODRIVER);
         return m_subsystem;
     }
 
@@ -171,22 +219,31 @@ private:
         m_feed->silence = f.bits == 8 ? 0x80 : 0;
         want.callback = &feed_callback;
         want.userdata = m_feed.get();
-        m_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-        if (m_device == 0) {
+        m_device = m_subsystem ? SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0) : 0;
+        if (m_device) {
+            SDL_PauseAudioDevice(m_device, 0);
+            return DS_OK;
+        }
+        if (named_driver()) {
             m_feed.reset();
             return DSERR_NODRIVER;
         }
-        SDL_PauseAudioDevice(m_device, 0);
+        m_silent.start(m_feed.get(), want.samples, want.freq);
         return DS_OK;
     }
 
-    void stop() { close_output(&m_device, &m_feed); }
+    void stop()
+    {
+        m_silent.stop();
+        close_output(&m_device, &m_feed);
+    }
 
     mixer_c *m_mixer = nullptr;
     SDL_AudioDeviceID m_device = 0;
     std::unique_ptr<feed_s> m_feed;
+    silent_output_c m_silent;
     bool m_subsystem = false;
-    bool m_resume = false;  // the device ran before suspend
+    bool m_resume = false;  // the output ran before suspend
 };
 
 } // namespace

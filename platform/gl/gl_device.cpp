@@ -109,7 +109,7 @@ struct gl_cache_s
     std::optional<std::array<double, 2>> depth_range;
     std::optional<GLboolean> depth_mask;
     std::optional<std::array<GLboolean, 4>> color_mask;
-    std::optional<GLenum> depth_func, cull_face, shade_model, polygon_mode, color_material;
+    std::optional<GLenum> depth_func, cull_face, shade_model, polygon_mode, color_material, color_control;
     std::optional<std::array<GLenum, 2>> blend;
     std::optional<std::array<float, 2>> alpha_func;
     std::optional<std::array<float, 4>> texture_factor, fog_color, clear_color, ambient;
@@ -246,7 +246,6 @@ void gl_device_c::init_context()
     if (m_driver.provoking_vertex)
         glProvokingVertexEXT(GL_FIRST_VERTEX_CONVENTION_EXT);
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
-    glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
     glHint(GL_FOG_HINT, GL_NICEST);
     glEnableClientState(GL_VERTEX_ARRAY);
 
@@ -526,6 +525,12 @@ void gl_device_c::apply_lighting(const d3d_device_state_s &s, const gl_vertex_la
     if (differs(m_cache.ambient, ambient))
         glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient.data());
     enable(GL_NORMALIZE, rs[D3DRS_NORMALIZENORMALS] != 0);
+    // Direct3D adds the specular light after texturing; without specular light there is nothing
+    // to add, and GL then needs no second colour: every lit draw without it shares the shaders
+    // of unlit ones, which a software rasterizer otherwise compiles anew for each combination.
+    const GLenum color_control = rs[D3DRS_SPECULARENABLE] ? GL_SEPARATE_SPECULAR_COLOR : GL_SINGLE_COLOR;
+    if (differs(m_cache.color_control, color_control))
+        glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, (GLint)color_control);
 
     const bool colors = rs[D3DRS_COLORVERTEX] && layout.diffuse >= 0;
     const bool diffuse = colors && rs[D3DRS_DIFFUSEMATERIALSOURCE] == D3DMCS_COLOR1;

@@ -85,6 +85,35 @@ TEST(sdl_sound_device, nothing_played_starts_no_audio)
         ::testing::ExitedWithCode(0), "");
 }
 
+// When the driver SDL picks opens no output (here an ALSA device that does not exist, where
+// ALSA is what SDL picks), buffers still play in real time, and SDL's audio is not restarted
+// with its dummy driver for that: the restart would first wait for the failed driver's threads
+// (the ALSA driver's watcher sleeps a tenth of a second), and the first sound of the program
+// plays at its start. Checked in a fresh process.
+TEST(sdl_sound_device, unusable_output_plays_on_without_restarting_audio)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            unsetenv("SDL_AUDIODRIVER");
+            setenv("AUDIODEV", "no-such-device", 1);
+            sound_s s;
+            make_sound(&s, 44100);
+            IDirectSoundBuffer *b = make_buffer(s.ds, 2205);
+            if (b->Play(0, 0, 0) != DS_OK)
+                std::exit(2);
+            const char *driver = SDL_GetCurrentAudioDriver();
+            if (driver && std::strcmp(driver, "dummy") == 0)
+                std::exit(3);
+            if (wait_for_end(b) != 0)
+                std::exit(4);
+            b->Release();
+            s.primary->Release();
+            std::exit(s.ds->Release() == 0 ? 0 : 5);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 // Releasing a DirectSound object whose output runs silences it at once: SDL's audio thread,
 // which sleeps out two periods (here half a second each) before it ends, is not waited for. A
 // DirectSound object made afterwards plays again.
