@@ -9,7 +9,8 @@
 //   0x80 | n         the PC's time runs on for n ticks of 0.5 s (timers fire, datagrams wait);
 //   who, lo, hi, ... a datagram of lo + 256 * hi bytes (cut at the input's end) from the
 //                    session's peer (who even) or from a stranger, 127.0.0.9 (who odd), then
-//                    one tick of 0.02 s.
+//                    one tick of 0.02 s;
+//   0x7f             this PC's location reports that it has loaded (a type 16 of its own).
 // Whatever a peer sends must not break the process (a sanitizer report, a crash, a hang). A
 // client must not end the server's game either: on the server an exception out of a tick is a
 // finding, and so is a seat given to a PC that never asked for it or one that the next round
@@ -48,6 +49,7 @@ bool g_network = false;
 
 constexpr float FRAME = 0.02f;
 constexpr float WAIT_STEP = 0.5f;
+constexpr uint8_t LOCATION_LOADED = 0x7f;
 
 [[noreturn]] void fault(const std::string &what)
 {
@@ -176,6 +178,12 @@ void run(const uint8_t *data, size_t size)
             if (head & 0x80) {
                 for (int i = 0; i < (head & 0x7f); ++i)
                     pc.tick(WAIT_STEP);
+            } else if (head == LOCATION_LOADED) {
+                // What the PC's own location reports when it has loaded (no location here).
+                np_location_loaded loaded;
+                loaded.header = {sizeof loaded, NP_LOCATION_LOADED};
+                send_net_message(&loaded);
+                pc.tick(FRAME);
             } else {
                 size_t length = at < size ? data[at++] : 0;
                 length += at < size ? size_t(data[at++]) << 8 : 0;

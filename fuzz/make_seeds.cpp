@@ -225,7 +225,7 @@ void packets()
 // client, then answers and votes (server); a round, a question and its verdict (client).
 namespace lan_game {
 
-constexpr uint8_t SERVER = 0, CLIENT = 1, PEER = 0, WAIT = 0x80;
+constexpr uint8_t SERVER = 0, CLIENT = 1, PEER = 0, WAIT = 0x80, LOCATION_LOADED = 0x7f;
 
 int32_t peer_address()
 {
@@ -248,6 +248,11 @@ struct input_s
         return *this;
     }
     template <class P> input_s &send_packet(const P &p) { return send(as_bytes(&p, sizeof p)); }
+    input_s &location_loaded()
+    {
+        bytes.push_back(LOCATION_LOADED);
+        return *this;
+    }
     input_s &wait(int ticks)
     {
         bytes.push_back(uint8_t(WAIT | ticks));
@@ -343,9 +348,9 @@ void seeds()
     vote.target = 2;
     vote.voter = 1;
     input_s game(SERVER);
-    game.send_packet(change(CHANGE_READY, 0, nullptr)).wait(20);
+    game.send_packet(change(CHANGE_READY, 0, nullptr)).wait(4).location_loaded().wait(20);
     for (int item = 0; item < 4; ++item)
-        game.send_packet(answer(item)).wait(8);
+        game.send_packet(answer(item)).wait(8).location_loaded().wait(4);
     game.send_packet(vote).wait(18);
     put_input("server_game", game);
 
