@@ -1,7 +1,8 @@
 // LAN datagrams into the game: a PC with a real network manager and a real game dispatcher
 // (its seats filled from the game's player store, scripts/players.isc) takes datagrams from
 // peers over loopback, in a private network namespace of the process, so that every datagram
-// goes the whole way: the socket, the checks of the receive loop, the game's handlers.
+// goes the whole way: the socket, the checks of the receive loop, the game's handlers. The
+// rounds' question files are those of the game's data.
 //
 // Input: byte 0 picks the role of the PC (bit 0 clear: the server of a session that one peer,
 // 127.0.0.2, has joined and whose own player is ready; set: a client seated by that peer as
@@ -34,6 +35,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -237,6 +239,16 @@ void fuzz::harness_setup()
     {
         scripts_c scripts;
         scripts.execute_script("scripts/players.isc", g_root, 0);
+    }
+    // The rounds' questions, for a game that a peer gets going.
+    const std::filesystem::path questions = std::filesystem::path(ENGINE_SOURCE_DIR) / "data";
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(questions / "questions")) {
+        if (!entry.is_regular_file())
+            continue;
+        std::ifstream file(entry.path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        fuzz::put_data(std::filesystem::relative(entry.path(), questions).string(), (const uint8_t *)bytes.data(),
+                       bytes.size());
     }
     winsock_startup();
     if (g_network) {
