@@ -10,6 +10,7 @@
 #include "ui/ui_scale.h"
 #include "ui/ui_screen_command.h"
 #include "ui/ui_screen_connect.h"
+#include "ui/ui_screen_game.h"
 #include "ui/ui_screen_hiscore.h"
 #include "ui/ui_screen_main.h"
 #include "ui/ui_screen_options.h"
@@ -54,6 +55,8 @@ void ui_register_creators()
     register_creator("screen_main", make_object<screen_main>);
     register_creator("screen_options", make_object<screen_options>);
     register_creator("screen_connect", make_object<screen_connect>);
+    register_creator("screen_game", make_object<screen_game>);
+    register_creator("round_clock", make_object<round_clock>);
     register_creator("screen_create_server", make_object<screen_create_server>);
     register_creator("screen_survey", make_object<screen_survey>);
     register_creator("screen_vote", make_object<screen_vote>);

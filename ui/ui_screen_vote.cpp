@@ -2,6 +2,7 @@
 
 #include "game/player_info.h"
 #include "ui/ui_text_static.h"
+#include "ui/ui_voter_card.h"
 
 #include <cstdio>
 #include <cstring>
@@ -9,52 +10,9 @@
 
 namespace {
 
-// A record may come from another PC: its name is read no further than its field.
-std::string field_text(const char *text, size_t size)
-{
-    return std::string(text, strnlen(text, size));
-}
+const voter_card_layout vote_card = {"account_edit"};
 
 } // namespace
-
-void screen_vote::set_edit(const char *edit, const char *text)
-{
-    message(MSG_VAR(named_edit_set_text), 0, this, pchar_value(edit), pchar_value(text), MSG_ARGS_END);
-}
-
-const char *screen_vote::property_text(const char *kind, int32_t value)
-{
-    char name[48];
-    std::snprintf(name, sizeof name, "%s%d", kind, int(int64_t(value) + 1));
-    return attribute(name)->get_const_pchar();
-}
-
-void screen_vote::fill(const player_info &player, const char *voted_against)
-{
-    set_edit("player_name_edit", field_text(player.name, sizeof player.name).c_str());
-    set_edit("character_edit", property_text("character", player.character));
-    set_edit("health_edit", property_text("health", player.health));
-    set_edit("job_edit", property_text("job", player.job));
-    set_edit("hobby_edit", property_text("hobby", player.hobby));
-    set_edit("voted_against_edit", voted_against);
-    const struct
-    {
-        const char *edit;
-        int32_t value;
-    } numbers[] = {
-        {"age_edit", player.age},
-        {"intellect_edit", player.intellect},
-        {"pulse_edit", player.pulse},
-        {"account_edit", player.m_account},
-        {"right_answers_edit", player.m_right_nmb},
-        {"wrong_answers_edit", player.m_wrong_nmb},
-    };
-    for (const auto &n : numbers) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%d", int(n.value));
-        set_edit(n.edit, text);
-    }
-}
 
 int screen_vote::handle_message(const msg_c *message, abstract_c *sender)
 {
@@ -64,13 +22,11 @@ int screen_vote::handle_message(const msg_c *message, abstract_c *sender)
             return 1;
         }
     } else if (*message == MSG_VAR(update_voter_info)) {
-        fill(*static_cast<const player_info *>(msg_arg(0)->get_ptr()), msg_arg(1)->get_const_pchar());
+        const player_info &player = *static_cast<const player_info *>(msg_arg(0)->get_ptr());
+        voter_card_fill(this, vote_card, player, msg_arg(1)->get_const_pchar(), player.intellect, player.pulse);
         return 0;
     } else if (*message == MSG_VAR(reset_voter_info)) {
-        for (const char *edit : {"player_name_edit", "character_edit", "health_edit", "job_edit", "hobby_edit",
-                                 "voted_against_edit", "age_edit", "intellect_edit", "pulse_edit", "account_edit",
-                                 "right_answers_edit", "wrong_answers_edit"})
-            set_edit(edit, "");
+        voter_card_clear(this, vote_card);
     } else if (*message == MSG_VAR(show_vote_screen) || *message == MSG_VAR(hide_vote_screen)) {
         const int visible = *message == MSG_VAR(show_vote_screen) ? 1 : 0;
         this->message(MSG_VAR(show_named), 0, this, MSG_ARG(visible), pchar_value("vote_screen_background"),

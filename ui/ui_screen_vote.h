@@ -40,12 +40,6 @@ class screen_vote : public screen_base_c
 public:
     using screen_base_c::screen_base_c;
     int handle_message(const msg_c *message, abstract_c *sender) override;
-
-private:
-    void set_edit(const char *edit, const char *text);
-    void fill(const player_info &player, const char *voted_against);
-    // The screen's text for a coded property: the attribute "<kind><value + 1>".
-    const char *property_text(const char *kind, int32_t value);
 };
 
 class voter_portrait : public named_multistate_image

@@ -35,6 +35,7 @@ std::vector<ui_texture> make_ui_textures()
     add_cursor_textures(out);
     add_vote_textures(out);
     add_command_textures(out);
+    add_game_textures(out);
     return out;
 }
 
@@ -256,6 +257,33 @@ void add_command_textures(std::vector<ui_texture> &out)
                 seat.set(SEAT_FRAME_X + x, y, SEAT_FRAME_COLOUR);
         }
     out.push_back({"command_seat", 32, seat});
+}
+
+void add_game_textures(std::vector<ui_texture> &out)
+{
+    picture flashes(64, 32, 0, 0);
+    const uint32_t colours[2] = {GAME_RIGHT_FLASH, GAME_WRONG_FLASH};
+    for (int row = 0; row < 2; ++row)
+        for (int y = 0; y < 16; ++y) {
+            // Strongest at the middle of the band, fading towards its edges.
+            const int from_middle = y < 8 ? 7 - y : y - 8;
+            const uint8_t alpha = uint8_t(240 - from_middle * 30);
+            for (int x = 32; x < 64; ++x)
+                flashes.set(x, row * 16 + y, colours[row], alpha);
+        }
+    out.push_back({"game_flashes", 32, flashes});
+
+    // Wide, so that a field stretched across the screen keeps a thin border.
+    picture field(256, 64, GAME_FIELD_COLOUR, GAME_FIELD_ALPHA);
+    for (int x = 0; x < 256; ++x) {
+        field.set(x, 0, GAME_FIELD_BORDER);
+        field.set(x, 63, GAME_FIELD_BORDER);
+    }
+    for (int y = 0; y < 64; ++y) {
+        field.set(0, y, GAME_FIELD_BORDER);
+        field.set(255, y, GAME_FIELD_BORDER);
+    }
+    out.push_back({"game_field", 32, field});
 }
 
 } // namespace imagegen

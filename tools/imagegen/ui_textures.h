@@ -105,4 +105,15 @@ constexpr uint8_t SEAT_ALPHA = 160;
 // The fill colour (0xRRGGBB) of look n (0 to 3) of the seat.
 uint32_t seat_look_colour(int n);
 
+// The game screen's flashes and answer fields, added to the list by make_ui_textures.
+// game_flashes: 64 x 32 (32 bits), two rows of two states 32 x 16: state 0 transparent (off),
+// state 1 a band GAME_RIGHT_FLASH (row 0) or GAME_WRONG_FLASH (row 1) most opaque along its
+// middle line.
+// game_field: 256 x 64 (32 bits), a dark panel at alpha GAME_FIELD_ALPHA with a one-pixel
+// opaque GAME_FIELD_BORDER border, stretched behind the answers and the topics.
+void add_game_textures(std::vector<ui_texture> &out);
+constexpr uint32_t GAME_RIGHT_FLASH = 0x30FF50, GAME_WRONG_FLASH = 0xFF3030;
+constexpr uint32_t GAME_FIELD_COLOUR = 0x182050, GAME_FIELD_BORDER = 0xD0A040;
+constexpr uint8_t GAME_FIELD_ALPHA = 208;
+
 } // namespace imagegen
