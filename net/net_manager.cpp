@@ -456,15 +456,3 @@ void send_session_message(const void *packet) { required_manager()->send_session
 void send_net_message(const void *packet) { required_manager()->send_net_message(packet); }
 bool connect_to_host(int n) { return required_manager()->connect_to_host(n); }
 void net_set_announce_address(const char *address) { required_manager()->set_announce_address(address); }
-
-void send_answer_packet(abstract_c *asker, int32_t item)
-{
-    int32_t address = 0;
-    abstract_c::root()->message(MSG_VAR(get_short_address), 0, asker, MSG_ARG((void *)&address), MSG_ARGS_END);
-    np_answer packet;
-    std::memset(&packet, 0, sizeof packet);
-    packet.header = {sizeof packet, NP_ANSWER};
-    packet.item = item;
-    packet.address = address;
-    send_net_message(&packet);
-}

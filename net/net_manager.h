@@ -168,6 +168,3 @@ void send_session_message(const void *packet);
 void send_net_message(const void *packet);
 bool connect_to_host(int n);
 void net_set_announce_address(const char *address);
-// This PC's answer (type 12) with send_net_message: the item and the short address that the
-// root's get_short_address gives (asked by `asker`; 0 when nobody answers).
-void send_answer_packet(abstract_c *asker, int32_t item);

@@ -1,5 +1,6 @@
 #include "ui/ui_screen_game.h"
 
+#include "game/game_timers.h"
 #include "game/player_info.h"
 #include "net/net_manager.h"
 #include "ui/ui_voter_card.h"
