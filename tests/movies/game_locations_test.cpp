@@ -111,13 +111,14 @@ std::vector<std::string> round_ids(int shown, bool final_round)
     return ids;
 }
 
-// The camera moves a question queues for the player with model number m: from his own PC, or
-// from another (the final asks with interp_mover, every other round with path_mover).
-std::vector<std::string> camera_steps(int m, bool final_round)
+// The camera moves a question of round `round` queues for the player with model number m: from
+// his own PC, or from another (the final asks with interp_mover, every other round, the
+// super-final too, with path_mover).
+std::vector<std::string> camera_steps(int m, int round)
 {
     char own[32], other[32];
     std::snprintf(own, sizeof own, "accel_mover%d_y", m);
-    if (final_round)
+    if (round == 7)
         std::snprintf(other, sizeof other, "interp_mover%d", m % 7);
     else
         std::snprintf(other, sizeof other, "path_mover%d", (m + 7) % 8 + 1);
@@ -131,24 +132,25 @@ TEST_F(game_locations, every_studio_has_what_the_game_activates_and_its_camera_m
     // the super-final).
     const struct {
         const char *name;
+        int round;
         int in_game;
-        bool final_round;
-    } cases[] = {{"studio", 8, false},  {"studio2", 7, false},     {"studio3", 6, false},    {"studio4", 5, false},
-                 {"studio5", 4, false}, {"studio6", 3, false},     {"final_studio", 2, true}, {"final_studio", 3, true}};
+    } cases[] = {{"studio", 1, 8},  {"studio2", 2, 7}, {"studio3", 3, 6},      {"studio4", 4, 5},
+                 {"studio5", 5, 4}, {"studio6", 6, 3}, {"final_studio", 7, 2}, {"final_studio", 8, 3}};
     for (const auto &c : cases) {
-        SCOPED_TRACE(std::string(c.name) + " with " + std::to_string(c.in_game) + " in the game");
+        const bool final_round = c.round >= 7;
+        SCOPED_TRACE("round " + std::to_string(c.round) + " in " + c.name);
         game->seats.clear();
         for (int slot = 0; slot < 8; ++slot)
             game->seats.push_back({7 - slot, slot < c.in_game});
         send(MSG_VAR(free_location));
         root->collect_dead_children();
-        open(c.final_round ? MSG_VAR(load_final_location) : MSG_VAR(load_location), c.name);
-        const int shown = c.final_round ? 8 : c.in_game;
+        open(final_round ? MSG_VAR(load_final_location) : MSG_VAR(load_location), c.name);
+        const int shown = final_round ? 8 : c.in_game;
         ASSERT_EQ((size_t)shown, loader->selected_models().size());
-        EXPECT_EQ(std::vector<std::string>{}, missing(round_ids(shown, c.final_round)));
+        EXPECT_EQ(std::vector<std::string>{}, missing(round_ids(shown, final_round)));
         // A question's camera move ends, or the question behind it would never come.
         for (int m = 0; m < c.in_game; ++m)
-            for (const std::string &step : camera_steps(m, c.final_round))
+            for (const std::string &step : camera_steps(m, c.round))
                 EXPECT_TRUE(play(step.c_str(), 1, 4.0f)) << step;
     }
 }
