@@ -78,6 +78,24 @@ public:
     std::vector<np_change_player_info> changes;
 };
 
+// The set-up location as the movie loader loads it: a script of its own, with a template of
+// its own, run while the screen is being made.
+class location_stub_c : public abstract_c
+{
+public:
+    explicit location_stub_c(abstract_c *parent) : abstract_c(parent) {}
+    int handle_message(const msg_c *message, abstract_c *) override
+    {
+        if (*message == MSG_VAR(load_command_location)) {
+            scripts_c::instance()->execute_script(
+                ("scripts/" + std::string(msg_arg(0)->get_const_pchar()) + ".isc").c_str(), this, 0);
+            ++loaded;
+        }
+        return 0;
+    }
+    int loaded = 0;
+};
+
 std::string text_of(const char *value) { return std::string(value, strnlen(value, 64)); }
 
 int32_t int_of(const char *value)
@@ -97,6 +115,8 @@ protected:
         put_source("data/scripts/window_credit.isc", "scripts/window_credit.isc");
         put_script("screen_main", "create screen_clean { string name = \"menu\"; };\n");
         put_script("screen_client", "create screen_clean { string name = \"client\"; };\n");
+        put_script("player_3", "template stand_tpl { string name = \"stand\"; };\ncreate screen_clean : stand_tpl { };\n");
+        location = new location_stub_c(root);
         game = new seat_game_c(root);
         recorder->heard_names = {"load_command_location", "activate", "bots_autochoice", "on_all_players_ready",
                                  "load_screen"};
@@ -146,6 +166,7 @@ protected:
     }
 
     seat_game_c *game = nullptr;
+    location_stub_c *location = nullptr;
 };
 
 TEST_F(command_screen_test, one_screen_at_a_time_until_the_first_is_shut_down)
@@ -176,6 +197,7 @@ TEST_F(command_screen_test, created_with_the_set_up_location_and_seats_in_creati
     ASSERT_GE(heard.size(), 3u);
     EXPECT_EQ(heard[1], "load_command_location player_3");
     EXPECT_EQ(heard[2], "activate sound_menu 1");
+    EXPECT_EQ(location->loaded, 1) << "the location's script ended before the seats were made";
 
     EXPECT_EQ(screen->button_count(), 7);
     for (int n = 1; n <= 8; ++n) {
