@@ -399,7 +399,8 @@ TEST_F(game_screen_test, the_round_clock_counts_down_in_whole_seconds_and_stops_
     auto render = [&]() { clock->message(MSG_VAR(render), 0, nullptr, MSG_ARGS_END); };
     game->round_time = -1.0; // the session before a round
     render();
-    EXPECT_EQ(line_of(clock), "") << "the script's text stays";
+    EXPECT_EQ(line_of(clock), "00:00") << "the script's text stays";
+    EXPECT_DOUBLE_EQ(clock->last_shown(), -1.0);
     struct step_s
     {
         double time;
