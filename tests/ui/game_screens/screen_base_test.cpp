@@ -97,6 +97,20 @@ TEST_F(screen_base_test, hints_reach_the_hint_lines_only_while_hints_are_on)
     }
 }
 
+TEST_F(screen_base_test, the_games_clean_screen_shows_who_leaves_in_its_hint_line)
+{
+    // A player leaving between rounds: the game loads "screen_clean" and writes the hint, both
+    // as owned texts.
+    put_source("data/scripts/screen_clean.isc", "scripts/screen_clean.isc");
+    recorder->hints = 1;
+    ASSERT_EQ(load("screen_clean"), 1);
+    screen_clean *screen = live_child_of_container<screen_clean>();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_NE(find<window_exit>("window_exit", screen), nullptr);
+    EXPECT_EQ(send("set_hint", value_c("Leaving", value_c::STRING)), 0);
+    EXPECT_EQ(line("hint_line"), "Leaving");
+}
+
 TEST_F(screen_base_test, kill_screen_removes_one_live_screen_and_stops_there)
 {
     // Two screens side by side, as a script may leave them: each kill takes the first live one.
