@@ -2,7 +2,9 @@
 // and its answers, the reactions to an answer, the voter card, the answer packet a click
 // sends (to this PC's own receive loop, and from a client to its server in a private network
 // namespace) and the round clock.
+#include "game/game_disp.h"
 #include "game/player_info.h"
+#include "game/creators.h"
 #include "tests/net/lab/net_lab.h"
 #include "tests/ui/game_screens/game_screens_fixture.h"
 #include "tests/ui/lan_server.h"
@@ -72,7 +74,8 @@ public:
     lines judged;
 };
 
-class game_screen_test : public game_screens_test
+// The screen's script and the fonts it names.
+class game_screen_files_test : public game_screens_test
 {
 protected:
     void SetUp() override
@@ -81,6 +84,15 @@ protected:
         put("fonts/small.bmp", strip_bmp(std::vector<int>(224, 10), 12));
         put("fonts/big.bmp", strip_bmp(std::vector<int>(224, 10), 12));
         put_source("data/scripts/screen_game.isc", "scripts/screen_game.isc");
+    }
+};
+
+class game_screen_test : public game_screen_files_test
+{
+protected:
+    void SetUp() override
+    {
+        game_screen_files_test::SetUp();
         game = new game_stub_c(root);
         recorder->heard_names = {"show_named", "activate", "named_edit_set_text", "on_opponent_selected",
                                  "request_back"};
@@ -424,6 +436,71 @@ TEST_F(game_screen_test, the_round_clock_counts_down_in_whole_seconds_and_stops_
     render();
     EXPECT_EQ(line_of(clock), "00:00");
     EXPECT_DOUBLE_EQ(clock->last_shown(), 0.0);
+}
+
+// The game's own dispatcher keeps the round time: it runs down only while a human answers.
+class game_screen_round_test : public game_screen_files_test
+{
+protected:
+    void SetUp() override
+    {
+        game_screen_files_test::SetUp();
+        static const bool registered = (game_register_creators(), true);
+        (void)registered;
+        // The game's own computer players seat the dispatcher.
+        put_source("data/scripts/players.isc", "scripts/players.isc");
+        m_scripts->execute_script("scripts/players.isc", root, 0);
+        disp = new game_disp(root, nullptr);
+        load("screen_game");
+        clock = find<round_clock>("round_clock");
+        // Hidden, the clock reads the time without drawing (the display test draws it).
+        if (clock)
+            clock->set_visible(0);
+    }
+    // The session as another PC's server would send it, with this answer state and time.
+    void set_session(int32_t answer_state, double round_time)
+    {
+        session_info s = disp->session();
+        s.m_answer_state = answer_state;
+        s.m_round_time = round_time;
+        send("set_session_info", MSG_ARG((void *)&s));
+    }
+    // A tick of `elapsed` seconds, then a frame.
+    std::string after(double elapsed)
+    {
+        now += elapsed;
+        tick_by(now, elapsed);
+        clock->message(MSG_VAR(render), 0, nullptr, MSG_ARGS_END);
+        return clock->line_count() ? clock->line_text(0) : "";
+    }
+
+    game_disp *disp = nullptr;
+    round_clock *clock = nullptr;
+    double now = 1.0;
+};
+
+TEST_F(game_screen_round_test, the_clock_runs_down_while_a_human_answers_and_stands_at_zero_after)
+{
+    ASSERT_NE(clock, nullptr);
+    set_session(0, 2.5);
+    const struct
+    {
+        double elapsed;
+        const char *shown;
+    } running[] = {{0.0, "00:02"}, {0.6, "00:01"}, {1.0, "00:00"}, {1.0, "00:00"}, {5.0, "00:00"}};
+    for (const auto &step : running)
+        EXPECT_EQ(after(step.elapsed), step.shown) << "at " << now;
+    const double left = disp->session().m_round_time; // a copy: the record is packed
+    EXPECT_LT(left, 0.0) << "the game's time runs on below zero";
+
+    // Once an answer has arrived (or while a computer player answers) the time stands.
+    for (int32_t state : {4, 1}) {
+        set_session(state, 75.5);
+        EXPECT_EQ(after(0.0), "01:15");
+        EXPECT_EQ(after(30.0), "01:15") << "state " << state;
+        const double kept = disp->session().m_round_time;
+        EXPECT_DOUBLE_EQ(kept, 75.5);
+    }
 }
 
 TEST(round_clock_text, minutes_and_seconds_of_the_truncated_time)
