@@ -377,15 +377,19 @@ void game_disp::change_player_info(const np_change_player_info &request)
             if (!intellect_valid(record.intellect) || !pulse_valid(record.pulse) || !health_valid(record.health) ||
                 record.character < 0 || record.character > 3 || !portrait_in_store(record.portr_nmb))
                 return;
-            // Who owns the seat and where it stands in the game stay as this PC keeps them.
-            record.m_in_game = p.m_in_game;
-            record.m_excluded_round = p.m_excluded_round;
-            record.m_vote_target = p.m_vote_target;
-            record.m_last_vote = p.m_last_vote;
-            record.m_is_man = p.m_is_man;
-            record.m_not_ready = p.m_not_ready;
-            record.m_owner_address = p.m_owner_address;
-            p = record;
+            // The seat takes the description and the account; who owns it and where it stands in
+            // the game (flags, votes, the round's values and counters) stay as this PC keeps them.
+            p.portr_nmb = record.portr_nmb;
+            std::memcpy(p.name, record.name, sizeof p.name);
+            p.age = record.age;
+            p.character = record.character;
+            p.health = record.health;
+            p.sex = record.sex;
+            p.job = record.job;
+            p.intellect = record.intellect;
+            p.hobby = record.hobby;
+            p.pulse = record.pulse;
+            p.m_account = record.m_account;
             break;
         }
         case CHANGE_MAN_BOT:

@@ -18,8 +18,8 @@
 // A set-up change (change_player_info, from any PC's packet) never leaves a seat with a value
 // the round start refuses: an intellect outside 0..100 or a pulse outside 40..100 is not taken
 // and nothing is sent, as for an empty text; a whole seat must also have a health of 0..2, a
-// character of 0..3 and a portrait of the store, and keeps the owner, the human, ready and
-// in-game flags and the votes this PC holds.
+// character of 0..3 and a portrait of the store, and gives the seat only its description and
+// account (the owner, the flags, the votes and the round's values stay as this PC holds them).
 //
 // The messages of the seats and queries are handled in game_disp.cpp; each other part of the
 // game's handling lives in a game_disp_<topic>.cpp of its own. Scoring, condition and the

@@ -2,6 +2,7 @@
 #include "game/game_disp.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "game/game_timers.h"
@@ -15,6 +16,10 @@ constexpr int32_t ROUND_STAKES[4] = {25, 50, 100, 200};
 constexpr int32_t ROUND5_STAKES[4] = {300, 400, 500, 600};
 constexpr int FINAL_QUESTIONS = 5;
 constexpr double FINAL_STOP_PERIOD = 10.0;
+
+// Sums are taken wide and kept within int32: an account, a bank or a counter received from
+// another PC, or a debt doubled duel after duel, never wraps round.
+int32_t capped(int64_t amount) { return (int32_t)std::clamp<int64_t>(amount, INT32_MIN, INT32_MAX); }
 
 } // namespace
 
@@ -39,28 +44,28 @@ void game_disp::score_answer(bool right)
         // Fields of the packed records are read and written by value only.
         int32_t bank = m_session.m_bank;
         if (right)
-            ++answerer.m_right_nmb;
+            answerer.m_right_nmb = capped(int64_t(answerer.m_right_nmb) + 1);
         else
-            ++answerer.m_wrong_nmb;
+            answerer.m_wrong_nmb = capped(int64_t(answerer.m_wrong_nmb) + 1);
         const int round = m_session.m_round;
         if (round >= 1 && round <= 4) {
             const int32_t stake = ROUND_STAKES[round - 1];
             if (right)
-                answerer.m_account += stake;
+                answerer.m_account = capped(int64_t(answerer.m_account) + stake);
             else {
-                bank += stake;
+                bank = capped(int64_t(bank) + stake);
                 add_bank_marker();
             }
         } else if (round == 5) {
             // The counter is even at an answer; a longer round than the game's would run past
             // the table, so it keeps the last stake.
             const int32_t stake = ROUND5_STAKES[std::clamp((m_step - 1) / 8, 0, 3)];
-            bank += stake;
+            bank = capped(int64_t(bank) + stake);
             add_bank_marker();
-            answerer.m_account += right ? stake : -stake;
+            answerer.m_account = capped(int64_t(answerer.m_account) + (right ? stake : -stake));
             const int c = previous_chooser_slot();
             if (c >= 0)
-                seat(c).m_account += right ? -stake : stake;
+                seat(c).m_account = capped(int64_t(seat(c).m_account) + (right ? -stake : stake));
         } else if (round == 6) {
             const int c = previous_chooser_slot();
             if (c >= 0) {
@@ -69,18 +74,18 @@ void game_disp::score_answer(bool right)
                 player_info &winner = right ? answerer : seat(c);
                 player_info &loser = right ? seat(c) : answerer;
                 if (loser.m_account >= 0) {
-                    winner.m_account += loser.m_account;
+                    winner.m_account = capped(int64_t(winner.m_account) + loser.m_account);
                     loser.m_account = 0;
                 } else {
-                    winner.m_account -= loser.m_account;
-                    bank += loser.m_account;
-                    loser.m_account *= 2;
+                    winner.m_account = capped(int64_t(winner.m_account) - loser.m_account);
+                    bank = capped(int64_t(bank) + loser.m_account);
+                    loser.m_account = capped(int64_t(loser.m_account) * 2);
                     add_bank_marker();
                 }
             }
         } else if (round == 7 || round == 8) {
             if (right)
-                ++answerer.m_final_right_nmb;
+                answerer.m_final_right_nmb = capped(int64_t(answerer.m_final_right_nmb) + 1);
         }
         m_session.m_bank = bank;
     }
@@ -139,8 +144,8 @@ int game_disp::final_winner() const
         left_q -= left_p;
         left_p = 0;
     }
-    const int32_t right_p = seat(p).m_final_right_nmb;
-    const int32_t right_q = seat(q).m_final_right_nmb;
+    const int64_t right_p = seat(p).m_final_right_nmb;
+    const int64_t right_q = seat(q).m_final_right_nmb;
     if (right_p > right_q + left_q)
         return p;
     if (right_p + left_p < right_q)

@@ -139,6 +139,49 @@ TEST_F(scoring_test, round_6_the_duel_winner_takes_the_losers_account_and_a_debt
     }
 }
 
+TEST_F(scoring_test, accounts_banks_and_counters_at_the_limits_of_int32_stay_there)
+{
+    // Accounts and banks come from other PCs' records; a debt doubles duel after duel.
+    keep_in_game({0, 3, 5});
+    constexpr int32_t MAX = INT32_MAX, MIN = INT32_MIN;
+    const struct
+    {
+        const char *what;
+        int round;
+        bool right;
+        int32_t answerer, chooser, bank;
+        int32_t answerer_after, chooser_after, bank_after;
+    } cases[] = {
+        {"round 1, right at the top", 1, true, MAX - 10, 0, 0, MAX, 0, 0},
+        {"round 4, wrong with a full bank", 4, false, 0, 0, MAX - 5, 0, 0, MAX},
+        {"round 5, right against a chooser at the bottom", 5, true, MAX, MIN + 1, MAX, MAX, MIN, MAX},
+        {"round 5, wrong at the bottom", 5, false, MIN + 100, MAX, 0, MIN, MAX, 300},
+        {"round 6, a debt that cannot double", 6, true, MAX - 1, MIN / 2 - 1, MIN / 2, MAX, MIN, MIN},
+        {"round 6, a rich loser", 6, false, MAX, MAX, 0, 0, MAX, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        set_round(c.round, 2, 5, 5);
+        disp->seat(5).m_account = c.answerer;
+        disp->seat(3).m_account = c.chooser;
+        disp->session().m_bank = c.bank;
+        disp->score_answer(c.right);
+        EXPECT_EQ(account(5), +c.answerer_after);
+        EXPECT_EQ(account(3), +c.chooser_after);
+        EXPECT_EQ(bank(), +c.bank_after);
+    }
+
+    set_round(7, 1, 5);
+    disp->seat(5).m_final_right_nmb = MAX;
+    disp->seat(5).m_right_nmb = MAX;
+    disp->score_answer(true);
+    EXPECT_EQ(+disp->seat(5).m_final_right_nmb, MAX);
+    EXPECT_EQ(+disp->seat(5).m_right_nmb, MAX);
+    keep_in_game({3, 5});
+    disp->seat(3).m_final_right_nmb = 0;
+    EXPECT_EQ(disp->final_winner(), 5) << "no sum wraps round";
+}
+
 TEST_F(scoring_test, the_final_counts_right_answers_only_and_every_answer_refreshes_the_screen)
 {
     set_round(7, 3, 4);

@@ -377,7 +377,7 @@ TEST_F(seats_test, the_whole_seat_is_replaced_by_a_record_in_the_request)
     EXPECT_EQ(std::memcmp(&p, &disp->seat(5), sizeof p), 0);
 }
 
-TEST_F(seats_test, a_whole_seat_keeps_its_place_in_the_game_and_is_refused_with_values_the_game_cannot_use)
+TEST_F(seats_test, a_whole_seat_brings_its_description_and_account_only_and_is_refused_with_values_the_game_cannot_use)
 {
     disp->make_seat_human(2, OTHER_PC);
     const player_info seat = disp->seat(2);
@@ -408,6 +408,8 @@ TEST_F(seats_test, a_whole_seat_keeps_its_place_in_the_game_and_is_refused_with_
         record.m_not_ready = 0;
         record.m_in_game = 0;
         record.m_vote_target = 5;
+        record.m_final_right_nmb = INT32_MAX;
+        record.m_cur_pulse = 1000;
         np_change_player_info request = change(2, OTHER_PC, CHANGE_WHOLE_SEAT);
         std::memcpy(request.value, &record, sizeof record);
         apply(request);
@@ -425,6 +427,8 @@ TEST_F(seats_test, a_whole_seat_keeps_its_place_in_the_game_and_is_refused_with_
         EXPECT_EQ(+now.m_not_ready, 1);
         EXPECT_EQ(+now.m_in_game, 1);
         EXPECT_EQ(+now.m_vote_target, -1);
+        EXPECT_EQ(+now.m_final_right_nmb, +seat.m_final_right_nmb);
+        EXPECT_EQ(+now.m_cur_pulse, +seat.m_cur_pulse);
     }
 }
 
