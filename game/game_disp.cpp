@@ -131,6 +131,8 @@ int game_disp::handle_message(const msg_c *message, abstract_c *sender)
         return result;
     if (int result = handle_vote_message(message))
         return result;
+    if (int result = 0; handle_flow_message(message, result))
+        return result;
     if (*message == MSG_VAR(tick)) {
         // The round clock runs only while a human's answer is awaited.
         if (m_session.m_answer_state == 0 && msg_arg_is(1, value_c::FLOAT))
@@ -262,8 +264,11 @@ int game_disp::handle_seat_message(const msg_c *message)
         return 1;
     }
     if (*message == MSG_VAR(is_he_active_player)) {
+        // Only while the question or choice put waits for its answer: a repeated answer packet
+        // would be scored again and would put the next step twice.
         const int active = m_session.m_active_slot;
-        out<uint8_t>(1) = slot_valid(active) && seat(active).m_owner_address == out<int32_t>(0) ? 1 : 0;
+        const bool awaited = m_session.m_answer_state == 0 || m_session.m_answer_state == 1;
+        out<uint8_t>(1) = awaited && slot_valid(active) && seat(active).m_owner_address == out<int32_t>(0) ? 1 : 0;
         return 1;
     }
     if (*message == MSG_VAR(get_active_player_nmb)) {

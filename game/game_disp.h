@@ -28,6 +28,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "game/player_info.h"
 #include "game/questions.h"
@@ -119,6 +120,33 @@ public:
     // and the opponent pre-selected for a human chooser (except = the active seat).
     int highest_pulse_opponent(int except) const;
 
+    // ---- game flow (game_disp_flow.cpp) ----
+    // The start of a game, the rounds, their steps (questions, topic choices, opponent
+    // choices), the answers and the end of the game. The server's dispatcher decides and tells
+    // every PC, itself included, through session messages; each PC's receive loop turns them
+    // back into the messages below.
+    //   server: on_all_players_ready, start_next_round, location_loaded, send_question,
+    //           set_delay_before_next_question;
+    //   every PC: on_round_started, question, simulate_question, question_step_received,
+    //           question_answered, on_game_stopped.
+    // The final (round 7) ends the game; the super-final (round 8) is set up by its round start,
+    // its location and its steps, but nothing starts it.
+    // A client learns what a question packet puts (question_step_received from its receive
+    // loop: the acting model, the computer, topic-choice and first-step flags, the item count)
+    // and follows the server's step counter, step kind, active seat and chooser with it, so its
+    // accounts and its display stay those of the server.
+    // Whether the message is one of the flow's; `result` is then its answer.
+    bool handle_flow_message(const msg_c *message, int &result);
+
+    // What a step of a round puts.
+    enum step_kind_e : int32_t { STEP_NONE = 0, STEP_QUESTION, STEP_TOPIC_CHOICE, STEP_OPPONENT_CHOICE };
+    step_kind_e step_kind() const { return m_step_kind; }
+    int step() const { return m_step; }
+    // The next slot after `slot` in the game, upward and wrapping from 7 to 0; -1 for none.
+    int next_in_turn(int slot) const;
+    // A game runs from its start until it ends: no human seat waits to be made ready.
+    bool game_running() const;
+
 protected:
     // random_fill to the root until the seat's portrait differs from those of the slots in
     // [0, below) other than the seat itself (bounded: a small store cannot loop for ever).
@@ -149,6 +177,33 @@ protected:
     void create_vote_manager();
     void announce_leaving(int slot);
 
+    // ---- game flow (game_disp_flow.cpp) ----
+    void all_players_ready();
+    void start_next_round();
+    // Whether a human still plays; without one the game ends here.
+    bool round_started(int round, float round_time);
+    void location_loaded();
+    void send_question();
+    // The step counter advanced and the question packet of the active seat begun.
+    np_question begin_step(step_kind_e kind, int items);
+    // A human's step waits for its answer (`right_answer` the right item, -1 for a choice); a
+    // computer player's is played and then answered by a watcher.
+    void send_step(const np_question &packet, bool human, int32_t right_answer);
+    // The steps of a round; each advances the step counter and sends a question packet.
+    void put_question(int topic);
+    void put_topic_choice();
+    void put_opponent_choice();
+    // The ends of a round: the lowest account leaves, or the players vote.
+    void end_round_by_account();
+    void end_round_by_vote();
+    void show_question(int model_nmb, int item_count, bool simulated);
+    void question_step_received(int model_nmb, bool computer, bool topic_choice, int item_count, bool first);
+    void question_answered(int answer, bool right, int model_nmb, int gesture);
+    void game_stopped(int how, int model_nmb);
+    // Every seat back in the game with nothing on its account, the humans not ready, no bank.
+    void reset_after_game();
+    std::string seat_name(int slot) const;
+
     uint8_t m_no_man_left;
     // The topics of the round.
     topic_table_c m_topics;
@@ -159,4 +214,6 @@ protected:
     int32_t m_answerer_slot;
     int32_t m_chooser_slot;
     uint8_t m_ready;
+    // ---- game flow ----
+    step_kind_e m_step_kind = STEP_NONE;
 };

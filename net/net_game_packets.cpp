@@ -204,6 +204,9 @@ void net_manager::handle_question(char *buffer)
     char *hint = buffer + offsetof(np_question, hint);
     const int m = p.model_nmb;
     const bool computer = p.computer != 0;
+    // What the step puts, for the game of a PC that does not count the steps itself.
+    send(MSG_VAR(question_step_received), m, computer ? 1 : 0, p.topic_choice ? 1 : 0, (int)p.item_count,
+         p.first ? 1 : 0);
 
     char game_background[] = "game_background", selector_field[] = "selector_field";
     send(MSG_VAR(remove_question_n_answers));

@@ -35,7 +35,9 @@
 //   13 question_answered (INT item, INT right, INT model number, INT random);
 //   15 vote_confirmed (PTR packet); 16 location_loaded, only for this PC's own packet;
 //   9 the question's sequence on every PC (get_session_info first: a model number of no seat
-//     in the game drops the packet): remove_question_n_answers, show_named, set_hint, set_additional_hint, a camera mover step, a delayed
+//     in the game drops the packet): question_step_received (INT model number, INT computer,
+//     INT topic choice, INT item count, INT first step), remove_question_n_answers, show_named,
+//     set_hint, set_additional_hint, a camera mover step, a delayed
 //     "question" (human) or "simulate_question" (computer) as an "animation_message" step,
 //     for a computer a 0.03 s "animation_delay", activate_sequence;
 //   10 "lift" (hint, 0.01 s delay, a delayed "activate" of the object, activate_sequence),

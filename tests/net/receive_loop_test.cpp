@@ -97,7 +97,8 @@ public:
                                   "remove_question_n_answers", "show_named", "set_hint", "set_additional_hint",
                                   "add_to_sequence", "activate_sequence", "activate", "generate_bot_votes",
                                   "load_screen", "hide_vote_screen", "create_vote_manager",
-                                  "set_delay_before_next_question", "start_next_round", "set_session_info"})
+                                  "set_delay_before_next_question", "start_next_round", "set_session_info",
+                                  "question_step_received"})
                 if (*message == msg_c(n))
                     name = n;
             if (name == "?")
@@ -285,7 +286,8 @@ TEST_F(receive_loop_test, a_question_plays_its_sequence_with_the_camera_by_who_a
     g.mine = true;
     g.session.m_round = 1;
     local(question(0, 0, 1, 2));
-    EXPECT_EQ(g.take(), "get_session_info(PTR) remove_question_n_answers() show_named(INT:0,PCHAR:game_background) "
+    EXPECT_EQ(g.take(), "get_session_info(PTR) question_step_received(INT:2,INT:0,INT:0,INT:4,INT:1) "
+                        "remove_question_n_answers() show_named(INT:0,PCHAR:game_background) "
                         "show_named(INT:0,PCHAR:selector_field) set_hint(PCHAR:hint) "
                         "set_additional_hint(CONST_PCHAR:) is_my_player(INT:2,PTR) is_cam_move_on(PTR) "
                         "is_single_man_in_session(PTR) add_to_sequence(PCHAR:accel_mover2_y,INT:1) "
@@ -303,6 +305,8 @@ TEST_F(receive_loop_test, a_question_plays_its_sequence_with_the_camera_by_who_a
 
     g.mine = false;
     local(question(1, 0, 0, 3));
+    ASSERT_GE(g.heard.size(), 2u);
+    EXPECT_EQ(g.heard[1], "question_step_received(INT:3,INT:1,INT:0,INT:4,INT:0)");
     EXPECT_EQ(g.take("set_additional_hint"), "set_additional_hint(PCHAR:Q_A_B_C_D)");
     delayed = pc->children_of_manager<delayed_message_c>();
     ASSERT_EQ(delayed.size(), 1u);

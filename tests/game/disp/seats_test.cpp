@@ -179,8 +179,17 @@ TEST_F(seats_test, session_queries_about_the_active_seat_the_answer_and_this_pcs
     disp->session().m_right_answer = 2;
     int32_t address = OTHER_PC;
     uint8_t v = 0xEE;
-    send("is_he_active_player", MSG_ARG((void *)&address), MSG_ARG((void *)&v));
-    EXPECT_EQ(v, 1);
+    for (int state : {4, 6}) {
+        disp->session().m_answer_state = state;
+        send("is_he_active_player", MSG_ARG((void *)&address), MSG_ARG((void *)&v));
+        EXPECT_EQ(v, 0) << "no answer awaited in state " << state;
+    }
+    for (int state : {0, 1}) {
+        disp->session().m_answer_state = state;
+        v = 0xEE;
+        send("is_he_active_player", MSG_ARG((void *)&address), MSG_ARG((void *)&v));
+        EXPECT_EQ(v, 1) << state;
+    }
     address = own_address();
     send("is_he_active_player", MSG_ARG((void *)&address), MSG_ARG((void *)&v));
     EXPECT_EQ(v, 0);

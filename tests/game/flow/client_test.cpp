@@ -1,0 +1,126 @@
+// A client's game follows the server's packets, in a private network namespace: another PC on
+// 127.0.0.2 plays the server of round 5 and this PC's dispatcher keeps the same steps, active
+// seat, chooser, accounts and round clock as the server's.
+#include "tests/game/flow/flow_fixture.h"
+#include "tests/net/lab/net_lab.h"
+#include "tests/net/lab/peer.h"
+
+namespace {
+
+class client_flow_test : public flow_test
+{
+protected:
+    void SetUp() override
+    {
+        NET_LAB_PRIVATE_OR_SKIP();
+        winsock_startup();
+        m_started = true;
+        flow_test::SetUp();
+        server.reset(new peer_s(2));
+        start_net_client("Player");
+        np_host_announce announce{};
+        announce.header = {sizeof announce, NP_HOST_ANNOUNCE};
+        server->send(&announce);
+        run(1.0);
+        ASSERT_TRUE(connect_to_host(0));
+        // The server's seats: this PC's humans in slots 0 and 4, computer players in 2 and 6.
+        np_session_joined joined = np_session_joined_new();
+        joined.address = own_address();
+        joined.session = disp->session();
+        for (int slot = 0; slot < MAX_PLAYERS; ++slot) {
+            player_info &p = joined.session.m_players[slot];
+            p.m_in_game = slot % 2 == 0;
+            p.m_account = 1000 + slot;
+            p.m_not_ready = 0;
+        }
+        joined.session.m_players[4].m_is_man = 1;
+        joined.session.m_players[4].m_owner_address = own_address();
+        server->send(&joined);
+        run(1.0);
+        ASSERT_EQ(manager->status(), NET_STATUS_CLIENT);
+        ASSERT_EQ(+disp->seat(6).m_account, 1006);
+    }
+    void TearDown() override
+    {
+        server.reset();
+        flow_test::TearDown();
+        if (m_started)
+            winsock_cleanup();
+    }
+    void send_question(int model, bool computer, int items, bool first)
+    {
+        np_question q;
+        std::memset(&q, 0, sizeof q);
+        q.header = {sizeof q, NP_QUESTION};
+        q.computer = computer;
+        q.time_parameter = 0.2f;
+        q.model_nmb = model;
+        q.item_count = items;
+        q.first = first;
+        std::strcpy(q.menu, "Q");
+        server->send(&q);
+        run(1.0);
+    }
+    void send_answered(int item, bool right, int model)
+    {
+        np_question_answered a = np_question_answered_new();
+        a.item = item;
+        a.model_nmb = model;
+        a.random = 1;
+        a.right = right;
+        server->send(&a);
+        run(1.0);
+    }
+
+    std::unique_ptr<peer_s> server;
+    bool m_started = false;
+};
+
+TEST_F(client_flow_test, a_client_counts_the_steps_and_scores_only_the_questions_as_the_server_does)
+{
+    np_round_started round = {{sizeof round, NP_ROUND_STARTED}, 5, 180.0f};
+    server->send(&round);
+    run(1.0);
+    ASSERT_EQ(disp->session().m_round, 5);
+
+    // Slot 2 (model 1) chooses slot 6 (model 3).
+    send_question(1, true, 0, true);
+    EXPECT_EQ(disp->step(), 1);
+    EXPECT_EQ(disp->step_kind(), game_disp::STEP_OPPONENT_CHOICE);
+    EXPECT_EQ(disp->session().m_active_slot, 2);
+    EXPECT_EQ(disp->m_chooser_slot, 2);
+    send_answered(6, false, 1);
+    EXPECT_EQ(disp->session().m_active_slot, 6);
+    EXPECT_EQ(disp->session().m_bank, 0);
+    for (int slot : {0, 2, 4, 6})
+        EXPECT_EQ(+disp->seat(slot).m_account, 1000 + slot) << "a choice scores nothing";
+
+    // Slot 6 answers right: the stake of the round's first pair moves from the chooser.
+    send_question(3, true, 4, false);
+    EXPECT_EQ(disp->step(), 2);
+    EXPECT_EQ(disp->step_kind(), game_disp::STEP_QUESTION);
+    EXPECT_EQ(disp->m_chooser_slot, 4) << "the next chooser in turn";
+    send_answered(0, true, 3);
+    EXPECT_EQ(+disp->seat(6).m_account, 1306);
+    EXPECT_EQ(+disp->seat(2).m_account, 702);
+    EXPECT_EQ(disp->session().m_bank, 300);
+
+    // This PC's human in slot 4 (model 2) chooses next: the clock runs until the choice arrives.
+    send_question(2, false, 0, false);
+    EXPECT_EQ(heard("emul_selection").size(), 1u) << "the opponent offered to this PC's chooser";
+    EXPECT_EQ(disp->step(), 3);
+    EXPECT_EQ(disp->session().m_active_slot, 4);
+    EXPECT_EQ(disp->session().m_answer_state, 0);
+    EXPECT_LT(round_time(), 180.0);
+    send_answered(0, false, 2);
+    const double stopped = round_time();
+    run(2.0);
+    EXPECT_EQ(round_time(), stopped);
+
+    // A new round's first step starts the count again.
+    send_question(0, false, 4, true);
+    EXPECT_EQ(disp->step(), 1);
+    EXPECT_EQ(disp->step_kind(), game_disp::STEP_QUESTION);
+}
+
+} // namespace

@@ -1,0 +1,302 @@
+// A game on one PC, round by round: the start, the round starts and introductions, the steps,
+// the round ends and the answers as every PC sees them.
+#include "tests/game/flow/flow_fixture.h"
+
+#include <cstdlib>
+#include <map>
+
+namespace {
+
+using strings = std::vector<std::string>;
+
+// The model number a question or simulate_question message was heard with.
+int heard_model(const std::string &entry)
+{
+    const std::string mark = "FLOAT:0.2,INT:";
+    const size_t at = entry.rfind(mark);
+    return at == std::string::npos ? -1 : std::atoi(entry.c_str() + at + mark.size());
+}
+
+// The show_named messages of the dispatcher (the receive loop sends its own as PCHAR).
+strings own_show_named(const strings &all)
+{
+    strings own;
+    for (const std::string &e : all)
+        if (e.find("STRING:") != std::string::npos)
+            own.push_back(e);
+    return own;
+}
+
+TEST_F(flow_test, the_last_ready_switch_starts_round_one_and_its_first_question_follows_the_introduction)
+{
+    for (int slot = 1; slot < MAX_PLAYERS; ++slot)
+        disp->seat(slot).m_not_ready = 0;
+    apply(change(0, own_address(), CHANGE_READY));
+    EXPECT_EQ(heard("on_round_started"), strings{"on_round_started(INT:1,FLOAT:180)"});
+    EXPECT_EQ(heard("set_screen_loading"), strings{"set_screen_loading(STRING:round1,STRING:studio)"});
+    EXPECT_EQ(disp->session().m_round, 1);
+    EXPECT_DOUBLE_EQ(round_time(), 180.0);
+    EXPECT_EQ(disp->m_chooser_slot, 6);
+    EXPECT_EQ(disp->m_answerer_slot, 0);
+    EXPECT_EQ(disp->session().m_active_slot, -1);
+    EXPECT_EQ(disp->m_step, 0);
+    for (int slot = 0; slot < MAX_PLAYERS; ++slot) {
+        EXPECT_EQ(+disp->seat(slot).m_cur_intellect, +disp->seat(slot).intellect) << "round-start update";
+        EXPECT_EQ(+disp->seat(slot).m_vote_target, -1);
+    }
+    listener->take();
+
+    run(0.25);
+    EXPECT_EQ(heard("set_hint"), strings{"set_hint(PCHAR:)"}) << "round 1 has no introduction text";
+    EXPECT_EQ(children_of<send_question_timer_c>(disp), 1);
+    EXPECT_FALSE(run_until([&] { return count_heard("question(") > 0; }, 19.0)) << "20 s of introduction";
+    ASSERT_TRUE(run_until([&] { return count_heard("question(") > 0; }, 2.0));
+    const strings questions = heard("question(");
+    EXPECT_EQ(heard_model(questions[0]), 0) << "the human seat 0 answers first";
+    EXPECT_NE(questions[0].find(",INT:4)"), std::string::npos) << questions[0];
+    EXPECT_EQ(disp->m_step, 1);
+    EXPECT_EQ(disp->session().m_active_slot, 0);
+    EXPECT_EQ(disp->session().m_answer_state, 0);
+    EXPECT_GE(disp->session().m_right_answer, 0);
+    EXPECT_LT(disp->session().m_right_answer, 4);
+
+    // The round clock runs while the human thinks and stops at the answer.
+    EXPECT_DOUBLE_EQ(round_time(), 180.0) << "the question keeps the round's time";
+    run(1.0);
+    EXPECT_NEAR(round_time(), 179.0, 1e-4);
+    pc_stand_c::send_answer(disp->session().m_right_answer);
+    EXPECT_EQ(disp->session().m_answer_state, 4);
+    const double stopped = round_time();
+    EXPECT_EQ(+disp->seat(0).m_account, 25);
+    run(2.0);
+    EXPECT_EQ(round_time(), stopped) << "a computer player's question does not run the clock";
+}
+
+TEST_F(flow_test, round_one_puts_three_questions_to_each_of_eight_players_then_the_lowest_account_leaves)
+{
+    all_seats_ready();
+    stand->answer = [&](const pc_stand_c::question_s &) { return (int)(disp->session().m_right_answer + 1) % 4; };
+    send("on_all_players_ready");
+    ASSERT_TRUE(run_until([&] { return count_heard("mark_excluded_player") > 0; }, 300.0));
+    std::map<int, int> per_model;
+    for (const std::string &e : heard("question("))
+        ++per_model[heard_model(e)];
+    for (const std::string &e : heard("simulate_question("))
+        ++per_model[heard_model(e)];
+    EXPECT_EQ(per_model, (std::map<int, int>{{0, 3}, {1, 3}, {2, 3}, {3, 3}, {4, 3}, {5, 3}, {6, 3}, {7, 3}}));
+    EXPECT_EQ(disp->m_step, 24);
+    int wrong = 0;
+    for (int slot = 0; slot < MAX_PLAYERS; ++slot) {
+        EXPECT_EQ(disp->seat(slot).m_right_nmb + disp->seat(slot).m_wrong_nmb, 3) << slot;
+        wrong += disp->seat(slot).m_wrong_nmb;
+    }
+    EXPECT_EQ(+disp->seat(0).m_account, 0) << "the human answered wrong";
+    EXPECT_EQ(disp->session().m_bank, 25 * wrong);
+    int lowest = 0;
+    for (int slot = 1; slot < MAX_PLAYERS; ++slot)
+        if (disp->seat(slot).m_account < disp->seat(lowest).m_account)
+            lowest = slot;
+    EXPECT_EQ(heard("mark_excluded_player"), strings{"mark_excluded_player(INT:" + std::to_string(lowest) + ")"});
+    EXPECT_EQ(+disp->seat(lowest).m_in_game, 0);
+    EXPECT_EQ(+disp->seat(lowest).m_excluded_round, 1);
+    EXPECT_EQ(children_of<next_round_timer_c>(disp), 1);
+
+    listener->take();
+    EXPECT_FALSE(run_until([&] { return count_heard("on_round_started") > 0; }, 7.5));
+    EXPECT_EQ(count_heard("question(") + count_heard("simulate_question("), 0) << "no 25th question";
+    ASSERT_TRUE(run_until([&] { return count_heard("on_round_started") > 0; }, 1.0));
+    EXPECT_EQ(heard("on_round_started"), strings{"on_round_started(INT:2,FLOAT:180)"});
+}
+
+TEST_F(flow_test, round_three_puts_a_topic_choice_first_then_a_question_from_the_chosen_topic)
+{
+    for (int slot = 0; slot < MAX_PLAYERS; ++slot)
+        disp->seat(slot).m_account = slot == 0 ? 500 : 100 + slot;
+    stand->answer = [&](const pc_stand_c::question_s &q) {
+        return q.items == OFFERED_TOPICS ? 2 : (int)disp->session().m_right_answer;
+    };
+    start_round(3, {0, 1, 2, 3, 4, 5});
+    ASSERT_TRUE(run_until([&] { return count_heard("question(") > 0; }, 30.0));
+    EXPECT_EQ(disp->m_step, 1);
+    EXPECT_EQ(disp->m_step_kind, game_disp::STEP_TOPIC_CHOICE);
+    const std::string name = disp->seat(0).name;
+    std::string menu = topic_choice_prompt(3, true, name.c_str(), name.c_str());
+    for (int i = 0; i < OFFERED_TOPICS; ++i)
+        menu += std::string("_") + disp->m_topics.title(disp->m_offered_topics[i]);
+    ASSERT_EQ(stand->asked.size(), 1u);
+    EXPECT_EQ(stand->asked[0].menu, menu);
+    EXPECT_EQ(stand->asked[0].model_nmb, 0);
+    EXPECT_EQ(stand->asked[0].items, OFFERED_TOPICS);
+    EXPECT_EQ(disp->session().m_right_answer, -1);
+    EXPECT_EQ(own_show_named(heard("show_named")),
+              (strings{"show_named(INT:0,STRING:right_flash)", "show_named(INT:0,STRING:wrong_flash)",
+                       "show_named(INT:0,STRING:field_for_answers)", "show_named(INT:1,STRING:big_field_for_answers)"}));
+    const int32_t account = disp->seat(0).m_account;
+    listener->take();
+
+    ASSERT_TRUE(run_until([&] { return count_heard("question(") > 0; }, 10.0));
+    EXPECT_EQ(disp->m_chosen_topic, 2);
+    EXPECT_EQ(+disp->seat(0).m_account, account) << "a choice scores nothing";
+    EXPECT_EQ(disp->m_step, 2);
+    EXPECT_EQ(disp->m_step_kind, game_disp::STEP_QUESTION);
+    const int topic = disp->m_offered_topics[2];
+    EXPECT_EQ(heard("set_hint"), strings{"set_hint(PCHAR:" +
+                                         question_prompt(3, true, name.c_str(), disp->m_topics.title(topic), 2) + ")"});
+    ASSERT_EQ(stand->asked.size(), 2u);
+    const std::string asked = stand->asked[1].menu;
+    bool from_topic = false;
+    for (int i = 0; i < disp->m_topics.question_count(topic); ++i) {
+        const question_desc &q = disp->m_topics.question(topic, i);
+        const std::string whole = std::string(q.m_question) + "_" + q.m_answers[0] + "_" + q.m_answers[1] + "_" +
+                                  q.m_answers[2] + "_" + q.m_answers[3];
+        from_topic = from_topic || (q.m_used && asked == whole);
+    }
+    EXPECT_TRUE(from_topic) << asked;
+    EXPECT_EQ(stand->asked[1].items, 4);
+    EXPECT_EQ(own_show_named(heard("show_named")),
+              (strings{"show_named(INT:1,STRING:right_flash)", "show_named(INT:1,STRING:wrong_flash)",
+                       "show_named(INT:1,STRING:field_for_answers)", "show_named(INT:0,STRING:big_field_for_answers)"}));
+    run(0.5);
+    EXPECT_EQ(+disp->seat(0).m_account, account + 100) << "the question is scored";
+}
+
+TEST_F(flow_test, a_computer_players_question_has_no_answers_and_its_answer_is_0_when_right_and_1_when_wrong)
+{
+    disp->session().m_active_slot = 0;
+    start_round(1, {0, 1, 2, 3, 4, 5, 6, 7});
+    ASSERT_TRUE(run_until([&] { return count_heard("react_on_answer") == 7; }, 120.0));
+    const strings hints = heard("set_additional_hint(PCHAR:");
+    ASSERT_EQ(hints.size(), 7u);
+    for (const std::string &h : hints) {
+        EXPECT_EQ(h.find('_', 26), std::string::npos) << "the question alone: " << h;
+        EXPECT_GT(h.size(), std::string("set_additional_hint(PCHAR:)").size());
+    }
+    const strings reactions = heard("react_on_answer");
+    for (int slot = 1; slot <= 7; ++slot) {
+        const bool right = disp->seat(slot).m_right_nmb == 1;
+        EXPECT_EQ(disp->seat(slot).m_right_nmb + disp->seat(slot).m_wrong_nmb, 1);
+        EXPECT_EQ(reactions[slot - 1], "react_on_answer(INT:" + std::string(right ? "0,INT:1" : "1,INT:0") +
+                                           ",INT:" + std::to_string(slot) + ")");
+        EXPECT_EQ(+disp->seat(slot).m_account, right ? 25 : 0) << slot;
+    }
+}
+
+TEST_F(flow_test, each_round_start_loads_its_location_and_sets_up_its_players)
+{
+    const struct
+    {
+        int round;
+        const char *loading;
+    } rows[] = {
+        {1, "set_screen_loading(STRING:round1,STRING:studio)"},
+        {2, "set_screen_loading(STRING:round2,STRING:studio2)"},
+        {3, "set_screen_loading(STRING:round3,STRING:studio3)"},
+        {4, "set_screen_loading(STRING:round4,STRING:studio4)"},
+        {5, "set_screen_loading(STRING:round5,STRING:studio5)"},
+        {6, "set_screen_loading(STRING:round6,STRING:studio6)"},
+        {7, "set_final_screen_loading(STRING:round7,STRING:final_studio)"},
+        {8, "set_final_screen_loading(STRING:round8,STRING:final_studio)"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.round);
+        keep_in_game({0, 2, 5});
+        disp->seat(3).m_excluded_round = 1;
+        disp->seat(6).m_excluded_round = 2;
+        for (int slot = 0; slot < MAX_PLAYERS; ++slot) {
+            disp->seat(slot).m_final_right_nmb = 3;
+            disp->seat(slot).m_right_nmb = 4;
+            disp->seat(slot).m_wrong_nmb = 1;
+        }
+        listener->take();
+        EXPECT_EQ(root->message(MSG_VAR(on_round_started), 0, nullptr, MSG_ARG(row.round), MSG_ARG(150.0f),
+                                MSG_ARGS_END),
+                  0)
+            << "the screens take it too";
+        EXPECT_EQ(heard("set_"), strings{row.loading});
+        EXPECT_EQ(disp->session().m_round, row.round);
+        EXPECT_DOUBLE_EQ(round_time(), 150.0);
+        const bool final = row.round >= 7;
+        EXPECT_EQ(+disp->seat(3).m_in_game, row.round == 8 ? 1 : 0) << "round 1's leaver returns to the super-final";
+        EXPECT_EQ(+disp->seat(6).m_in_game, 0);
+        for (int slot : {0, 2, 5}) {
+            EXPECT_EQ(+disp->seat(slot).m_final_right_nmb, final ? 0 : 3);
+            EXPECT_EQ(disp->seat(slot).m_right_nmb + disp->seat(slot).m_wrong_nmb, 0);
+        }
+        EXPECT_EQ(+disp->seat(6).m_final_right_nmb, 3) << "a seat out of the game keeps its counts";
+        EXPECT_EQ(+disp->seat(6).m_right_nmb, 4);
+    }
+}
+
+TEST_F(flow_test, a_loaded_location_introduces_the_round_and_its_first_players)
+{
+    const int32_t accounts[MAX_PLAYERS] = {300, -50, 700, 10, 700, 200, -50, 0};
+    const struct
+    {
+        int round;
+        int active, answerer, chooser; // -9: not set by the round
+        int intro_first, intro_second;  // slots named in the introduction, -1 none
+        const char *object;
+    } rows[] = {
+        {1, -9, -9, -9, -1, -1, "start_relay"},  {2, 1, -9, -9, 2, -1, "start_relay"},
+        {3, 1, -9, -9, 2, -1, "start_relay"},    {4, -9, 2, 1, 2, 1, "start_relay"},
+        {5, -9, -9, 2, 2, -1, "start_relay"},    {6, -9, -9, 1, 1, -1, "start_relay"},
+        {7, 0, -9, -9, -1, -1, "path_mover0"},   {8, 0, -9, -9, -1, -1, "path_mover0"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.round);
+        all_seats_ready();
+        for (int slot = 0; slot < MAX_PLAYERS; ++slot) {
+            disp->seat(slot).m_in_game = 1;
+            disp->seat(slot).m_account = accounts[slot];
+        }
+        disp->session().m_round = row.round;
+        disp->session().m_active_slot = -9;
+        disp->m_answerer_slot = disp->m_chooser_slot = -9;
+        disp->m_step = 5;
+        listener->take();
+        EXPECT_EQ(send("location_loaded"), 1);
+        EXPECT_EQ(disp->m_step, 0);
+        EXPECT_EQ(disp->m_topics.topic_nmb(), topic_table_c::files_of_round(row.round));
+        EXPECT_EQ(disp->session().m_active_slot, row.active);
+        EXPECT_EQ(disp->m_answerer_slot, row.answerer);
+        EXPECT_EQ(disp->m_chooser_slot, row.chooser);
+        auto name = [&](int slot) { return slot < 0 ? std::string() : std::string(disp->seat(slot).name); };
+        EXPECT_EQ(heard("set_hint"),
+                  strings{"set_hint(PCHAR:" +
+                          intro_text(row.round, name(row.intro_first).c_str(), name(row.intro_second).c_str())
+                              .substr(0, 127) +
+                          ")"});
+        run(0.25);
+        EXPECT_EQ(heard("activate("), strings{"activate(STRING:" + std::string(row.object) + ",INT:1)"});
+        EXPECT_EQ(children_of<send_question_timer_c>(disp), 1);
+        for (abstract_c *c = disp->first_child(); c; c = c->next_sibling())
+            c->shutdown_tree();
+        root->collect_dead_children();
+    }
+}
+
+TEST_F(flow_test, a_round_start_without_a_human_in_the_game_ends_the_game_at_once)
+{
+    start_round(4, {1, 2, 3, 4, 5});
+    EXPECT_EQ(+disp->m_no_man_left, 1);
+    EXPECT_EQ(heard("on_round_started"), strings{"on_round_started(INT:4,FLOAT:180)"});
+    EXPECT_EQ(heard("set_"), strings{}) << "no location";
+    EXPECT_EQ(heard("free_location"), strings{"free_location()"});
+    EXPECT_EQ(heard("load_screen"), strings{"load_screen(STRING:screen_command)"});
+    for (int slot = 0; slot < MAX_PLAYERS; ++slot) {
+        EXPECT_EQ(+disp->seat(slot).m_in_game, 1);
+        EXPECT_EQ(+disp->seat(slot).m_account, 0);
+    }
+    EXPECT_EQ(+disp->seat(0).m_not_ready, 1);
+    EXPECT_EQ(disp->session().m_bank, 0);
+    const std::vector<hiscore_entry> history = stored_table(root.get(), false);
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_STREQ(history[0].m_name, disp->seat(0).name);
+    EXPECT_EQ(history[0].m_score, 0);
+    listener->take();
+    send("location_loaded");
+    run(25.0);
+    EXPECT_EQ(heard("set_hint"), strings{}) << "nothing more is played";
+}
+
+} // namespace
