@@ -7,7 +7,8 @@
 //   - a started sequence plays whole on the next tick: its delayed messages are sent in order,
 //     then sequence_finished goes to the root;
 //   - a question or choice put to a human of this PC is answered on the tick after it was put, by
-//     `answer` (an item below 0 sends nothing)
+//     `answer` (an item below 0 sends nothing); with `vote` set, a human of this PC votes against
+//     the player offered on the tick after the vote screen showed
 //     (the item count says which: 4 a question, 6 a topic choice, 0 an opponent choice).
 #pragma once
 
@@ -46,13 +47,18 @@ public:
             return 0;
         }
         if (*message == MSG_VAR(add_to_sequence)) {
-            if (std::string(msg_arg(0)->get_const_pchar()) == "animation_message")
-                m_steps.emplace_back((abstract_c *)msg_arg(1)->get_ptr());
+            // Gestures, camera moves and pauses are steps that only take time.
+            const bool delayed = std::string(msg_arg(0)->get_const_pchar()) == "animation_message";
+            m_steps.emplace_back(delayed ? (abstract_c *)msg_arg(1)->get_ptr() : nullptr);
             return 1;
         }
         if (*message == MSG_VAR(activate_sequence)) {
             m_started = !m_steps.empty();
             return m_started ? 1 : 0;
+        }
+        if (*message == MSG_VAR(show_vote_screen)) {
+            m_vote_pending = vote;
+            return 0;
         }
         if (*message == MSG_VAR(question)) {
             m_question = question_s{msg_arg(0)->get_const_pchar(), msg_arg(2)->get_int(), msg_arg(3)->get_int()};
@@ -66,6 +72,11 @@ public:
                 m_question.reset();
                 if (const int item = answer(q); item >= 0)
                     send_answer(item);
+            }
+            if (m_vote_pending) {
+                // The vote screen's button: the vote against the player offered.
+                m_vote_pending = false;
+                root()->message(MSG_VAR(on_vote_against), 0, this, MSG_ARGS_END);
             }
             if (m_load_pending) {
                 m_load_pending = false;
@@ -87,6 +98,8 @@ public:
     }
 
     std::function<int(const question_s &)> answer;
+    // Whether this PC's humans vote, against the player offered, once the vote screen shows.
+    bool vote = false;
     // Every question and choice put to a human of this PC.
     std::vector<question_s> asked;
     std::optional<question_s> m_question;
@@ -104,6 +117,7 @@ private:
     }
 
     bool m_load_pending = false;
+    bool m_vote_pending = false;
     bool m_started = false;
     std::vector<object_pointer_c> m_steps;
 };

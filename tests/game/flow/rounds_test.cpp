@@ -299,4 +299,54 @@ TEST_F(flow_test, a_round_start_without_a_human_in_the_game_ends_the_game_at_onc
     EXPECT_EQ(heard("set_hint"), strings{}) << "nothing more is played";
 }
 
+TEST_F(flow_test, a_whole_game_runs_from_the_ready_players_through_seven_rounds_to_the_winners_hiscore)
+{
+    // Computer players who hardly ever answer right and vote against the poorest; the human at
+    // this PC answers right, takes the first topic, confirms the opponent and the vote offered.
+    all_seats_ready();
+    for (int slot = 1; slot < MAX_PLAYERS; ++slot) {
+        disp->seat(slot).intellect = 0;
+        disp->seat(slot).character = 1;
+    }
+    stand->vote = true;
+    stand->answer = [&](const pc_stand_c::question_s &q) {
+        if (q.items == 0) {
+            root->message(MSG_VAR(on_opponent_selected), 0, nullptr, MSG_ARGS_END);
+            return -1;
+        }
+        return q.items == OFFERED_TOPICS ? 0 : (int)disp->session().m_right_answer;
+    };
+    std::vector<std::pair<int, int>> ends; // round, step counter at each announcement
+    listener->on_heard = [&](const std::string &name) {
+        if (name == "mark_excluded_player")
+            ends.push_back({disp->session().m_round, disp->m_step});
+    };
+    send("on_all_players_ready");
+    ASSERT_TRUE(run_until([&] { return count_heard("on_game_stopped") > 0; }, 3000.0))
+        << heard("on_round_started").size() << " rounds started, step " << disp->m_step << " kind "
+        << disp->m_step_kind << " state " << disp->session().m_answer_state << " active "
+        << disp->session().m_active_slot << " ends " << ends.size() << " last " << listener->heard.back();
+
+    strings rounds;
+    for (int r = 1; r <= 7; ++r)
+        rounds.push_back("on_round_started(INT:" + std::to_string(r) + ",FLOAT:180)");
+    EXPECT_EQ(heard("on_round_started"), rounds);
+    ASSERT_EQ(ends.size(), 7u);
+    const std::vector<std::pair<int, int>> planned = {{1, 24}, {2, 21}, {3, 36}, {4, 20}, {5, 16}, {6, 6}};
+    EXPECT_EQ((std::vector<std::pair<int, int>>(ends.begin(), ends.begin() + 6)), planned);
+    EXPECT_EQ(ends[6].first, 7);
+    EXPECT_EQ(heard("mark_excluded_player").back(), "mark_excluded_player(INT:0)") << "the human wins the final";
+    EXPECT_EQ(heard("on_game_stopped"), strings{"on_game_stopped(INT:7,INT:0)"});
+    EXPECT_EQ(heard("load_screen").back(), "load_screen(STRING:screen_hiscore)");
+    const std::vector<hiscore_entry> hiscore = stored_table(root.get(), true);
+    ASSERT_EQ(hiscore.size(), 1u);
+    EXPECT_STREQ(hiscore[0].m_name, disp->seat(0).name);
+    EXPECT_GT(hiscore[0].m_score, 0);
+    for (int slot = 0; slot < MAX_PLAYERS; ++slot) {
+        EXPECT_EQ(+disp->seat(slot).m_in_game, 1);
+        EXPECT_EQ(+disp->seat(slot).m_account, 0);
+    }
+    EXPECT_EQ(+disp->seat(0).m_not_ready, 1) << "back to the set-up";
+}
+
 } // namespace
