@@ -7,6 +7,7 @@
 #include "vaultis/Vaultis.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
@@ -44,6 +45,12 @@ std::string format_number(const char *format, double a, double b = 0, double c =
     char text[256];
     std::snprintf(text, sizeof text, format, a, b, c);
     return text;
+}
+
+// A float as a configuration file keeps it: enough digits to read back the same float.
+std::string file_float(float value)
+{
+    return format_number(std::isfinite(value) ? "%.9g" : "%+g", value);
 }
 
 // Reads a vector of three floats, or fails with the position.
@@ -226,9 +233,14 @@ std::string cvar_c::value_text(bool file_form) const
     switch (m_type) {
     case CVAR_INT:
         return std::to_string(m_data.m_int);
+    // A file gets every float in full (nine digits read back to the same float, "%+g" spells
+    // infinities and NaNs as the tokenizer reads them); the short forms are for showing.
     case CVAR_FLOAT:
-        return format_number("%#.6g", m_data.m_float);
+        return file_form ? file_float(m_data.m_float) : format_number("%#.6g", m_data.m_float);
     case CVAR_VECTOR:
+        if (file_form)
+            return "[" + file_float(m_data.m_vector[0]) + " " + file_float(m_data.m_vector[1]) + " " +
+                   file_float(m_data.m_vector[2]) + "]";
         return format_number("[%.2f %.2f %.2f]", m_data.m_vector[0], m_data.m_vector[1], m_data.m_vector[2]);
     case CVAR_STRING:
         return quoted(m_data.m_string, file_form);

@@ -78,7 +78,8 @@ public:
     // a string between quotes, a command's usage, "No string representation" for a save
     // procedure.
     void value_to_text(char *buffer, size_t buffer_size) const;
-    // The same text of any length; file_form escapes a string as the tokenizer reads it back.
+    // The same text of any length; file_form escapes a string as the tokenizer reads it back
+    // and writes floats with every digit ("%.9g"; "+inf", "-inf", "+nan" for the rest).
     std::string value_text(bool file_form) const;
 
     // Writes the value as a configuration file holds it (types int to string).

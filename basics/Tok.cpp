@@ -3,6 +3,7 @@
 #include "kernel/exception.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -350,6 +351,21 @@ int tok_c::parse_float(float *out)
 {
     char token[number_buffer];
     float factor = 1.0f;
+    // "+inf", "-inf", "+nan", "-nan": how configuration files keep values no literal can
+    // spell. The sign is required, so no identifier ever reads as a number.
+    skip_space();
+    const int sign = peek_raw(0);
+    if ((sign == '+' || sign == '-') && !is_identifier_char(peek_raw(4), false)) {
+        const char word[4] = {char(peek_raw(1)), char(peek_raw(2)), char(peek_raw(3)), 0};
+        const bool infinite = std::strcmp(word, "inf") == 0;
+        if (infinite || std::strcmp(word, "nan") == 0) {
+            for (int i = 0; i < 4; ++i)
+                read_char();
+            const float value = infinite ? HUGE_VALF : std::nanf("");
+            *out = sign == '-' ? -value : value;
+            return 1;
+        }
+    }
     if (!collect_number(token, true, &factor))
         return 0;
     float value;

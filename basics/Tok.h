@@ -21,7 +21,8 @@
 //    pointers: a destination too small for its parameter, or a missing one, fails an
 //    assertion before anything is written.
 // Numbers are converted in the "C" locale with strtol/strtoul/strtof: a leading 0 means octal,
-// 0x hexadecimal, and values that do not fit an int wrap (0xFFFFFFFF reads as -1).
+// 0x hexadecimal, and values that do not fit an int wrap (0xFFFFFFFF reads as -1). A float may
+// also be written "+inf", "-inf", "+nan" or "-nan" (the sign is required).
 #pragma once
 
 #include <cstddef>

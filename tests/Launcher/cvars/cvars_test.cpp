@@ -6,6 +6,9 @@
 #include "kernel/exception.h"
 #include "tests/Launcher/launcher_fixture.h"
 
+#include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -301,8 +304,8 @@ TEST_F(cvars_test, save_writes_the_header_and_every_saved_variable)
                                     "video_height 600;\r\n"
                                     "executable_name \"Vizuzuze.exe\";\r\n"
                                     "video_32_bit_render 1;\r\n"
-                                    "ratio 0.250000;\r\n"
-                                    "where [1.00 -2.00 0.13];\r\n"
+                                    "ratio 0.25;\r\n"
+                                    "where [1 -2 0.126000002];\r\n"
                                     "// written by proc\r\n");
 }
 
@@ -337,6 +340,40 @@ TEST_F(cvars_test, saved_values_read_back)
         EXPECT_EQ(cvar_exec("round.cfg"), 1) << text << "\n" << launcher_message_line(1);
         EXPECT_EQ(width.get_int(), -1024);
         EXPECT_EQ(exe.get_string(), text);
+    }
+}
+
+// Every float, the ones no decimal literal spells included, reads back bit for bit, also
+// inside a vector, and the variables after it still come back.
+TEST_F(cvars_test, saved_floats_read_back_exactly)
+{
+    const float values[] = {
+        0.1f, 1.0f / 3.0f, -2.5e-7f, 16777217.0f, 123456.789f, 3.40282347e38f, -1e-40f, -0.0f, 0.0f,
+        HUGE_VALF, -HUGE_VALF, std::nanf(""), -std::nanf(""),
+    };
+    cvar_c ratio("ratio", 0.0f);
+    cvar_c where("where", 0.0f, 0.0f, 0.0f);
+    cvar_c after("after", 0);
+    const auto bits = [](float f) {
+        uint32_t u;
+        std::memcpy(&u, &f, sizeof u);
+        return u;
+    };
+    for (float value : values) {
+        ratio.set_float(value);
+        where.set_vector(1.0f, value, -value);
+        after.set_int(7);
+        cvar_save("floats.cfg");
+        ratio.set_float(5.0f);
+        where.set_vector(5.0f, 5.0f, 5.0f);
+        after.set_int(0);
+        launcher_clear_messages();
+        EXPECT_EQ(cvar_exec("floats.cfg"), 1) << value << "\n" << launcher_message_line(1);
+        EXPECT_EQ(bits(ratio.get_float()), bits(value)) << value;
+        EXPECT_EQ(bits(where.get_vector()[0]), bits(1.0f));
+        EXPECT_EQ(bits(where.get_vector()[1]), bits(value)) << value;
+        EXPECT_EQ(bits(where.get_vector()[2]), bits(-value)) << value;
+        EXPECT_EQ(after.get_int(), 7) << value;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -92,6 +93,40 @@ TEST(tok, float_forms_and_suffixes)
             EXPECT_TRUE(t.at_end()) << c.text;
     }
     for (const char *bad : {".5", "-", "e5", "+"}) {
+        tok_c t(bad, 0);
+        float v;
+        EXPECT_FALSE(t.parse_float(&v)) << bad;
+    }
+}
+
+TEST(tok, infinities_and_nans_only_as_signed_words)
+{
+    struct
+    {
+        const char *text;
+        float value; // 0 for a NaN
+        bool negative;
+        const char *rest;
+    } cases[] = {
+        {"+inf", HUGE_VALF, false, nullptr}, {" -inf;", -HUGE_VALF, true, ";"}, {"+nan]", 0, false, "]"},
+        {"-nan", 0, true, nullptr},
+    };
+    for (const auto &c : cases) {
+        tok_c t(c.text, 0);
+        float v = -99;
+        ASSERT_TRUE(t.parse_float(&v)) << c.text;
+        if (c.value == 0)
+            EXPECT_TRUE(std::isnan(v)) << c.text;
+        else
+            EXPECT_EQ(v, c.value) << c.text;
+        EXPECT_EQ(std::signbit(v), c.negative) << c.text;
+        if (c.rest)
+            EXPECT_TRUE(t.accept(c.rest)) << c.text;
+        else
+            EXPECT_TRUE(t.at_end()) << c.text;
+    }
+    // Without a sign they stay identifiers; a longer word is no number.
+    for (const char *bad : {"inf", "nan", "+info", "-nan2", "+in", "+Inf"}) {
         tok_c t(bad, 0);
         float v;
         EXPECT_FALSE(t.parse_float(&v)) << bad;
