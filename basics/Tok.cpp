@@ -372,7 +372,9 @@ int tok_c::parse_float(float *out)
     if (!plain_decimal(token, &value)) {
         char *end = nullptr;
         value = std::strtof(token, &end);
-        if (end == token)
+        // A literal too large for a float is as wrong as a malformed one: only the signed
+        // words above may give an infinity.
+        if (end == token || std::isinf(value))
             return 0;
     }
     *out = value * factor;

@@ -92,10 +92,32 @@ TEST(tok, float_forms_and_suffixes)
         else
             EXPECT_TRUE(t.at_end()) << c.text;
     }
-    for (const char *bad : {".5", "-", "e5", "+"}) {
+    for (const char *bad : {".5", "-", "e5", "+", "1e39", "-3.5e38", "340282367000000000000000000000000000000.0",
+                            "1e39c"}) {
         tok_c t(bad, 0);
         float v;
         EXPECT_FALSE(t.parse_float(&v)) << bad;
+    }
+    // The largest float itself still reads; a literal that overflows fails like a malformed
+    // one, at its position.
+    tok_c largest("3.40282347e38", 0);
+    float v = 0;
+    ASSERT_TRUE(largest.parse_float(&v));
+    EXPECT_EQ(v, 3.40282347e38f);
+    const struct
+    {
+        const char *text, *message;
+    } errors[] = {{"x 1e40;", "L1,7: float expected"}, {"x -e5;", "L1,6: float expected"}};
+    for (const auto &e : errors) {
+        tok_c t(e.text, 0);
+        t.get_identifier();
+        std::string message;
+        try {
+            t.read_float();
+        } catch (const parser_exception_c &x) {
+            message = x.get_message();
+        }
+        EXPECT_EQ(message, e.message) << e.text;
     }
 }
 
