@@ -19,6 +19,9 @@ namespace {
 // A configuration file larger than this is refused as unreadable rather than held in memory.
 constexpr unsigned long most_config_bytes = 16ul << 20;
 
+// The longest text a string variable takes.
+constexpr size_t most_string_chars = 4095;
+
 // Room for a name of 127 characters and its zero.
 constexpr int statement_name_buffer = 129;
 
@@ -219,6 +222,7 @@ void cvar_c::set_string(const char *text)
     ENGINE_ASSERT(m_type == CVAR_STRING);
     const size_t l = std::strlen(text);
     ENGINE_ASSERT(l < 4096);
+    static_assert(most_string_chars + 1 == 4096);
     if ((size_t)m_size < l + 1) {
         // The recorded size stays: a later longer text gets a new buffer again.
         char *buffer = new char[l + 1];
@@ -289,9 +293,10 @@ void cvar_c::parse_value(tok_c &tok)
         read_vector(tok, m_data.m_vector);
         break;
     case CVAR_STRING: {
-        char text[512];
-        tok.read_string(text, sizeof text);
-        set_string(text);
+        // Room for every text set_string takes, so that whatever was saved reads back whole.
+        std::string text(most_string_chars + 2, '\0');
+        tok.read_string(text.data(), int(text.size()));
+        set_string(text.c_str());
         break;
     }
     default:

@@ -13,7 +13,8 @@
 // first error (parser_exception_c) ends the file; what came before it keeps its effect.
 // Strings are written between double quotes; a quote, a backslash or a line break in them is
 // escaped as the tokenizer reads it back, so that every saved value reads back the same
-// (strings up to 510 characters: a file's string is read into 512 bytes).
+// (strings up to 4095 characters, as many as set_string takes; a longer one in a file is an
+// error).
 //
 // Printing goes to the launcher's message list (Launcher/messages.h).
 #pragma once

@@ -236,12 +236,13 @@ TEST_F(cvars_test, limits_of_names_and_strings_in_files)
     EXPECT_EQ(cvar_exec("b.cfg"), 0);
     EXPECT_NE(messages().back().find(": config variable name expected"), std::string::npos) << messages().back();
 
-    write_file("c.cfg", "executable_name \"" + std::string(511, 's') + "\";");
+    // A string as long as set_string takes reads whole; one more character is an error.
+    write_file("c.cfg", "executable_name \"" + std::string(4096, 's') + "\";");
     EXPECT_EQ(cvar_exec("c.cfg"), 0);
     EXPECT_NE(messages().back().find(": quoted string expected"), std::string::npos) << messages().back();
-    write_file("d.cfg", "executable_name \"" + std::string(510, 's') + "\";");
+    write_file("d.cfg", "executable_name \"" + std::string(4095, 's') + "\";");
     EXPECT_EQ(cvar_exec("d.cfg"), 1);
-    EXPECT_EQ(exe.get_string(), std::string(510, 's'));
+    EXPECT_EQ(exe.get_string(), std::string(4095, 's'));
 
     // What follows a zero byte is still read, and refused.
     write_file("e.cfg", std::string("video_width 640;\0video_width 1024;", 34));
@@ -329,6 +330,8 @@ TEST_F(cvars_test, saved_values_read_back)
         "line\nbreak\rand\ttab",
         "cp1251 \xc8\xe3\xf0\xe0\xf2\xfc",
         std::string(510, 'x'),
+        std::string(511, 'x'),
+        std::string(4094, 'x') + "\"",
     };
     for (const auto &text : texts) {
         width.set_int(-1024);
