@@ -128,8 +128,8 @@ TEST_F(sound_manager, master_volumes_scale_effects_and_music)
     EXPECT_EQ(volume_of(load("sounds/fx")), DSBVOLUME_MIN);
     EXPECT_EQ(m_manager->sound_volume, 0.0f);
     EXPECT_EQ(m_manager->music_volume, 0.25f);
-    // A volume past the float range reads as infinite; muted, it is silent, not left as it was.
-    put_wave("sounds/loud", "format = PCM; volume = 1e39;", soundgen::ramp(1, 10));
+    // An infinite volume, muted, is silent, not left as it was.
+    put_wave("sounds/loud", "format = PCM; volume = +inf;", soundgen::ramp(1, 10));
     EXPECT_EQ(volume_of(load("sounds/loud")), DSBVOLUME_MIN);
 }
 
