@@ -189,6 +189,11 @@ bool game_disp::handle_flow_message(const msg_c *message, int &result)
 
 void game_disp::all_players_ready()
 {
+    // The set-up's start button starts the game without every human's ready switch: from now on
+    // the humans play, and a game counts as stopped only when its end marks them not ready again.
+    for (int slot = 0; slot < MAX_PLAYERS; ++slot)
+        if (seat(slot).m_is_man)
+            seat(slot).m_not_ready = 0;
     np_round_started p = {{(int32_t)sizeof(np_round_started), NP_ROUND_STARTED}, FIRST_ROUND, ROUND_TIME};
     send_session_message(&p);
     m_chooser_slot = FIRST_CHOOSER_SLOT;

@@ -72,6 +72,21 @@ TEST_F(flow_test, the_last_ready_switch_starts_round_one_and_its_first_question_
     EXPECT_EQ(round_time(), stopped) << "a computer player's question does not run the clock";
 }
 
+TEST_F(flow_test, the_start_button_starts_a_game_whose_human_never_switched_to_ready)
+{
+    // The set-up screen's "start_game" sends on_all_players_ready whatever the ready switches say.
+    for (int slot = 1; slot < MAX_PLAYERS; ++slot)
+        disp->seat(slot).m_not_ready = 0;
+    ASSERT_EQ(+disp->seat(0).m_is_man, 1);
+    ASSERT_EQ(+disp->seat(0).m_not_ready, 1);
+    send("on_all_players_ready");
+    EXPECT_EQ(heard("on_round_started"), strings{"on_round_started(INT:1,FLOAT:180)"});
+    EXPECT_EQ(+disp->seat(0).m_not_ready, 0);
+    ASSERT_TRUE(run_until([&] { return count_heard("question(") > 0; }, 25.0))
+        << "the round goes on after its introduction";
+    EXPECT_EQ(heard_model(heard("question(")[0]), 0);
+}
+
 TEST_F(flow_test, round_one_puts_three_questions_to_each_of_eight_players_then_the_lowest_account_leaves)
 {
     all_seats_ready();
