@@ -25,6 +25,7 @@
 #include "platform/gl/gl_map.h"
 #include "platform/window/window_sdl.h"
 #include "services/srvc_d3d.h"
+#include "tools/screenshot/demo_studio.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -1146,10 +1147,12 @@ double launch(const std::string &self, const fs::path &dir, bool quiet)
     return first;
 }
 
-// The initial script with the benchmark's object created last.
+// The initial script, starting the demo studio, with the benchmark's object created last.
 void write_init(const fs::path &dir, int frames)
 {
     std::string init = read_text(fs::path(ENGINE_SOURCE_DIR) / "data" / "scripts" / "init.isc");
+    if (!demo_studio::start_studio(init))
+        throw std::runtime_error("init.isc has no game start to replace by the studio");
     const size_t end = init.rfind("};");
     if (end == std::string::npos)
         throw std::runtime_error("no children block in init.isc");

@@ -1,11 +1,14 @@
-// The program on the demo data under the X server of the test run: a few seconds after its
-// window appeared, the middle figure stands lit on the floor in front of the sky, seen through
+// The program on the demo data, started into the demo studio, under the X server of the test
+// run: a few seconds after its window appeared, the middle figure stands lit on the floor in front of the sky, seen through
 // the studio's camera. Checked by colour regions with a tolerance.
 #include <gtest/gtest.h>
 // After gtest: Xlib defines macros (None, Bool) that gtest's own names would meet.
 #include "tools/screenshot/program_shot.h"
+#include "tools/screenshot/demo_studio.h"
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -30,6 +33,12 @@ TEST(studio_display, the_middle_figure_stands_lit_on_the_floor_in_front_of_the_s
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     const fs::path dir = pattern;
     fs::copy(fs::path(ENGINE_BINARY_DIR) / "demo" / "data", dir / "data", fs::copy_options::recursive);
+    const fs::path init_file = dir / "data" / "scripts" / "init.isc";
+    std::stringstream init;
+    init << std::ifstream(init_file, std::ios::binary).rdbuf();
+    std::string text = init.str();
+    ASSERT_TRUE(demo_studio::start_studio(text)) << text;
+    std::ofstream(init_file, std::ios::binary) << text;
     const program_shot::shot s =
         program_shot::take((fs::path(ENGINE_BINARY_DIR) / "bin" / "Vizuzuze").string(), {"-datadir", "data"},
                            dir.string(), 3.0);

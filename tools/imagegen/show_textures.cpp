@@ -108,7 +108,7 @@ void draw_text_centred(picture &pic, const picture &strip, int centre_x, int top
 
 std::vector<ui_texture> make_show_textures(const std::string &font_file)
 {
-    const picture title = font(font_file, 96), big = font(font_file, 40);
+    const picture title = font(font_file, 96), big_title = font(font_file, 80), big = font(font_file, 40);
     const picture heading = font(font_file, 28), line = font(font_file, 22);
     // "Vizuzuze", "A television quiz", "Made by the Vizuzuze team", "A quiz for eight players",
     // "Thank you for playing!", "See you in the studio".
@@ -126,6 +126,10 @@ std::vector<ui_texture> make_show_textures(const std::string &font_file)
     draw_text_centred(splash, title, 512, 250, name, 0xFFD040);
     draw_text_centred(splash, big, 512, 420, quiz, 0xFFFFFF);
     out.push_back({"splash", 24, splash});
+    // The main menu's title over the location: the name on a transparent ground.
+    picture menu_title(512, 128, 0, 0);
+    draw_text_centred(menu_title, big_title, 256, 8, name, 0xFFD040);
+    out.push_back({"menu_title", 32, menu_title});
 
     picture back(512, 512);
     vertical_gradient(back, 0x080810, 0x202050);

@@ -1,5 +1,6 @@
 // The pictures of the program's start and end shows, drawn with a FreeType font: the splash
-// picture (1024 x 1024, of which the upper 1024 x 768 show), the credits' background
+// picture (1024 x 1024, of which the upper 1024 x 768 show), the main menu's title (512 x 128,
+// 32 bits, the name on a transparent ground), the credits' background
 // (512 x 512) and three credit pages (512 x 256, 32 bits: lines of text on a translucent
 // panel), and the loading pictures of the rounds "rounds/round1" .. "rounds/round8" (1024 x
 // 1024 like the splash: the round's name over "Loading the studio..."). Texts are cp1251.

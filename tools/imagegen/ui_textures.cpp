@@ -118,6 +118,12 @@ uint32_t ui_button_colour(int row, int cell)
     return r << 16 | g << 8 | b;
 }
 
+uint32_t ui_menu_button_colour(int look)
+{
+    static const uint32_t colours[4] = {0x284890, 0x3C78D8, 0xE09020, 0x606070};
+    return colours[look & 3];
+}
+
 void add_button_textures(std::vector<ui_texture> &out)
 {
     picture buttons(256, 256);
@@ -138,6 +144,23 @@ void add_button_textures(std::vector<ui_texture> &out)
         wide.fill_rect(cell * UI_WIDE_BUTTON_W + 1, 1, UI_WIDE_BUTTON_W - 2, UI_BUTTON_CELL_H - 2, c);
     }
     out.push_back({"ui_wide_buttons", 24, wide});
+
+    // The main menu's buttons: normal, over, pressed and disabled, each a vertical gradient
+    // from its colour to a darker one inside a light frame.
+    picture menu(4 * UI_MENU_BUTTON_W, 64);
+    for (int cell = 0; cell < 4; ++cell) {
+        const uint32_t c = ui_menu_button_colour(cell);
+        const int x0 = cell * UI_MENU_BUTTON_W;
+        menu.fill_rect(x0, 0, UI_MENU_BUTTON_W, UI_MENU_BUTTON_H, 0xE0E0F0);
+        for (int y = 2; y < UI_MENU_BUTTON_H - 2; ++y) {
+            const uint32_t k = (uint32_t)(UI_MENU_BUTTON_H + 8 - y);
+            const uint32_t shade = ((c >> 16 & 0xFF) * k / (UI_MENU_BUTTON_H + 8)) << 16 |
+                                   ((c >> 8 & 0xFF) * k / (UI_MENU_BUTTON_H + 8)) << 8 |
+                                   (c & 0xFF) * k / (UI_MENU_BUTTON_H + 8);
+            menu.fill_rect(x0 + 2, y, UI_MENU_BUTTON_W - 4, 1, shade);
+        }
+    }
+    out.push_back({"ui_menu_buttons", 24, menu});
 
     // The player seat's small buttons, where the seat expects them in the texture.
     picture seat(1024, 256);

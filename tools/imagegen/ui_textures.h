@@ -54,6 +54,9 @@ constexpr uint8_t UI_PANEL_ALPHA = 128;
 // frames. Every cell of a strip has its own colour, with a darker one-pixel border.
 // ui_wide_buttons: 512 x 32 (24 bits), one strip of four looks UI_WIDE_BUTTON_W wide in the
 // colours of row 0, for buttons whose text is longer than a cell.
+// ui_menu_buttons: 1024 x 64 (24 bits), the main menu's strip of four looks UI_MENU_BUTTON_W x
+// UI_MENU_BUTTON_H side by side from (0, 0), each shading down from ui_menu_button_colour(look)
+// inside a two-pixel light frame.
 // ui_field: 256 x 64 (32 bits), a panel at alpha UI_FIELD_ALPHA with an opaque border.
 // narezka: 1024 x 256 (24 bits), the player seat's buttons in their texel rects: man
 // (460, 207)-(479, 243), bot (479, 207)-(507, 234), ready toggle (507, 207)-(573, 248) as two
@@ -64,6 +67,9 @@ constexpr uint32_t UI_SEAT_MAN = 0x4080FF, UI_SEAT_BOT = 0x808080, UI_SEAT_NOT_R
 constexpr int UI_BUTTON_CELL_W = 40;
 constexpr int UI_BUTTON_CELL_H = 32;
 constexpr int UI_WIDE_BUTTON_W = 128;
+constexpr int UI_MENU_BUTTON_W = 256;
+constexpr int UI_MENU_BUTTON_H = 40;
+uint32_t ui_menu_button_colour(int look);
 // The fill colour (0xRRGGBB) of a cell of a strip row.
 uint32_t ui_button_colour(int row, int cell);
 constexpr uint32_t UI_FIELD_COLOUR = 0x406080;

@@ -66,6 +66,54 @@ void send_close(Display *display, Window w)
     XFlush(display);
 }
 
+namespace {
+
+// The fields that pointer events share, for the window point (x, y).
+template <class E> void place(E &e, Display *display, Window w, int x, int y)
+{
+    const Window root = DefaultRootWindow(display);
+    Window child;
+    e.display = display;
+    e.window = w;
+    e.root = root;
+    e.x = e.x_root = x;
+    e.y = e.y_root = y;
+    XTranslateCoordinates(display, w, root, x, y, &e.x_root, &e.y_root, &child);
+    e.same_screen = True;
+}
+
+} // namespace
+
+void send_pointer(Display *display, Window w, int x, int y, int button_change)
+{
+    XEvent ev{};
+    if (button_change == 0) {
+        ev.xmotion.type = MotionNotify;
+        place(ev.xmotion, display, w, x, y);
+        XSendEvent(display, w, False, PointerMotionMask, &ev);
+    } else {
+        ev.xbutton.type = button_change > 0 ? ButtonPress : ButtonRelease;
+        place(ev.xbutton, display, w, x, y);
+        ev.xbutton.button = Button1;
+        ev.xbutton.state = button_change > 0 ? 0 : Button1Mask;
+        XSendEvent(display, w, False, button_change > 0 ? ButtonPressMask : ButtonReleaseMask, &ev);
+    }
+    XFlush(display);
+}
+
+void send_key(Display *display, Window w, KeySym key, bool down)
+{
+    XEvent ev{};
+    ev.xkey.type = down ? KeyPress : KeyRelease;
+    ev.xkey.display = display;
+    ev.xkey.window = w;
+    ev.xkey.root = DefaultRootWindow(display);
+    ev.xkey.keycode = XKeysymToKeycode(display, key);
+    ev.xkey.same_screen = True;
+    XSendEvent(display, w, False, down ? KeyPressMask : KeyReleaseMask, &ev);
+    XFlush(display);
+}
+
 bool wait_exit(pid_t pid, int &status, std::chrono::seconds limit)
 {
     const auto end = std::chrono::steady_clock::now() + limit;
@@ -76,8 +124,6 @@ bool wait_exit(pid_t pid, int &status, std::chrono::seconds limit)
     }
     return false;
 }
-
-namespace {
 
 bool grab(Display *display, Window w, shot &out)
 {
@@ -113,17 +159,8 @@ bool grab(Display *display, Window w, shot &out)
     return true;
 }
 
-} // namespace
-
-shot take(const std::string &program, const std::vector<std::string> &args, const std::string &directory,
-          double seconds)
+pid_t start(const std::string &program, const std::vector<std::string> &args, const std::string &directory)
 {
-    shot out;
-    Display *display = XOpenDisplay(nullptr);
-    if (!display) {
-        out.error = "no X server ($DISPLAY); run under xvfb-run";
-        return out;
-    }
     std::vector<std::string> env_text = {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
                                          "XDG_CONFIG_HOME=" + (std::filesystem::absolute(directory) / "config").string()};
     for (char **e = environ; *e; ++e) {
@@ -149,7 +186,20 @@ shot take(const std::string &program, const std::vector<std::string> &args, cons
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), env.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
+    return spawned == 0 ? pid : -1;
+}
+
+shot take(const std::string &program, const std::vector<std::string> &args, const std::string &directory,
+          double seconds)
+{
+    shot out;
+    Display *display = XOpenDisplay(nullptr);
+    if (!display) {
+        out.error = "no X server ($DISPLAY); run under xvfb-run";
+        return out;
+    }
+    const pid_t pid = start(program, args, directory);
+    if (pid < 0) {
         out.error = "could not start " + program;
         XCloseDisplay(display);
         return out;

@@ -17,10 +17,19 @@
 
 namespace program_shot {
 
+// Starts `program args...` in `directory` with SDL on x11, its sound into SDL's dummy driver
+// and its registry in the directory's "config"; the process id, or -1.
+pid_t start(const std::string &program, const std::vector<std::string> &args, const std::string &directory);
 // The top-level window that the process announced as its own, or 0.
 Window find_window_of(Display *display, pid_t pid);
 // A close request as a window manager's close button sends it (WM_DELETE_WINDOW).
 void send_close(Display *display, Window w);
+// Input as the X server delivers it to the window (events sent to it, the pointer itself stays):
+// with button_change 0 the pointer moves to (x, y) of the window; 1 presses the left button
+// there, -1 releases it.
+void send_pointer(Display *display, Window w, int x, int y, int button_change);
+// A key of the keyboard pressed (down) or released over the window.
+void send_key(Display *display, Window w, KeySym key, bool down);
 // Whether the process ended within the limit; its status in `status`.
 bool wait_exit(pid_t pid, int &status, std::chrono::seconds limit);
 
@@ -33,6 +42,9 @@ struct shot
     int exit_status = -1;      // the program's exit code, -1 when it did not end by itself
     uint32_t at(int x, int y) const { return rgb[(size_t)y * (size_t)width + (size_t)x]; }
 };
+
+// Reads the window's pixels (the part on the screen) into out; false when it cannot.
+bool grab(Display *display, Window w, shot &out);
 
 // Runs `program args...` in `directory`, takes the picture `seconds` after its window appeared.
 shot take(const std::string &program, const std::vector<std::string> &args, const std::string &directory,

@@ -1,9 +1,11 @@
-// Runs the program on the demo data under the X server of the test run and closes its window
+// Runs the program on the demo data, started into the demo studio (where nothing asks before
+// the program ends), under the X server of the test run and closes its window
 // the way a window manager's close button does (WM_DELETE_WINDOW); the program must end by
 // itself, in order, with exit code 0.
 #include <gtest/gtest.h>
 // After gtest: Xlib defines macros (None, Bool) that gtest's own names would meet.
 #include "tools/screenshot/program_shot.h"
+#include "tools/screenshot/demo_studio.h"
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -45,6 +47,9 @@ TEST(program_display, closing_the_window_ends_the_program_in_order)
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     fs::path dir = pattern;
     fs::copy(fs::path(binary_dir) / "demo" / "data", dir / "data", fs::copy_options::recursive);
+    std::string init = read_file(dir / "data" / "scripts" / "init.isc");
+    ASSERT_TRUE(demo_studio::start_studio(init)) << init;
+    std::ofstream(dir / "data" / "scripts" / "init.isc", std::ios::binary) << init;
     std::string program = (fs::path(binary_dir) / "bin" / "Vizuzuze").string();
 
     // The program keeps the user's options in the registry: here, a directory of the test's own.
