@@ -8,7 +8,7 @@
 namespace demo_studio {
 
 constexpr const char *GAME_START = "include \"start.isc\";";
-constexpr const char *STUDIO_START = "include \"studio.isc\";";
+constexpr const char *STUDIO_START = "include \"demo_studio.isc\";";
 
 // Turns the text of an init.isc that starts the game into one that starts the studio; false
 // (text unchanged) when the text has no game start to replace.
