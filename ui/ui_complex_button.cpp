@@ -36,14 +36,7 @@ complex_button::complex_button(abstract_c *parent, const attribute_list_c *attri
     m_bot_btn = make_child_button("bot_btn", "bot", "sSo", rect(479, 207, 507, 234), vec2(9, 45));
     m_ready_btn = make_child_button("ready_or_not_btn", "ready_or_not", "tsS", rect(507, 207, 573, 248), vec2(150, 28));
 
-    attribute_list_c list;
-    add_attribute(nullptr, list, "font_name", *attribute("font_name"), 0);
-    add_attribute(nullptr, list, "screen_rect", *attribute("name_rect"), 0);
-    add_attribute(nullptr, list, "justify", value_c(0), 0);
-    add_attribute(nullptr, list, "chars_color", value_c(vec3(255.0f, 255.0f, 255.0f)), 0);
-    add_attribute(nullptr, list, "text", value_c("", value_c::STRING), 0);
-    add_attribute(nullptr, list, "name", value_c("", value_c::STRING), 0);
-    m_name_static = new static_text(this, &list);
+    m_name_static = make_name_static(this);
 
     refresh(record);
 }

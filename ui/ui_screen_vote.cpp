@@ -41,14 +41,7 @@ voter_portrait::voter_portrait(abstract_c *parent, const attribute_list_c *attri
     place_portrait(-1);
     const std::string frame_path = std::string("textures/") + attribute("frame_tex_name")->get_const_pchar();
     m_frame = new multistate_image(this, vec2(0.0f, 0.0f), frame_path.c_str(), 1, 1, attribute("frame_tex")->get_rect2());
-    attribute_list_c list;
-    add_attribute(nullptr, list, "font_name", *attribute("font_name"), 0);
-    add_attribute(nullptr, list, "screen_rect", *attribute("name_rect"), 0);
-    add_attribute(nullptr, list, "justify", value_c(0), 0);
-    add_attribute(nullptr, list, "chars_color", value_c(vec3(255.0f, 255.0f, 255.0f)), 0);
-    add_attribute(nullptr, list, "text", value_c("", value_c::STRING), 0);
-    add_attribute(nullptr, list, "name", value_c("", value_c::STRING), 0);
-    m_name_text = new static_text(this, &list);
+    m_name_text = make_name_static(this);
     show_player(-1, "", 1);
 }
 

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "basics/vec3.h"
+#include "kernel/attribute.h"
 #include "kernel/exception.h"
 #include "services/manager_font.h"
 
@@ -67,4 +69,16 @@ int multi_static_text::handle_message(const msg_c *message, abstract_c *)
     for (int i = 0; i < m_static_nmb && *rest; ++i)
         m_statics[i]->message(MSG_VAR(set_text_limited), 0, this, MSG_ARG(rest), MSG_ARG((void *)&rest), MSG_ARGS_END);
     return 1;
+}
+
+static_text *make_name_static(abstract_c *owner)
+{
+    attribute_list_c list;
+    add_attribute(nullptr, list, "font_name", *owner->attribute("font_name"), 0);
+    add_attribute(nullptr, list, "screen_rect", *owner->attribute("name_rect"), 0);
+    add_attribute(nullptr, list, "justify", value_c(0), 0);
+    add_attribute(nullptr, list, "chars_color", value_c(vec3(255.0f, 255.0f, 255.0f)), 0);
+    add_attribute(nullptr, list, "text", value_c("", value_c::STRING), 0);
+    add_attribute(nullptr, list, "name", value_c("", value_c::STRING), 0);
+    return new static_text(owner, &list);
 }

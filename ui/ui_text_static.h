@@ -54,5 +54,9 @@ private:
     static_text *m_statics[MAX_STATIC_NMB];
 };
 
+// A player's name line as a child of `owner`: white, left-justified, empty, in the owner's
+// "font_name" at its "name_rect" (both required: a missing one fails as attribute() does).
+static_text *make_name_static(abstract_c *owner);
+
 // 1 when the object's `name` attribute exists and equals name byte for byte.
 int ui_name_matches(abstract_c *object, const char *name);
