@@ -51,7 +51,7 @@ unsigned ui_control_c::scale_alpha(unsigned argb, float factor)
 {
     const float scaled = float(argb >> 24) * factor;
     unsigned alpha;
-    if (scaled < 0.0f)
+    if (!(scaled > 0.0f)) // a NaN factor included
         alpha = 0;
     else if (scaled > 255.0f)
         alpha = 255;

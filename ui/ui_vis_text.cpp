@@ -6,10 +6,19 @@
 #include "services/manager_font.h"
 #include "services/srvc_d3d.h"
 
+namespace {
+// A colour component from a script, truncated; what no byte holds (a NaN included) saturates.
+unsigned component(float x)
+{
+    if (!(x > 0.0f))
+        return 0;
+    return x >= 255.0f ? 255u : unsigned(x);
+}
+} // namespace
+
 unsigned ui_vis_text_c::color_of(const vec3 &rgb)
 {
-    return 0xFF000000u | (unsigned(int(rgb.x)) & 0xFF) << 16 | (unsigned(int(rgb.y)) & 0xFF) << 8 |
-           (unsigned(int(rgb.z)) & 0xFF);
+    return 0xFF000000u | component(rgb.x) << 16 | component(rgb.y) << 8 | component(rgb.z);
 }
 
 ui_vis_text_c::ui_vis_text_c(abstract_c *parent, const attribute_list_c *attributes)

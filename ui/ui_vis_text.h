@@ -31,7 +31,8 @@ public:
     int char_count() const { return m_char_count; }
     font_resource_c *font() const { return m_font; }
 
-    // The ARGB colour of a vec3 of components 0..255.
+    // The opaque ARGB colour of a vec3 of components 0..255, each truncated; a component
+    // below 0 or not a number gives 0, one above 255 gives 255.
     static unsigned color_of(const vec3 &rgb);
 
 protected:

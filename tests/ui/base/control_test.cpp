@@ -1,6 +1,7 @@
 #include "tests/ui/ui_fixture.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -309,6 +310,8 @@ TEST(ui_control, scale_alpha_cuts_the_alpha_byte_and_keeps_the_colour)
         {0xFF123456u, 2.0f, 0xFF123456u},
         {0x80123456u, -1.0f, 0x00123456u},
         {0x10ABCDEFu, 1.0f, 0x10ABCDEFu},
+        {0xFF123456u, std::numeric_limits<float>::quiet_NaN(), 0x00123456u},
+        {0xFF123456u, std::numeric_limits<float>::infinity(), 0xFF123456u},
     };
     for (const auto &c : cases)
         EXPECT_EQ(ui_control_c::scale_alpha(c.argb, c.factor), c.expected) << std::hex << c.argb << " " << c.factor;

@@ -4,6 +4,8 @@
 #include "tests/ui/ui_fixture.h"
 #include "ui/ui_text_static.h"
 
+#include <limits>
+
 namespace {
 
 class ui_text_test : public font_fixture
@@ -188,4 +190,24 @@ TEST_F(ui_text_test, groups_of_more_than_ten_and_unreadable_fonts_are_refused_an
     set_attribute_by_id(unknown, string_to_id("font_name"), text_value("missing"));
     EXPECT_EQ(thrown_text([&] { new static_text(root, &unknown); }), "Error loading bitmap font 'missing'")
         << "the font manager's own error reaches the script";
+}
+
+TEST(ui_vis_text, colour_components_are_truncated_and_what_no_byte_holds_saturates)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    struct
+    {
+        vec3 rgb;
+        unsigned expected;
+    } cases[] = {
+        {vec3(255, 128, 0), 0xFFFF8000u},
+        {vec3(12.9f, 0.5f, 254.99f), 0xFF0C00FEu},
+        {vec3(256, -1, 300), 0xFFFF00FFu},
+        {vec3(nan, 7, nan), 0xFF000700u},
+        {vec3(1e30f, -1e30f, inf), 0xFFFF00FFu},
+        {vec3(-inf, 3e9f, -0.5f), 0xFF00FF00u},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ui_vis_text_c::color_of(c.rgb), c.expected)
+            << std::hex << c.expected << " from " << c.rgb.x << " " << c.rgb.y << " " << c.rgb.z;
 }
