@@ -54,6 +54,13 @@ void activate_location(location_c *location, const char *id, int parameter)
 location_entity_c::location_entity_c(abstract_c *parent, const attribute_list_c *attributes)
     : abstract_c(parent, attributes), m_id(attribute("id")->get_const_pchar()), m_time(0.0f), m_frame_time(0.0f)
 {
+    // A location is loaded between ticks and its owner may start entities at once: they must
+    // count from the clock's last tick, not from 0, or a timed start would be over at the
+    // first tick.
+    double now = 0.0;
+    if (abstract_c *top = root())
+        if (top->message(MSG_VAR(get_common_time), 0, this, MSG_ARG((void *)&now), MSG_ARGS_END))
+            m_time = (float)now;
     location_entity_c *same = find_entity(m_id);
     if (same && same != this)
         ENGINE_THROW(exception_c, std::string("Duplicate location entities id's: '") + m_id + "'");

@@ -8,8 +8,8 @@
 //
 // location_entity_c is the base of every entity: a required, unique text id (attribute `id`;
 // a second entity with an id already answering in the same location throws "Duplicate
-// location entities id's: '<id>'"), the time and frame time of the last tick (0 before the
-// first), lookup by id (location_get_ent: PTR location_entity_c** out, PCHAR id; exact,
+// location entities id's: '<id>'"), the time and frame time of the last tick (before its
+// first tick: the time of the clock's last tick, 0 without a clock, and frame time 0), lookup by id (location_get_ent: PTR location_entity_c** out, PCHAR id; exact,
 // case-sensitive) and activation by id (location_activate: PCHAR id, INT parameter), both
 // sent to the entity's parent and answered by the first entity with that id in delivery
 // order. Reports go to the whole program as location_feedback (entity id, event, parameter)

@@ -279,6 +279,25 @@ TEST_F(movers, interp_mover_eases_to_its_destination)
     EXPECT_EQ("turn|start|0 turn|finish|0", recorder->take());
 }
 
+TEST_F(movers, a_mover_started_as_its_location_loads_runs_from_the_clocks_time)
+{
+    // The program's clock has run for a while when a location is loaded and its mover started
+    // at once, before the location's first tick.
+    new clock_c(root, nullptr);
+    tick(100.0f);
+    make_location(target + "create interp_mover { string id = \"m\"; string movetarget = \"t\";"
+                           " vec3 dest_position = [10 0 0]; vec3 dest_angles = [0 0 0]; float time = 2; };\n");
+    EXPECT_EQ(100.0f, entity("m")->time());
+    EXPECT_EQ(0.0f, entity("m")->frame_time());
+    activate_location(location, "m", 0);
+    tick(101.0f);
+    EXPECT_NEAR(5.0f, placement_of(entity("t")).position.x, 1e-3f) << "half way after half the time";
+    EXPECT_EQ("m|start|0", recorder->take());
+    tick(102.0f);
+    EXPECT_EQ((vec3{10, 0, 0}), placement_of(entity("t")).position);
+    EXPECT_EQ("m|finish|0", recorder->take());
+}
+
 TEST_F(movers, accelerated_mover_steps_by_the_frame_time)
 {
     make_location(target + "create accelerated_mover { string id = \"fall\"; string movetarget = \"t\"; vec3 velocity = [1 0 0];"
