@@ -2,6 +2,7 @@
 
 #include "game/screen_quad.h"
 #include "kernel/exception.h"
+#include "services/manager_texture_files.h"
 #include "services/srvc_d3d.h"
 
 namespace {
@@ -13,13 +14,14 @@ constexpr float PICTURE_V = 0.75f;
 
 splash_dispatcher::splash_dispatcher(abstract_c *parent, const attribute_list_c *attributes)
     : abstract_c(parent, attributes), m_d3d(get_d3d_service(this)), m_vertex_buffer(nullptr), m_end_time(-1.0f),
-      m_picture_shown(false)
+      m_picture_shown(false), m_still_video(false)
 {
     root()->message(MSG_VAR(cursor_show), 0, this, MSG_ARG(0), MSG_ARGS_END);
     ENGINE_ASSERT(alive());
     m_music = isound_mgr_c().create_sound(attribute("background_music")->get_const_pchar());
     m_music->play();
     m_picture = itexture_mgr_c().create_texture(attribute("video")->get_const_pchar(), 1);
+    m_still_video = !dynamic_cast<mpeg_texture_resource_c *>(m_picture->resource());
     const float left = (float)((m_d3d->screen_width() - VIDEO_SIDE) / 2);
     const float top = (float)((m_d3d->screen_height() - VIDEO_SIDE) / 2);
     m_quad = rect(left, top, left + VIDEO_SIDE, top + VIDEO_SIDE);
@@ -45,7 +47,16 @@ int splash_dispatcher::handle_message(const msg_c *message, abstract_c *)
         return 1;
     }
     if (*message == MSG_VAR(tick)) {
-        if (m_picture_shown && msg_arg(0)->get_float() > m_end_time) {
+        const float now = msg_arg(0)->get_float();
+        if (!m_picture_shown && m_still_video) {
+            // A still never reports an end as a video does: it stays as long as the picture.
+            if (!m_still_end)
+                m_still_end = now + attribute("wait_time")->get_float();
+            if (now > *m_still_end)
+                show_picture();
+            return 0;
+        }
+        if (m_picture_shown && now > m_end_time) {
             root()->message(MSG_VAR(load_screen), 0, this, MSG_ARG("screen_main"), MSG_ARGS_END);
             shutdown_tree();
         }

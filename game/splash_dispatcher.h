@@ -15,11 +15,15 @@
 // end, and other videos may end later, neither of which may push the picture's end away. A
 // negative wait time shows the picture until the next tick.
 //
+// A `video` that names a still picture, which never reports an end, counts as a video of
+// `wait_time` seconds from the first tick: the first tick past that shows the picture.
+//
 // The music keeps playing while the dispatcher lives; it is given back with the dispatcher
 // when the dead are collected after its last tick.
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "basics/rect.h"
 #include "kernel/abstract.h"
@@ -52,4 +56,7 @@ private:
     rect m_quad;
     float m_end_time;
     bool m_picture_shown;
+    bool m_still_video;
+    // When a still in the place of the video ends; set by the first tick.
+    std::optional<float> m_still_end;
 };

@@ -15,13 +15,15 @@ protected:
         show_test::SetUp();
         put_picture("textures/still.bmp", 64, 64);
         put_picture("textures/picture.bmp", 128, 128);
+        put_source("tests/importers/fixtures/solid3.m1v", "textures/video.m1v");
     }
-    // A dispatcher whose video is a still picture (the tests send video_finished themselves).
-    splash_dispatcher *make(float wait_time = 2.0f, const char *leave_out = "")
+    // A dispatcher whose video is held paused, so that it never ends by itself (the tests send
+    // video_finished themselves); or whose video is `video`.
+    splash_dispatcher *make(float wait_time = 2.0f, const char *leave_out = "", const char *video = nullptr)
     {
         attribute_list_c list;
         const std::pair<const char *, value_c> items[] = {
-            {"video", value_c("textures/still", value_c::STRING)},
+            {"video", value_c(video ? video : "textures/video", value_c::STRING)},
             {"background_music", value_c("sounds/intro_music", value_c::STRING)},
             {"splash", value_c("textures/picture", value_c::STRING)},
             {"wait_time", value_c(wait_time)},
@@ -29,7 +31,13 @@ protected:
         for (const auto &item : items)
             if (std::string(item.first) != leave_out)
                 add_attribute(nullptr, list, item.first, item.second, 0);
-        return new splash_dispatcher(root, &list);
+        splash_dispatcher *splash = new splash_dispatcher(root, &list);
+        if (!video) {
+            texture_resource_c *shared = load("textures/video");
+            shared->message(MSG_VAR(texture_mpeg_pause), 0, nullptr, MSG_ARG(1), MSG_ARGS_END);
+            release_res(shared);
+        }
+        return splash;
     }
     bool splash_alive()
     {
@@ -132,6 +140,26 @@ TEST_F(splash_test, short_waits_end_on_the_next_later_tick)
         TearDown();
         SetUp();
     }
+}
+
+// A still picture named as the video would never report an end: it stays as long as the
+// picture after it, counted from the first tick.
+TEST_F(splash_test, a_still_in_the_place_of_the_video_ends_after_the_wait)
+{
+    start_show(1024, 768);
+    splash_dispatcher *splash = make(2.0f, "", "textures/still");
+    listener->take();
+    tick_at(10.0f);
+    EXPECT_EQ(render_quads(), lines{"256,128 768,640 uv 1,1 z 1"}) << "the still where the video plays";
+    tick_at(12.0f);
+    EXPECT_EQ(splash->end_time(), -1.0f);
+    tick_at(12.02f);
+    EXPECT_FLOAT_EQ(splash->end_time(), 14.02f);
+    EXPECT_EQ(render_quads(), lines{"0,0 1024,768 uv 1,0.75 z 1"});
+    EXPECT_EQ(listener->take(), "");
+    tick_at(14.04f);
+    EXPECT_EQ(listener->take(), "load_screen(CONST_PCHAR:screen_main) cursor_show(INT:1)");
+    EXPECT_FALSE(splash_alive());
 }
 
 TEST_F(splash_test, attributes_are_required_when_they_are_read)
