@@ -203,14 +203,14 @@ void lab_c::start_pc(int n, double clock_start, double rate, std::function<void(
     c.commands = commands[1];
     c.events = events[0];
     std::string line;
-    bool ready = next_event(n, line, 10.0) && line == "ns";
+    bool ready = next_event(n, line, 30.0) && line == "ns";
     std::string host_end = "lv" + std::to_string(n);
     ready = ready &&
             run_quiet("ip link add " + host_end + " type veth peer name eth0 netns " + std::to_string(pid)) == 0 &&
             run_quiet("ip link set " + host_end + " master lab0 up") == 0;
     write_all(go[1], "g");
     ::close(go[1]);
-    if (!ready || !next_event(n, line, 10.0) || line != "up")
+    if (!ready || !next_event(n, line, 30.0) || line != "up")
         throw std::runtime_error("PC " + std::to_string(n) + " did not come up: " + line);
 }
 
