@@ -282,6 +282,17 @@ TEST_F(cvars_test, commands_read_their_parameters_then_run)
     }
     EXPECT_NE(messages().back().find("integer expected"), std::string::npos);
 
+    // A string parameter holds 126 characters; a longer one fails the statement, never cut.
+    const std::string longest(126, 's');
+    write_file("c.cfg", "move_to 3 2.5 [1 2 3] \"" + longest + "\";");
+    EXPECT_EQ(cvar_exec("c.cfg"), 1);
+    EXPECT_EQ(cmd.runs, 2);
+    EXPECT_EQ(cmd.parameter(3).m_value.m_string, longest);
+    write_file("c.cfg", "move_to 4 2.5 [1 2 3] \"" + longest + "t\";");
+    EXPECT_EQ(cvar_exec("c.cfg"), 0);
+    EXPECT_EQ(cmd.runs, 2);
+    EXPECT_NE(messages().back().find("quoted string expected"), std::string::npos) << messages().back();
+
     cvar_command_c odd("odd", {7});
     write_file("o.cfg", "odd 1;");
     EXPECT_EQ(thrown_by([] { cvar_exec("o.cfg"); }), "Invalid parameter type");
