@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "basics/console_log.h"
 #include "kernel/exception.h"
 #include "net/net_manager.h"
 #include "net/net_packets.h"
@@ -162,6 +163,9 @@ bool game_disp::slot_valid(int slot) { return slot >= 0 && slot < MAX_PLAYERS; }
 bool game_disp::intellect_valid(int32_t intellect) { return intellect >= 0 && intellect <= 100; }
 bool game_disp::pulse_valid(int32_t pulse) { return pulse >= 40 && pulse <= 100; }
 bool game_disp::health_valid(int32_t health) { return health >= 0 && health <= 2; }
+bool game_disp::character_valid(int32_t character) { return character >= 0 && character <= 3; }
+bool game_disp::job_valid(int32_t job) { return job >= 0 && job < JOB_COUNT; }
+bool game_disp::hobby_valid(int32_t hobby) { return hobby >= 0 && hobby < HOBBY_COUNT; }
 
 bool game_disp::portrait_in_store(int32_t portrait)
 {
@@ -173,6 +177,23 @@ bool game_disp::portrait_in_store(int32_t portrait)
     probe.portr_nmb = portrait;
     root()->message(MSG_VAR(set_next_portrait), 0, this, MSG_ARG(0), MSG_ARG((void *)&probe), MSG_ARGS_END);
     return probe.portr_nmb == portrait;
+}
+
+bool game_disp::on_client() const
+{
+    const net_manager *manager = get_net_manager();
+    return manager && manager->status() == NET_STATUS_CLIENT;
+}
+
+bool game_disp::seat_record_usable(int slot, const player_info &p)
+{
+    // The server's own set-up gives every seat such values; a record with others would fail the
+    // round start, a card or a portrait on this PC only.
+    if (intellect_valid(p.intellect) && pulse_valid(p.pulse) && health_valid(p.health) &&
+        character_valid(p.character) && job_valid(p.job) && hobby_valid(p.hobby) && portrait_in_store(p.portr_nmb))
+        return true;
+    print_message("Seat %d from the server refused: a value this game cannot use\n", slot);
+    return false;
 }
 
 int game_disp::checked_slot_of_model(int model_nmb, const char *error) const
@@ -218,7 +239,14 @@ int game_disp::handle_seat_message(const msg_c *message)
         return 1;
     }
     if (*message == MSG_VAR(set_session_info)) {
-        std::memcpy(&m_session, msg_arg(0)->get_ptr(), sizeof m_session);
+        session_info received;
+        std::memcpy(&received, msg_arg(0)->get_ptr(), sizeof received);
+        // A seat this PC could not show or play keeps what this PC holds.
+        const bool from_server = on_client();
+        for (int slot = 0; slot < MAX_PLAYERS; ++slot)
+            if (from_server && !seat_record_usable(slot, received.m_players[slot]))
+                received.m_players[slot] = seat(slot);
+        m_session = received;
         for (int slot = 0; slot < MAX_PLAYERS; ++slot)
             broadcast_appearance(slot);
         return 1;
@@ -228,7 +256,11 @@ int game_disp::handle_seat_message(const msg_c *message)
         const int slot = msg_arg(0)->get_int();
         if (!slot_valid(slot))
             return 1;
-        std::memcpy(&seat(slot), msg_arg(1)->get_ptr(), sizeof(player_info));
+        player_info received;
+        std::memcpy(&received, msg_arg(1)->get_ptr(), sizeof received);
+        if (on_client() && !seat_record_usable(slot, received))
+            return 1;
+        seat(slot) = received;
         broadcast_appearance(slot);
         return 1;
     }
@@ -380,7 +412,8 @@ void game_disp::change_player_info(const np_change_player_info &request)
             std::memcpy(&record, request.value, sizeof record);
             record.name[sizeof record.name - 1] = 0;
             if (!intellect_valid(record.intellect) || !pulse_valid(record.pulse) || !health_valid(record.health) ||
-                record.character < 0 || record.character > 3 || !portrait_in_store(record.portr_nmb))
+                !character_valid(record.character) || !job_valid(record.job) || !hobby_valid(record.hobby) ||
+                !portrait_in_store(record.portr_nmb))
                 return;
             // The seat takes the description and the account; who owns it and where it stands in
             // the game (flags, votes, the round's values and counters) stay as this PC keeps them.
@@ -426,15 +459,17 @@ void game_disp::change_player_info(const np_change_player_info &request)
             p.age = read_number(text, p.age);
             break;
         case CHANGE_CHARACTER:
-            if (number >= 0 && number <= 3)
+            if (character_valid(number))
                 p.character = number;
             break;
         case CHANGE_HEALTH:
-            if (number >= 0 && number <= 2)
+            if (health_valid(number))
                 p.health = number;
             break;
         case CHANGE_JOB:
-            p.job = number;
+            // Every PC's cards show a job by its text: a code outside the list is not taken.
+            if (job_valid(number))
+                p.job = number;
             break;
         case CHANGE_INTELLECT: {
             // A value the round start would refuse (often a number still being typed) is not
@@ -446,7 +481,8 @@ void game_disp::change_player_info(const np_change_player_info &request)
             break;
         }
         case CHANGE_HOBBY:
-            p.hobby = number;
+            if (hobby_valid(number))
+                p.hobby = number;
             break;
         case CHANGE_PULSE: {
             if (!*text) {

@@ -17,9 +17,15 @@
 //
 // A set-up change (change_player_info, from any PC's packet) never leaves a seat with a value
 // the round start refuses: an intellect outside 0..100 or a pulse outside 40..100 is not taken
-// and nothing is sent, as for an empty text; a whole seat must also have a health of 0..2, a
-// character of 0..3 and a portrait of the store, and gives the seat only its description and
-// account (the owner, the flags, the votes and the round's values stay as this PC holds them).
+// and nothing is sent, as for an empty text; a character, health, job or hobby outside its list
+// is not taken either (the seat is sent as it is); a whole seat must have a health of 0..2, a
+// character of 0..3, a job and a hobby of their lists and a portrait of the store, and gives
+// the seat only its description and account (the owner, the flags, the votes and the round's
+// values stay as this PC holds them).
+//
+// On a client the seats come from the server (set_session_info, player_info_updated): a seat
+// record with a value the set-up would not take keeps the seat as this PC holds it, so that a
+// faulty server cannot end this PC's game at the round start or on a card.
 //
 // The messages of the seats and queries are handled in game_disp.cpp; each other part of the
 // game's handling lives in a game_disp_<topic>.cpp of its own. Scoring, condition and the
@@ -50,6 +56,11 @@ enum : int32_t {
     CHANGE_HOBBY = 10,
     CHANGE_PULSE = 11,
 };
+
+// The set-up screen offers eight jobs and eight hobbies (codes 0..7); the cards of the vote and
+// game screens have a text for each of them.
+constexpr int32_t JOB_COUNT = 8;
+constexpr int32_t HOBBY_COUNT = 8;
 
 class game_disp : public abstract_c
 {
@@ -87,8 +98,16 @@ public:
     static bool intellect_valid(int32_t intellect);
     static bool pulse_valid(int32_t pulse);
     static bool health_valid(int32_t health);
+    static bool character_valid(int32_t character);
+    static bool job_valid(int32_t job);
+    static bool hobby_valid(int32_t hobby);
     // Whether the player store has a description with this portrait (true with no store).
     bool portrait_in_store(int32_t portrait);
+    // Whether this PC is a client of a network game: its seats come from the server.
+    bool on_client() const;
+    // A seat record from the server that this PC can show and play: every value one the set-up
+    // takes (the portrait one of the store). Another is logged.
+    bool seat_record_usable(int slot, const player_info &p);
 
     // ---- scoring (game_disp_scoring.cpp) ----
     // One answer of the active player: round counters, accounts, bank; then the root is told

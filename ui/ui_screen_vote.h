@@ -5,8 +5,8 @@
 //       record (name, then the screen's string attributes "character<v+1>", "health<v+1>",
 //       "job<v+1>" and "hobby<v+1>" for the coded values v, then the given name of the player
 //       this one voted against, then age, intellect, pulse, account, right and wrong answers as
-//       "%d"); 0, so the portraits below hear it too. A missing text attribute is the kernel's
-//       required-attribute error. The name is read no further than its 50-byte field.
+//       "%d"); 0, so the portraits below hear it too. A code without its text attribute shows an
+//       empty text (logged). The name is read no further than its 50-byte field.
 //   reset_voter_info                 empties the twelve edits; then the base
 //   show_vote_screen / hide_vote_screen   show_named 1 / 0 "vote_screen_background" to itself;
 //                                    then the base

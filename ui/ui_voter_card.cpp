@@ -1,5 +1,6 @@
 #include "ui/ui_voter_card.h"
 
+#include "basics/console_log.h"
 #include "game/player_info.h"
 #include "kernel/abstract.h"
 #include "ui/ui_screen_base.h"
@@ -15,12 +16,17 @@ void set_edit(abstract_c *screen, const char *edit, const char *text)
     screen->message(MSG_VAR(named_edit_set_text), 0, screen, pchar_value(edit), pchar_value(text), MSG_ARGS_END);
 }
 
-// The screen's text for a coded property: the attribute "<kind><value + 1>".
+// The screen's text for a coded property: the attribute "<kind><value + 1>". A record may come
+// from another PC with a code the screen has no text for: that field stays empty and the game
+// goes on.
 const char *property_text(abstract_c *screen, const char *kind, int32_t value)
 {
     char name[48];
-    std::snprintf(name, sizeof name, "%s%d", kind, int(int64_t(value) + 1));
-    return screen->attribute(name)->get_const_pchar();
+    std::snprintf(name, sizeof name, "%s%lld", kind, (long long)(int64_t(value) + 1));
+    if (const value_c *text = screen->find_attribute(name))
+        return text->get_const_pchar();
+    print_message("Warning: no text '%s' for a player's card, left empty\n", name);
+    return "";
 }
 
 } // namespace

@@ -5,7 +5,8 @@
 // voter_card_fill sends, in this order: "player_name_edit" the record's name (read no further
 // than its 50-byte field); "character_edit", "health_edit", "job_edit", "hobby_edit" the
 // screen's string attributes "character<v+1>", "health<v+1>", "job<v+1>", "hobby<v+1>" for the
-// record's coded values v (a missing one is the kernel's required-attribute error);
+// record's coded values v (a code without its attribute, as another PC may send it, shows an
+// empty text and is logged);
 // "voted_against_edit" the given name; "age_edit", "intellect_edit", "pulse_edit" the age and
 // the given intellect and pulse; the card's account edit the account; "right_answers_edit",
 // "wrong_answers_edit" the counts of answers; the numbers as "%d".

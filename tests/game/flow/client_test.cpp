@@ -123,4 +123,69 @@ TEST_F(client_flow_test, a_client_counts_the_steps_and_scores_only_the_questions
     EXPECT_EQ(disp->step_kind(), game_disp::STEP_QUESTION);
 }
 
+TEST_F(client_flow_test, seats_from_the_server_with_values_this_game_cannot_use_are_not_taken)
+{
+    // A faulty server's seat would end this PC's game at the round start, on a card or with its
+    // portrait: the seat stays as this PC holds it.
+    struct case_s
+    {
+        const char *what;
+        void (*spoil)(player_info &);
+    };
+    const case_s cases[] = {
+        {"job 8", [](player_info &p) { p.job = 8; }},
+        {"hobby -1", [](player_info &p) { p.hobby = -1; }},
+        {"character -1", [](player_info &p) { p.character = -1; }},
+        {"health -1", [](player_info &p) { p.health = -1; }},
+        {"intellect 101", [](player_info &p) { p.intellect = 101; }},
+        {"pulse 39", [](player_info &p) { p.pulse = 39; }},
+        {"a portrait the store lacks", [](player_info &p) { p.portr_nmb = 12; }},
+        {"no portrait", [](player_info &p) { p.portr_nmb = -1; }},
+    };
+    const player_info held = disp->seat(2);
+    for (const case_s &c : cases) {
+        SCOPED_TRACE(c.what);
+        np_player_info_updated update;
+        update.header = {sizeof update, NP_PLAYER_INFO_UPDATED};
+        update.slot = 2;
+        update.info = held;
+        std::strcpy(update.info.name, "Spoilt");
+        c.spoil(update.info);
+        server->send(&update);
+        run(0.5);
+        EXPECT_EQ(std::memcmp(&disp->seat(2), &held, sizeof held), 0);
+    }
+    np_player_info_updated good;
+    good.header = {sizeof good, NP_PLAYER_INFO_UPDATED};
+    good.slot = 2;
+    good.info = held;
+    std::strcpy(good.info.name, "Remote");
+    good.info.job = JOB_COUNT - 1;
+    good.info.hobby = 0;
+    server->send(&good);
+    run(0.5);
+    EXPECT_STREQ(disp->seat(2).name, "Remote");
+
+    // In a session block only the spoilt seat stays; the others and the session are taken.
+    np_session_joined joined = np_session_joined_new();
+    joined.address = (int32_t)htonl(0x7f000003u); // another PC has joined
+    joined.session = disp->session();
+    joined.session.m_bank = 77;
+    joined.session.m_players[4].m_account = 4444;
+    joined.session.m_players[6].job = 99;
+    joined.session.m_players[6].m_account = 6666;
+    server->send(&joined);
+    run(0.5);
+    EXPECT_EQ(disp->session().m_bank, 77);
+    EXPECT_EQ(+disp->seat(4).m_account, 4444);
+    EXPECT_EQ(+disp->seat(6).m_account, 1006);
+    EXPECT_NE(+disp->seat(6).job, 99);
+
+    // The round start finds nothing to refuse.
+    np_round_started round = {{sizeof round, NP_ROUND_STARTED}, 1, 180.0f};
+    server->send(&round);
+    run(1.0);
+    EXPECT_EQ(disp->session().m_round, 1);
+}
+
 } // namespace
