@@ -2,6 +2,7 @@
 #include "game/game_disp.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -470,8 +471,7 @@ void game_disp::put_opponent_choice()
 void game_disp::question_step_received(int model_nmb, bool computer, bool topic_choice, int item_count, bool first)
 {
     // The server has set all this itself when it put the step.
-    net_manager *manager = get_net_manager();
-    if (!manager || manager->status() != NET_STATUS_CLIENT)
+    if (!on_client())
         return;
     const int slot = slot_of_model_nmb(model_nmb);
     if (slot < 0)
@@ -622,9 +622,15 @@ void game_disp::game_stopped(int how, int model_nmb)
                         MSG_ARGS_END);
     }
     constexpr int STOPPED_BY_FINAL = 7;
-    if (how == STOPPED_BY_FINAL && mine && man) {
-        // This PC's human has won the final and takes the bank.
-        entry.m_score += m_session.m_bank;
+    const bool final_won = how == STOPPED_BY_FINAL && known;
+    // The final's winner takes the bank, on whichever PC he plays: every PC keeps the accounts
+    // and the bank as the server's verdicts make them, so each records the winner's real score.
+    // A game ended any other way has no result: 0.
+    entry.m_score = final_won ? (int32_t)std::clamp<int64_t>(int64_t(entry.m_score) + m_session.m_bank, INT32_MIN,
+                                                              INT32_MAX)
+                              : 0;
+    if (final_won && mine && man) {
+        // This PC's human has won the final.
         new history_table_c(this, "History", &entry);
         new hiscore_table_c(this, "Hiscore", &entry);
         root()->message(MSG_VAR(load_screen), 0, this, text_value("screen_hiscore"), MSG_ARGS_END);
@@ -634,9 +640,7 @@ void game_disp::game_stopped(int how, int model_nmb)
         return;
     }
     reset_after_game();
-    if (known) {
-        entry.m_score = 0;
+    if (known)
         new history_table_c(this, "History", &entry);
-    }
     root()->message(MSG_VAR(load_screen), 0, this, text_value("screen_command"), MSG_ARGS_END);
 }

@@ -167,16 +167,19 @@ TEST_F(flow_test, the_final_ends_when_one_finalist_cannot_be_caught_and_the_huma
     EXPECT_EQ(disp->session().m_bank, 0);
 }
 
-TEST_F(flow_test, a_game_stopped_otherwise_records_a_score_of_0_and_goes_back_to_the_set_up)
+TEST_F(flow_test, a_game_stopped_otherwise_records_the_winners_score_or_0_and_goes_back_to_the_set_up)
 {
+    // The winner of the final is recorded with the score his own PC records (account and bank);
+    // a game left before its end with 0.
     const struct
     {
         const char *what;
         int how, model;
         bool human;
-    } rows[] = {{"final won by a computer player", 7, 1, false},
-                {"final won by another PC's human", 7, 1, true},
-                {"left by the exit dispatcher", 1, 0, true}};
+        int32_t score;
+    } rows[] = {{"final won by a computer player", 7, 1, false, 900},
+                {"final won by another PC's human", 7, 1, true, 900},
+                {"left by the exit dispatcher", 1, 0, true, 0}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         const std::filesystem::path registry = m_dir.path() / "registry" / std::to_string(row.how * 10 + row.human);
@@ -199,7 +202,7 @@ TEST_F(flow_test, a_game_stopped_otherwise_records_a_score_of_0_and_goes_back_to
         const std::vector<hiscore_entry> history = stored_table(root.get(), false);
         ASSERT_EQ(history.size(), 1u);
         EXPECT_EQ(history[0].m_name, name);
-        EXPECT_EQ(history[0].m_score, 0);
+        EXPECT_EQ(history[0].m_score, row.score);
         EXPECT_TRUE(stored_table(root.get(), true).empty());
         EXPECT_EQ(+disp->seat(3).m_account, 0);
         EXPECT_EQ(+disp->seat(0).m_not_ready, 1);
