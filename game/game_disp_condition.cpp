@@ -2,6 +2,7 @@
 #include "game/game_disp.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "basics/helpers.h"
 #include "kernel/exception.h"
@@ -36,10 +37,12 @@ void game_disp::round_start_update(int round)
         } else {
             // A player who answered nothing last round gives no new evidence: his intellect
             // stays as it was.
-            const int32_t answers = p.m_right_nmb + p.m_wrong_nmb;
+            // The counters may come from another PC: they are added wide and the result is cut
+            // to the int32 range before it is stored.
+            const int64_t answers = int64_t(p.m_right_nmb) + p.m_wrong_nmb;
             if (answers > 0 && p.m_right_nmb >= 0) {
-                const double v = p.m_cur_intellect * 0.8 + p.m_right_nmb * 0.2 / answers * 100;
-                p.m_cur_intellect = std::min((int32_t)v, 100);
+                const double v = p.m_cur_intellect * 0.8 + p.m_right_nmb * 0.2 / double(answers) * 100;
+                p.m_cur_intellect = (int32_t)std::clamp(v, double(INT32_MIN), 100.0);
             }
             const float factor = HEALTH_FACTORS[p.health];
             p.m_cur_pulse = (int32_t)(((1 - factor) * (round - 1) * 0.25 + 1) * p.pulse);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "basics/console_log.h"
 #include "game/prompts.h"
 #include "game/vote_generator.h"
 #include "game/vote_target_chooser.h"
@@ -92,6 +93,15 @@ void game_disp::announce_leaving(int slot)
 int game_disp::handle_vote_message(const msg_c *message)
 {
     if (*message == MSG_VAR(generate_bot_votes)) {
+        // A vote needs someone to vote against; a server that calls one with a single seat in
+        // the game is not followed.
+        int in_game = 0;
+        for (int slot = 0; slot < MAX_PLAYERS; ++slot)
+            in_game += seat(slot).m_in_game ? 1 : 0;
+        if (in_game < 2) {
+            print_message("A vote with %d player(s) in the game: no computer player votes\n", in_game);
+            return 0;
+        }
         new vote_generator_c(this, m_session.m_players);
         return 0;
     }

@@ -1,5 +1,6 @@
 #include "game/player.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "basics/helpers.h"
@@ -59,12 +60,13 @@ int player_store::handle_message(const msg_c *message, abstract_c *sender)
     }
     if (*message == MSG_VAR(set_next_portrait)) {
         void *record = msg_arg(1)->get_ptr();
-        int n = msg_arg(0)->get_int() + ((player_info *)record)->portr_nmb;
+        // The step may come from another PC's change packet: added wide, it cannot wrap round.
+        int64_t n = int64_t(msg_arg(0)->get_int()) + ((player_info *)record)->portr_nmb;
         if (n < 0)
             n = m_count - 1;
         else if (n >= m_count)
             n = 0;
-        this->message(MSG_VAR(fill_struct), MSGF_NO_SELF, this, MSG_ARG(n), MSG_ARG(record), MSG_ARGS_END);
+        this->message(MSG_VAR(fill_struct), MSGF_NO_SELF, this, MSG_ARG((int)n), MSG_ARG(record), MSG_ARGS_END);
         return 0;
     }
     return 0;

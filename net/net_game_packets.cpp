@@ -5,6 +5,7 @@
 // dropped as a whole.
 #include "net/net_manager.h"
 
+#include "basics/console_log.h"
 #include "basics/helpers.h"
 #include "game/game_timers.h"
 #include "game/universal_delay.h"
@@ -31,6 +32,12 @@ template <class P> P packet_of(const char *buffer)
     P p;
     std::memcpy(&p, buffer, sizeof p);
     return p;
+}
+
+// A packet whose numbers are out of range goes no further; the log says which one.
+void dropped(int type, const char *why)
+{
+    print_message("LAN packet of type %d dropped: %s\n", type, why);
 }
 
 } // namespace
@@ -70,8 +77,10 @@ void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
         auto p = packet_of<np_change_player_info>(buffer);
         if (!is_session_member(from))
             break;
-        if (!seat(p.slot) || !in(p.code, 0, LAST_CHANGE_CODE) || !speaks_for(p.address, from))
+        if (!seat(p.slot) || !in(p.code, 0, LAST_CHANGE_CODE) || !speaks_for(p.address, from)) {
+            dropped(h.type, "slot, field code or address");
             break;
+        }
         root->message(MSG_VAR(change_player_info), MSGF_NO_SELF, this, MSG_ARG((void *)buffer), MSG_ARGS_END);
         break;
     }
@@ -80,18 +89,24 @@ void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
         if (seat(p.slot))
             send(MSG_VAR(player_info_updated), (int)p.slot,
                  (void *)(buffer + offsetof(np_player_info_updated, info)));
+        else
+            dropped(h.type, "slot");
         break;
     }
     case NP_ROUND_STARTED: {
         auto p = packet_of<np_round_started>(buffer);
         if (in(p.round, 1, 8) && std::isfinite(p.round_time))
             send(MSG_VAR(on_round_started), (int)p.round, p.round_time);
+        else
+            dropped(h.type, "round or round time");
         break;
     }
     case NP_GAME_STOPPED: {
         auto p = packet_of<np_game_stopped>(buffer);
         if (seat(p.value))
             send(MSG_VAR(on_game_stopped), (int)p.code, (int)p.value);
+        else
+            dropped(h.type, "model number");
         break;
     }
     case NP_QUESTION:
@@ -104,14 +119,18 @@ void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
         auto p = packet_of<np_mark_excluded_player>(buffer);
         if (seat(p.slot))
             send(MSG_VAR(mark_excluded_player), (int)p.slot);
+        else
+            dropped(h.type, "slot");
         break;
     }
     case NP_ANSWER: {
         ENGINE_ASSERT_QUOTING(m_status != NET_STATUS_CLIENT, "m_status != CLIENT");
         auto p = packet_of<np_answer>(buffer);
         // An answer position, a topic position or a chosen opponent's slot, from the PC it names.
-        if (!seat(p.item) || !speaks_for(p.address, from))
+        if (!seat(p.item) || !speaks_for(p.address, from)) {
+            dropped(h.type, "item or address");
             break;
+        }
         int32_t address = p.address;
         uint8_t active = 0;
         send(MSG_VAR(is_he_active_player), (void *)&address, (void *)&active);
@@ -134,22 +153,28 @@ void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
         auto p = packet_of<np_question_answered>(buffer);
         if (seat(p.item) && seat(p.model_nmb) && in(p.random, 0, 3) && p.right <= 1)
             send(MSG_VAR(question_answered), (int)p.item, (int)p.right, (int)p.model_nmb, (int)p.random);
+        else
+            dropped(h.type, "item, model number, gesture or verdict");
         break;
     }
     case NP_VOTE: {
         ENGINE_ASSERT_QUOTING(m_status != NET_STATUS_CLIENT, "m_status != CLIENT");
         auto p = packet_of<np_vote>(buffer);
         // A vote against nobody (the game sends slot 8 for that) would count past the seats.
-        if (!seat(p.target) || !seat(p.voter))
+        if (!seat(p.target) || !seat(p.voter)) {
+            dropped(h.type, "slot");
             break;
+        }
         // A peer votes once per vote, and only for a player it seats (computer players' votes
         // are made on every PC alike).
         if (!is_local(from)) {
             player_info voter;
             player_info_init(voter);
             send(MSG_VAR(get_player_info), (int)p.voter, (void *)&voter);
-            if ((uint32_t)voter.m_owner_address != from.sin_addr.s_addr || !voter.m_is_man || voter.m_vote_target != -1)
+            if ((uint32_t)voter.m_owner_address != from.sin_addr.s_addr || !voter.m_is_man || voter.m_vote_target != -1) {
+                dropped(h.type, "a vote for a seat the sender does not play, or a second one");
                 break;
+            }
         }
         np_vote_confirmed confirmed = np_vote_confirmed_new();
         confirmed.target = p.target;
@@ -170,6 +195,8 @@ void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
         auto p = packet_of<np_vote_confirmed>(buffer);
         if (seat(p.target) && seat(p.voter))
             send(MSG_VAR(vote_confirmed), (void *)buffer);
+        else
+            dropped(h.type, "slot");
         break;
     }
     case NP_LOCATION_LOADED:
@@ -189,8 +216,10 @@ void net_manager::handle_question(char *buffer)
         return root->message(name, 0, this, MSG_ARG(args)..., MSG_ARGS_END);
     };
     auto p = packet_of<np_question>(buffer);
-    if (!seat(p.model_nmb) || !in(p.item_count, 0, MAX_MENU_ITEMS) || !std::isfinite(p.time_parameter))
+    if (!seat(p.model_nmb) || !in(p.item_count, 0, MAX_MENU_ITEMS) || !std::isfinite(p.time_parameter)) {
+        dropped(NP_QUESTION, "model number, item count or time");
         return;
+    }
     // The game's own copy of the session; the acting player must be one of the seats in the game.
     session_info session;
     session_info_init(session);
@@ -198,8 +227,10 @@ void net_manager::handle_question(char *buffer)
     int in_game = 0;
     for (const player_info &player : session.m_players)
         in_game += player.m_in_game ? 1 : 0;
-    if (p.model_nmb >= in_game)
+    if (p.model_nmb >= in_game) {
+        dropped(NP_QUESTION, "model number of no seat in the game");
         return;
+    }
     char *menu = buffer + offsetof(np_question, menu);
     char *hint = buffer + offsetof(np_question, hint);
     const int m = p.model_nmb;

@@ -1,5 +1,6 @@
 // The game's packets in the network manager's receive loop: what each becomes at the root, the
 // server's decisions (answers, votes), and packets whose numbers are out of range.
+#include "basics/console_log.h"
 #include "game/game_timers.h"
 #include "game/universal_delay.h"
 #include "net/net_manager.h"
@@ -257,8 +258,13 @@ TEST_F(receive_loop_test, game_packets_become_messages_and_numbers_out_of_range_
         {"keep-alive", valid_packet(NP_KEEP_ALIVE), ""},
     };
     for (const auto &row : rows) {
+        log_reset_changed();
         local(row.packet);
         EXPECT_EQ(pc->game->take(), row.heard) << row.what;
+        // A packet dropped for a number out of range leaves a line in the log.
+        const bool ignored = std::strcmp(row.what, "unknown command") == 0 || std::strcmp(row.what, "keep-alive") == 0;
+        const bool dropped = !*row.heard && !ignored;
+        EXPECT_EQ(log_changed() && std::string(log_line(1)).rfind("LAN packet of type ", 0) == 0, dropped) << row.what;
     }
     // The handler gets the packet itself.
     ASSERT_EQ(pc->game->packets.size(), 2u);

@@ -56,6 +56,9 @@ TEST_F(condition_test, later_rounds_derive_intellect_from_the_answers_and_pulse_
         {8, 70, 70, 1, 3, 40, 1, 61, 75},
         // No answer last round: the intellect stays.
         {4, 60, 58, 0, 0, 50, 1, 58, 68},
+        // Counters as a faulty PC may have sent them: added wide, the intellect cut to its range.
+        {2, 50, 50, INT32_MAX, 1, 80, 0, 59, 96},
+        {2, 50, 50, INT32_MAX, 1 - INT32_MAX, 80, 0, 100, 96},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << "round " << c.round << " intellect " << c.intellect);

@@ -117,7 +117,9 @@ TEST_F(store_test, portrait_arrows_step_through_the_store_and_wrap_at_both_ends)
     const struct
     {
         int from, step, to;
-    } cases[] = {{2, 1, 0}, {0, -1, 2}, {0, 1, 1}, {1, 1, 2}, {2, -1, 1}};
+    } cases[] = {{2, 1, 0}, {0, -1, 2}, {0, 1, 1}, {1, 1, 2}, {2, -1, 1},
+                 // Steps as a faulty PC's change packet may carry them: past an end, never wrapped round.
+                 {2, INT32_MAX, 0}, {0, INT32_MIN, 2}, {-5, INT32_MIN, 2}};
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.from << " " << c.step);
         record.portr_nmb = c.from;

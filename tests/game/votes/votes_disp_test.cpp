@@ -73,6 +73,17 @@ TEST_F(votes_disp_test, the_computer_players_in_the_game_get_their_votes)
     EXPECT_EQ(-1, int(disp->seat(3).m_vote_target));
 }
 
+TEST_F(votes_disp_test, a_vote_called_with_one_player_in_the_game_gets_no_computer_votes_and_no_error)
+{
+    // Only a faulty server calls such a vote; the computer player left has nobody to vote against.
+    keep_in_game({3});
+    disp->seat(3).m_vote_target = -1;
+    EXPECT_EQ(0, send("generate_bot_votes"));
+    EXPECT_EQ(-1, int(disp->seat(3).m_vote_target));
+    keep_in_game({});
+    EXPECT_EQ(0, send("generate_bot_votes"));
+}
+
 TEST_F(votes_disp_test, the_humans_of_this_pc_vote_one_after_the_other)
 {
     disp->seat(0).m_owner_address = OTHER_PC;
