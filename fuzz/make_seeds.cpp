@@ -343,6 +343,17 @@ void seeds()
     };
     for (const np_change_player_info &c : changes)
         put_input("server_change" + std::to_string(c.code), input_s(SERVER).send_packet(c));
+    // Codes outside the set-up's lists, as a faulty client sends them.
+    np_change_player_info far_whole = whole;
+    player_info far_seat = seat;
+    far_seat.job = JOB_COUNT;
+    far_seat.hobby = -1;
+    std::memcpy(far_whole.value, &far_seat, sizeof far_seat);
+    put_input("server_change_out_of_lists", input_s(SERVER)
+                                                .send_packet(change(CHANGE_JOB, JOB_COUNT, nullptr))
+                                                .send_packet(change(CHANGE_HOBBY, -1, nullptr))
+                                                .send_packet(change(CHANGE_CHARACTER, 4, nullptr))
+                                                .send_packet(far_whole));
 
     np_vote vote = packet<np_vote>(NP_VOTE);
     vote.target = 2;
@@ -382,6 +393,15 @@ void seeds()
     stopped.code = 7;
     stopped.value = 1;
     put_input("client_seat", input_s(CLIENT).send_packet(updated));
+    // A seat no set-up makes, then a round start that would check it.
+    np_player_info_updated spoilt = updated;
+    spoilt.info.job = JOB_COUNT;
+    spoilt.info.hobby = -1;
+    spoilt.info.pulse = 0;
+    spoilt.info.portr_nmb = 99;
+    spoilt.info.m_right_nmb = INT32_MAX;
+    spoilt.info.m_wrong_nmb = 1;
+    put_input("client_spoilt_seat", input_s(CLIENT).send_packet(spoilt).send_packet(round).wait(4));
     put_input("client_scenes", input_s(CLIENT).send_packet(lift).wait(2).send_packet(flash).send_packet(vote_scene));
     put_input("client_game", input_s(CLIENT)
                                  .send_packet(round)
