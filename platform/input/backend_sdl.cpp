@@ -9,12 +9,23 @@ namespace {
 
 int opened = 0;
 LONG wheel_units = 0;
+// Presses since the last read. A frame that takes longer than a click or a key tap would see
+// both the press and the release in one pump and SDL's state already up again: the press is
+// kept for the next read so that a slow frame loses no click and no key.
+Uint32 pressed_buttons = 0;
+bool pressed_keys[SDL_NUM_SCANCODES];
 
-// The wheel has no state to ask SDL for: count its events as SDL queues them.
-int SDLCALL watch_wheel(void *, SDL_Event *ev)
+// The wheel has no state to ask SDL for: count its events as SDL queues them, and note the
+// presses beside it.
+int SDLCALL watch_input(void *, SDL_Event *ev)
 {
     if (ev->type == SDL_MOUSEWHEEL)
         wheel_units += (ev->wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -ev->wheel.y : ev->wheel.y) * 120;
+    else if (ev->type == SDL_MOUSEBUTTONDOWN && ev->button.button >= 1 && ev->button.button <= 32)
+        pressed_buttons |= SDL_BUTTON(ev->button.button);
+    else if (ev->type == SDL_KEYDOWN && ev->key.keysym.scancode >= 0 &&
+             ev->key.keysym.scancode < SDL_NUM_SCANCODES)
+        pressed_keys[ev->key.keysym.scancode] = true;
     return 0;
 }
 
@@ -29,8 +40,10 @@ bool sdl_open()
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             return false;
-        SDL_AddEventWatch(watch_wheel, nullptr);
+        SDL_AddEventWatch(watch_input, nullptr);
         wheel_units = 0;
+        pressed_buttons = 0;
+        std::memset(pressed_keys, 0, sizeof pressed_keys);
     }
     ++opened;
     return true;
@@ -39,7 +52,7 @@ bool sdl_open()
 void sdl_close()
 {
     if (opened > 0 && --opened == 0) {
-        SDL_DelEventWatch(watch_wheel, nullptr);
+        SDL_DelEventWatch(watch_input, nullptr);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 }
@@ -50,8 +63,10 @@ bool sdl_read_keyboard(BYTE keys[256])
     std::memset(keys, 0, 256);
     int count = 0;
     const Uint8 *state = SDL_GetKeyboardState(&count);
-    for (int sc = 0; sc < count; ++sc) {
-        if (!state[sc])
+    for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) {
+        const bool down = (sc < count && state[sc]) || pressed_keys[sc];
+        pressed_keys[sc] = false;
+        if (!down)
             continue;
         if (const key_map_s *k = key_map_from_sdl_scancode(sc))
             keys[k->dik] = 0x80;
@@ -65,7 +80,8 @@ bool sdl_read_mouse(DIMOUSESTATE2 *state)
     std::memset(state, 0, sizeof *state);
     int dx = 0, dy = 0;
     SDL_GetRelativeMouseState(&dx, &dy);
-    Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);
+    Uint32 buttons = SDL_GetMouseState(nullptr, nullptr) | pressed_buttons;
+    pressed_buttons = 0;
     state->lX = dx;
     state->lY = dy;
     state->lZ = wheel_units;

@@ -1,54 +1,17 @@
-#include "platform/input/dinput.h"
+#include "dinput_fixture.h"
 #include "platform/input/dinput_fake.h"
-#include "platform/window/window_fake.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
-LRESULT plain_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    return DefWindowProc(hwnd, message, wparam, lparam);
-}
-
-class dinput_test : public ::testing::Test
+class dinput_test : public dinput_fixture
 {
 protected:
-    void SetUp() override
-    {
-        window_fake_use();
-        dinput_fake_use();
-        WNDCLASSEX wc{};
-        wc.lpfnWndProc = plain_proc;
-        wc.lpszClassName = "c";
-        RegisterClassEx(&wc);
-        hwnd = CreateWindowEx(0, "c", "", WS_VISIBLE, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_EQ(DirectInput8Create(nullptr, DIRECTINPUT_VERSION, IID_IDirectInput8A, (void **)&di, nullptr), DI_OK);
-    }
+    void select_backend() override { dinput_fake_use(); }
     void TearDown() override
     {
-        for (IDirectInputDevice8 *d : {mouse, keyboard})
-            if (d)
-                d->Release();
-        if (di)
-            di->Release();
+        dinput_fixture::TearDown();
         EXPECT_EQ(dinput_fake_live_devices(), 0);
     }
-
-    IDirectInputDevice8 *open(REFGUID guid, const DIDATAFORMAT &format)
-    {
-        IDirectInputDevice8 *d = nullptr;
-        EXPECT_EQ(di->CreateDevice(guid, &d, nullptr), DI_OK);
-        EXPECT_EQ(d->SetDataFormat(&format), DI_OK);
-        EXPECT_EQ(d->SetCooperativeLevel(hwnd, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND), DI_OK);
-        EXPECT_EQ(d->Acquire(), DI_OK);
-        return d;
-    }
-
-    HWND hwnd = nullptr;
-    IDirectInput8 *di = nullptr;
-    IDirectInputDevice8 *mouse = nullptr;
-    IDirectInputDevice8 *keyboard = nullptr;
 };
 
 TEST_F(dinput_test, reads_keys_and_accumulated_mouse)
