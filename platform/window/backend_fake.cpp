@@ -79,7 +79,7 @@ void inject(HWND hwnd, const window_event_s &e)
 } // namespace
 
 const window_backend_s window_backend_fake = {
-    "fake",           fake_create,         fake_destroy,        fake_show,
+    "fake",           true,                fake_create,         fake_destroy,        fake_show,
     fake_set_title,   fake_place,          fake_pump,           fake_clip_cursor,
     fake_show_cursor, fake_set_cursor_pos, fake_get_cursor_pos,
 };

@@ -178,14 +178,19 @@ void sdl_pump()
 }
 
 // SDL can confine the pointer only to a part of one window's client area. A clip rectangle
-// that reaches over the frame (the window rectangle, as the main window clips to) is left
-// unenforced: the window manager's caption and its close button must stay within reach.
+// that reaches over the frame is left unenforced, and so is the whole rectangle of a captioned
+// window (what the main window clips to; here the frame is the window manager's, outside it):
+// the caption and its close button must stay within reach.
 void sdl_clip_cursor(const RECT *rect)
 {
     for (platform_window_s *w : windows()) {
         RECT c = client_on_screen(w);
-        bool inside = rect && rect->left >= c.left && rect->top >= c.top && rect->right <= c.right &&
-                      rect->bottom <= c.bottom && rect->right > rect->left && rect->bottom > rect->top;
+        bool whole_window = rect && (w->style & WS_CAPTION) == WS_CAPTION && rect->left <= w->rect.left &&
+                            rect->top <= w->rect.top && rect->right >= w->rect.right &&
+                            rect->bottom >= w->rect.bottom;
+        bool inside = rect && !whole_window && rect->left >= c.left && rect->top >= c.top &&
+                      rect->right <= c.right && rect->bottom <= c.bottom && rect->right > rect->left &&
+                      rect->bottom > rect->top;
         if (!inside) {
             SDL_SetWindowMouseRect(sdl(w), nullptr);
             continue;
@@ -220,7 +225,7 @@ bool sdl_get_cursor_pos(POINT *p)
 } // namespace
 
 const window_backend_s window_backend_sdl = {
-    "sdl",           sdl_create,         sdl_destroy,        sdl_show,           sdl_set_title, sdl_place,
+    "sdl",           false,              sdl_create,         sdl_destroy,        sdl_show,           sdl_set_title, sdl_place,
     sdl_pump,        sdl_clip_cursor,    sdl_show_cursor,    sdl_set_cursor_pos, sdl_get_cursor_pos,
 };
 

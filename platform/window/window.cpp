@@ -157,6 +157,8 @@ void post_button(platform_window_s *w, int button, bool down, bool has_pos, int 
 
 RECT window_core_frame(DWORD style)
 {
+    if (!core().backend->framed)
+        return RECT{0, 0, 0, 0};
     if ((style & WS_CAPTION) == WS_CAPTION)
         return RECT{WINDOW_FRAME_SIDE, WINDOW_FRAME_SIDE + WINDOW_FRAME_CAPTION, WINDOW_FRAME_SIDE,
                     WINDOW_FRAME_SIDE};

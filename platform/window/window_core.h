@@ -59,6 +59,11 @@ struct window_event_s
 struct window_backend_s
 {
     const char *name;
+    // Whether captioned windows carry the layer's own frame of fixed size. Where a window
+    // manager draws the real frame outside the client area, they carry none: the window
+    // rectangle is then the client area on the screen, so a window made at (0, 0) with the
+    // screen's size covers the screen exactly.
+    bool framed;
     bool (*create)(platform_window_s *w);
     void (*destroy)(platform_window_s *w);
     void (*show)(platform_window_s *w, bool visible);
@@ -79,7 +84,7 @@ extern const window_backend_s window_backend_fake;
 bool window_core_select_backend(const char *name);
 const window_backend_s &window_core_backend();
 void window_core_event(platform_window_s *w, const window_event_s &e);
-// The frame of a style: left, top, right, bottom thickness.
+// The frame of a style on the current backend: left, top, right, bottom thickness.
 RECT window_core_frame(DWORD style);
 // Forget every window, class and queued message and the tracked key and button state.
 void window_core_reset();

@@ -17,8 +17,10 @@
 //   and the transition bit (31). No WM_CHAR is ever made.
 // - Mouse positions are client coordinates in lParam (signed low word x, high word y); wParam has
 //   the MK_* button bits; the wheel is 120 per notch in the high word of wParam.
-// - Window rectangles are screen coordinates and include a frame of fixed size for captioned
-//   styles, the same for GetWindowRect, AdjustWindowRectEx and SetWindowPos.
+// - Window rectangles are screen coordinates and include the frame of captioned styles, the
+//   same for GetWindowRect, AdjustWindowRectEx and SetWindowPos. On the fake backend that frame
+//   has a fixed size (WINDOW_FRAME_*); on SDL the window manager draws the real one outside the
+//   client area, so there the window rectangle is the client area on the screen.
 // - Window titles are cp1251 bytes.
 // Backends: "sdl" (the default) and "fake" (see window_fake.h), chosen before the first window.
 #pragma once
@@ -113,7 +115,7 @@ constexpr UINT SWP_NOZORDER = 0x0004;
 constexpr UINT PM_NOREMOVE = 0x0000;
 constexpr UINT PM_REMOVE = 0x0001;
 
-// The frame that captioned windows carry around their client area.
+// The frame that captioned windows carry around their client area on the fake backend.
 constexpr LONG WINDOW_FRAME_SIDE = 3;
 constexpr LONG WINDOW_FRAME_CAPTION = 23;
 
