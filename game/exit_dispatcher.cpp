@@ -24,9 +24,11 @@ void exit_dispatcher::stop_main_loop()
     top->attribute("stop_main_loop")->set_int(1);
 }
 
-void exit_dispatcher::ask()
+bool exit_dispatcher::ask()
 {
-    root()->message(MSG_VAR(show_exit_window), 0, this, MSG_ARGS_END);
+    unsigned char asked = 0;
+    root()->message(MSG_VAR(show_exit_window), 0, this, MSG_ARG((void *)&asked), MSG_ARGS_END);
+    return asked != 0;
 }
 
 void exit_dispatcher::confirmed()
@@ -49,8 +51,11 @@ int exit_dispatcher::handle_message(const msg_c *message, abstract_c *sender)
     if (*message == MSG_VAR(mainwnd_win32_msg)) {
         if (msg_arg(0)->get_int() != WM_CLOSE)
             return 0;
+        // With no exit window to ask (the start's show, the credits) the close is the window's
+        // own: it ends the program in order.
+        if (!ask())
+            return 0;
         m_exit_mode = 1;
-        ask();
         return 1;
     }
     if (*message == MSG_VAR(request_exit)) {

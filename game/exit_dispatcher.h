@@ -2,8 +2,11 @@
 // one place that asks before the program quits or a running game is left. Closing the main
 // window (WM_CLOSE as `mainwnd_win32_msg`; the dispatcher registers itself with the main
 // window at construction), `request_exit` (the main menu) and `request_back` (the game screen)
-// send `show_exit_window` to the root, which the exit window of the live screen shows; its
-// answer comes back as `exit_message_confirmed` or `exit_message_rejected`.
+// send `show_exit_window` (PTR to a byte the window sets) to the root, which the exit window of
+// the live screen shows; its answer comes back as `exit_message_confirmed` or
+// `exit_message_rejected`. A WM_CLOSE that no exit window takes (none lives: during the start's
+// video and picture, while the credits play) is left to the window, which then closes and ends
+// the program in order.
 //   - A confirmed exit sends `destroy_ui` and `free_location` to the root and runs
 //     "scripts/credits.isc" under the dispatcher; from then on every `tick` asks the
 //     dispatcher's subtree `credits_running`, and on the first tick nobody answers, or at the
@@ -11,7 +14,8 @@
 //     over a pending back request, which stays noted.
 //   - A confirmed back (without a pending exit) sends `on_game_stopped` (INT 1, INT 0).
 //   - A rejection forgets both requests, then goes to the control base.
-// WM_CLOSE and the two requests are claimed (1), other window messages are not. A typed
+// The two requests, and WM_CLOSE when a window asks, are claimed (1), other window messages
+// are not. A typed
 // character is claimed only when it ends the program, so that controls after the dispatcher
 // still get the keys. A second confirmation while the credits play starts nothing. `tick` is
 // not passed to the control base; everything else not named here is.
@@ -36,7 +40,8 @@ public:
     int back_mode() const { return m_back_mode; }
 
 private:
-    void ask();
+    // Whether an exit window took the question.
+    bool ask();
     void confirmed();
     void stop_main_loop();
 

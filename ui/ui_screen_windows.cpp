@@ -17,9 +17,16 @@ void show_window(abstract_c *window, int on)
 
 int window_exit::handle_message(const msg_c *message, abstract_c *sender)
 {
-    if (*message == MSG_VAR(show_exit_window))
+    if (*message == MSG_VAR(show_exit_window)) {
+        if (msg_arg_is(0, value_c::PTR))
+            *static_cast<unsigned char *>(msg_arg(0)->get_ptr()) = 1;
         show_window(this, 1);
-    else if (*message == MSG_VAR(butt_pressed)) {
+    } else if (*message == MSG_VAR(mouse)) {
+        // Its buttons had the mouse first; what they leave must not reach the controls of the
+        // screen behind the question.
+        const int taken = ui_control_c::handle_message(message, sender);
+        return is_visible() ? 1 : taken;
+    } else if (*message == MSG_VAR(butt_pressed)) {
         const char *name = msg_arg(0)->get_const_pchar();
         if (std::strcmp(name, "yes") == 0) {
             root()->message(MSG_VAR(exit_message_confirmed), 0, this, MSG_ARGS_END);

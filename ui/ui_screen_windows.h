@@ -5,8 +5,12 @@
 //
 // window_exit (script class "window_exit"): the confirmation of leaving; every screen makes one
 // from "scripts/window_exit.isc". Its script gives buttons "yes" and "no".
-//   show_exit_window: shows itself; then the control base (whose answer it returns), so the
-//     window of every live screen hears it.
+//   show_exit_window [PTR byte]: shows itself and, when given the byte, sets it to 1 (so the
+//     asker learns that a window asks); then the control base (whose answer it returns), so
+//     the window of every live screen hears it.
+//   mouse: while shown the window is modal: it claims every `mouse` (its own buttons, children
+//     that have it before their parent, still take theirs), so nothing behind it is clicked,
+//     wherever the pointer is. Hidden, it is an ordinary control.
 //   butt_pressed "yes": `exit_message_confirmed` to the root (the window stays; the exit
 //     dispatcher acts); "no": `exit_message_rejected` to the root, then hides itself. 1 for
 //     these two; any other name goes to the control base.

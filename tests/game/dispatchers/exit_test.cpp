@@ -12,6 +12,8 @@
 namespace {
 
 using lines = std::vector<std::string>;
+// The question as the recorder hears it: with the byte through which a window says it asks.
+const std::string asked = "show_exit_window ?";
 
 // What "scripts/credits.isc" makes in most tests: it answers credits_running with `running`.
 int credits_stub_running = 1;
@@ -63,6 +65,13 @@ protected:
     }
     int key() { return dispatcher->message(MSG_VAR(char), 0, nullptr, MSG_ARG(32), MSG_ARG(57), MSG_ARG(1), MSG_ARGS_END); }
     int stopped() { return root->attribute("stop_main_loop")->get_int(); }
+    // A screen, and with it an exit window that asks.
+    void load_bare_screen()
+    {
+        put_script("screen_bare", "create screen_clean { string name = \"bare\"; };\n");
+        load("screen_bare");
+        ASSERT_NE(find<window_exit>("window_exit"), nullptr);
+    }
     int credits_below() { return child_count(dispatcher); }
 
     handler_store_c *store = nullptr;
@@ -79,9 +88,10 @@ TEST_F(exit_test, registers_with_the_main_window_and_takes_only_its_close)
     EXPECT_EQ(take_heard(), lines{});
     EXPECT_EQ(dispatcher->exit_mode(), 0);
 
+    load_bare_screen();
     EXPECT_EQ(window_message(WM_CLOSE), 1);
     EXPECT_EQ(window_message(WM_CLOSE), 1);
-    EXPECT_EQ(take_heard(), (lines{"show_exit_window", "show_exit_window"})) << "asked again, quits once";
+    EXPECT_EQ(take_heard(), (lines{asked, asked})) << "asked again, quits once";
     EXPECT_EQ(send("exit_message_confirmed"), 1);
     EXPECT_EQ(take_heard(), (lines{"destroy_ui", "free_location"}));
     EXPECT_EQ(credits_below(), 1);
@@ -91,6 +101,23 @@ TEST_F(exit_test, registers_with_the_main_window_and_takes_only_its_close)
     EXPECT_EQ(send("exit_message_confirmed"), 1);
     EXPECT_EQ(take_heard(), lines{}) << "a second confirmation starts nothing";
     EXPECT_EQ(credits_below(), 1);
+}
+
+// Before the first screen (the start's video and picture) and after the last (the credits) no
+// exit window can ask: a close is then left to the window, which ends the program in order.
+TEST_F(exit_test, a_close_that_no_exit_window_takes_is_left_to_the_window)
+{
+    EXPECT_EQ(window_message(WM_CLOSE), 0);
+    EXPECT_EQ(take_heard(), lines{asked}) << "it did look for a window";
+    EXPECT_EQ(dispatcher->exit_mode(), 0);
+
+    load_bare_screen();
+    EXPECT_EQ(window_message(WM_CLOSE), 1);
+    EXPECT_EQ(dispatcher->exit_mode(), 1);
+    EXPECT_EQ(send("exit_message_confirmed"), 1);
+    ASSERT_EQ(dispatcher->closing(), 1);
+    take_heard();
+    EXPECT_EQ(window_message(WM_CLOSE), 0) << "the credits play: the window closes at once";
 }
 
 TEST_F(exit_test, confirmation_acts_on_what_was_asked)
@@ -113,7 +140,7 @@ TEST_F(exit_test, confirmation_acts_on_what_was_asked)
         exit_dispatcher *d = static_cast<exit_dispatcher *>(create_object("exit_dispatcher", root, nullptr));
         for (const char *request : c.requests)
             EXPECT_EQ(d->message(msg_c(request), 0, nullptr, MSG_ARGS_END), 1) << request;
-        EXPECT_EQ(take_heard(), lines(c.requests.size(), "show_exit_window"));
+        EXPECT_EQ(take_heard(), lines(c.requests.size(), asked));
         d->message(MSG_VAR(exit_message_confirmed), 0, nullptr, MSG_ARGS_END);
         EXPECT_EQ(take_heard(), c.heard_after_confirmation);
         EXPECT_EQ(d->closing(), c.closing);
@@ -182,10 +209,8 @@ TEST_F(exit_test, exit_window_yes_plays_the_project_credits_to_the_end)
     put_source("data/scripts/credits.isc", "scripts/credits.isc");
     for (const char *name : {"credits_back", "credits_0", "credits_1", "credits_2"})
         put(std::string("textures/") + name + ".bmp", imagegen::make_bmp(imagegen::picture(64, 32, 0x808080)));
-    put_script("screen_bare", "create screen_clean { string name = \"bare\"; };\n");
-    load("screen_bare");
+    load_bare_screen();
     window_exit *window = find<window_exit>("window_exit");
-    ASSERT_NE(window, nullptr);
 
     send("request_exit");
     EXPECT_TRUE(window->is_visible());

@@ -3,6 +3,7 @@
 #include "tests/ui/game_screens/game_screens_fixture.h"
 #include "tests/ui/game_screens/registry_fixture.h"
 #include "game/player_info.h"
+#include "ui/ui_button.h"
 #include "ui/ui_screen_hiscore.h"
 #include "ui/ui_screen_windows.h"
 
@@ -19,7 +20,10 @@ protected:
     void SetUp() override
     {
         game_screens_test::SetUp();
-        put_script("screen_bare", "create screen_clean { string name = \"bare\"; };\n");
+        // A control over the whole screen stands for whatever lies behind the window.
+        put_script("screen_bare", "create screen_clean { string name = \"bare\"; } children : {\n"
+                                  "  create test_control { string name = \"behind\"; rect screen_rect = [0 0 1024 768]; };\n"
+                                  "};\n");
         recorder->heard_names = {"exit_message_confirmed", "exit_message_rejected"};
         load("screen_bare");
         window = find<window_exit>("window_exit");
@@ -58,6 +62,47 @@ TEST_F(exit_window_test, shown_on_request_answered_by_yes_or_no)
     }
     EXPECT_TRUE(take_heard().empty());
     EXPECT_TRUE(window->is_visible());
+}
+
+TEST_F(exit_window_test, while_shown_it_takes_the_mouse_from_the_screen_behind)
+{
+    // The window lies at (312, 294)-(712, 474), its buttons in its lower half.
+    const rect yes_rect = yes->screen_rect();
+    const vec2 panel(330.0f, 310.0f), outside(50.0f, 50.0f),
+        on_yes((yes_rect.left + yes_rect.right) / 2.0f, (yes_rect.top + yes_rect.bottom) / 2.0f);
+    auto reached_behind = [] {
+        lines out;
+        for (const std::string &entry : test_control_journal())
+            if (entry.rfind("behind:down", 0) == 0 || entry.rfind("behind:up", 0) == 0 ||
+                entry.rfind("behind:move", 0) == 0)
+                out.push_back(entry);
+        test_control_journal().clear();
+        return out;
+    };
+    click(panel);
+    EXPECT_EQ(reached_behind(), (lines{"behind:down:0", "behind:up:0"})) << "a hidden window takes nothing";
+
+    send("show_exit_window");
+    for (vec2 at : {panel, outside}) {
+        SCOPED_TRACE(at.x);
+        EXPECT_EQ(mouse(at, 0), 1);
+        EXPECT_EQ(mouse(at, 1), 1);
+        EXPECT_EQ(mouse(at, 2), 1);
+        EXPECT_EQ(mouse(at, 1, 1), 1);
+        EXPECT_EQ(reached_behind(), lines{});
+    }
+    EXPECT_TRUE(take_heard().empty());
+    button *yes_button = dynamic_cast<button *>(yes);
+    ASSERT_NE(yes_button, nullptr);
+    EXPECT_FALSE(yes_button->has(button::BUTTON_HILITED));
+    EXPECT_EQ(mouse(on_yes, 0), 1);
+    EXPECT_TRUE(yes_button->has(button::BUTTON_HILITED)) << "its own buttons still have the mouse";
+    EXPECT_EQ(reached_behind(), lines{});
+
+    press("no");
+    take_heard();
+    click(panel);
+    EXPECT_EQ(reached_behind(), (lines{"behind:down:0", "behind:up:0"})) << "hidden again, it lets the mouse by";
 }
 
 } // namespace
