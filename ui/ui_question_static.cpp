@@ -107,6 +107,11 @@ int menu::handle_message(const msg_c *message, abstract_c *sender)
                 m_items[i]->message(MSG_VAR(set_item_text), 0, this, MSG_ARG(empty), MSG_ARGS_END);
             return 1;
         }
+    } else if (*message == MSG_VAR(disable_menu)) {
+        if (ui_name_matches(this, msg_arg(0)->get_const_pchar())) {
+            m_clicked = 1;
+            return 1;
+        }
     } else if (*message == MSG_VAR(set_menu_text)) {
         if (!ui_name_matches(this, msg_arg(0)->get_const_pchar()))
             return 0;

@@ -13,6 +13,9 @@
 //   unhilight_menu name             every item takes chars_color again. 1 when matched.
 //   clear_menu name                 opens the menu for a new click and empties every item
 //                                   (colours stay). 1 when matched.
+//   disable_menu name               closes the menu as a reported click does: clicks are
+//                                   ignored until clear_menu; texts and colours stay. 1 when
+//                                   matched.
 //   set_menu_text name, INT index, text             replaces the item's text;
 //   get_menu_text name, INT index, INT n, PCHAR b   the item's text into b as strncpy does
 //                                   (no terminator when it has n bytes or more);
@@ -21,8 +24,8 @@
 //   menu_item_clicked PTR item      from an item: the first click reports `menu_clicked`
 //                                   (CONST_PCHAR name, INT index from 0) to the root and
 //                                   answers 1; later ones answer 0 until clear_menu.
-// Names that did not match for hilight_menu, unhilight_menu and clear_menu, and every other
-// message, go to the control base.
+// Names that did not match for hilight_menu, unhilight_menu, clear_menu and disable_menu, and
+// every other message, go to the control base.
 //
 // An item takes a press of the left button only when it shows text; otherwise (and for the
 // other buttons) the `mouse` goes on to the controls behind it. It never drags or hints.

@@ -94,6 +94,22 @@ TEST_F(menu_screen_test, the_first_click_is_reported_once_until_clear_menu)
     EXPECT_EQ(listener->heard, (std::vector<std::string>{"menu_clicked answer_menu 1", "menu_clicked answer_menu 2"}));
 }
 
+TEST_F(menu_screen_test, a_disabled_menu_reports_no_click_until_clear_menu)
+{
+    EXPECT_EQ(send("disable_menu", value_c("other_menu")), 0) << "another menu's name";
+    EXPECT_EQ(send("disable_menu", value_c("answer_menu")), 1);
+    EXPECT_EQ(item_text(1), "Rome") << "the texts stay";
+    EXPECT_EQ(mouse(item_point(1), 1), 1) << "the item still takes the press";
+    mouse(item_point(1), 2);
+    EXPECT_TRUE(listener->heard.empty());
+    EXPECT_TRUE(presses_behind().empty());
+
+    EXPECT_EQ(send("clear_menu", value_c("answer_menu")), 1);
+    EXPECT_EQ(set_menu_text("answer_menu", 1, "Paris"), 1);
+    click(item_point(1));
+    EXPECT_EQ(listener->heard, (std::vector<std::string>{"menu_clicked answer_menu 1"}));
+}
+
 TEST_F(menu_screen_test, presses_the_items_do_not_take_reach_the_control_behind)
 {
     struct
