@@ -196,13 +196,15 @@ bool ui_cursor_arrow_covers(int x, int y)
 
 void add_cursor_textures(std::vector<ui_texture> &out)
 {
-    picture arrow(32, 32, 0, 0);
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x)
-            if (ui_cursor_arrow_covers(x, y)) {
-                const bool edge = !ui_cursor_arrow_covers(x + 1, y) || !ui_cursor_arrow_covers(x, y + 1) || x == 0;
-                arrow.set(x, y, edge ? 0x000000 : 0xFFFFFF);
-            }
+    picture arrow(256, 32, 0, 0);
+    for (int frame = 0; frame < 6; ++frame)
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                if (ui_cursor_arrow_covers(x, y)) {
+                    const bool edge =
+                        !ui_cursor_arrow_covers(x + 1, y) || !ui_cursor_arrow_covers(x, y + 1) || x == 0;
+                    arrow.set(frame * 32 + x, y, edge ? 0x000000 : ui_cursor_frame_colour(frame));
+                }
     out.push_back({"cursor_standard", 32, arrow});
 
     picture rings(256, 32, 0, 0);

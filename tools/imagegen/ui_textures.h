@@ -76,12 +76,14 @@ constexpr uint32_t UI_FIELD_COLOUR = 0x406080;
 constexpr uint8_t UI_FIELD_ALPHA = 192;
 
 // Cursor shapes, added to the list by make_ui_textures (32 bits, transparent around the shape).
-// cursor_standard: 32 x 32, a white arrow with a black outline whose tip is texel (0, 0).
-// cursor_smodel: 256 x 32, six frames of 32 x 32 side by side from x 0: a ring around the
-// centre (16, 16) whose colour is ui_cursor_frame_colour(frame).
+// Both are 256 x 32: six frames of 32 x 32 side by side from x 0, as the pointer steps through
+// them over controls (a shape of one frame would vanish there).
+// cursor_standard: an arrow with a black outline whose tip is texel (0, 0) of its frame, filled
+// with ui_cursor_frame_colour(frame) (white in frame 0).
+// cursor_smodel: a ring around the centre (16, 16) of its frame in ui_cursor_frame_colour(frame).
 void add_cursor_textures(std::vector<ui_texture> &out);
 uint32_t ui_cursor_frame_colour(int frame);
-// Whether texel (x, y) of cursor_standard belongs to the arrow (fill or outline).
+// Whether texel (x, y) of a cursor_standard frame belongs to the arrow (fill or outline).
 bool ui_cursor_arrow_covers(int x, int y);
 
 // The vote screen's portraits and frame, added to the list by make_ui_textures.

@@ -9,6 +9,7 @@
 #include "ui/ui_vis_image.h"
 
 #include <cstdio>
+#include <string>
 
 TEST(ui_cursor_display, the_hot_spot_of_the_pointer_is_on_the_cursor_position)
 {
@@ -51,13 +52,35 @@ TEST(ui_cursor_display, the_hot_spot_of_the_pointer_is_on_the_cursor_position)
         {"the background right of the tip", 4, 1, red},
         {"the background beside the arrow", 12, 10, red},
     };
+    auto near = [](D3DCOLOR got, D3DCOLOR expected) {
+        bool close = true;
+        for (int shift = 0; shift < 24; shift += 8)
+            close = close && std::abs(int((got >> shift) & 0xFF) - int((expected >> shift) & 0xFF)) <= 8;
+        return close;
+    };
+    auto hex = [](D3DCOLOR c) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%06X", c);
+        return std::string(text);
+    };
     for (const auto &p : points) {
         const D3DCOLOR got = scene.at(UINT(int(x) + p.dx), UINT(int(y) + p.dy));
-        bool near = true;
-        for (int shift = 0; shift < 24; shift += 8)
-            near = near && std::abs(int((got >> shift) & 0xFF) - int((p.expected >> shift) & 0xFF)) <= 8;
-        char text[16];
-        std::snprintf(text, sizeof text, "%06X", got);
-        EXPECT_TRUE(near) << p.what << ": " << text;
+        EXPECT_TRUE(near(got, p.expected)) << p.what << ": " << hex(got);
+    }
+
+    // Over a control the pointer steps through its frames; it stays drawn in each of them.
+    attribute_list_c control = attrs({{"screen_rect", value_c(rect(0, 0, 160, 120))}});
+    new probe_control_c(scene.screen, &control);
+    for (int tick = 1; tick <= 90; ++tick) {
+        const bool look = tick % 9 == 0;
+        scene.frame(look);
+        if (!look)
+            continue;
+        SCOPED_TRACE(tick);
+        for (UINT dy : {6u, 10u}) {
+            const D3DCOLOR inside = scene.at(x + 3, y + dy);
+            EXPECT_FALSE(near(inside, red)) << "the arrow's inside: " << hex(inside);
+        }
+        EXPECT_TRUE(near(scene.at(x + 12, y + 10), red)) << "beside the arrow";
     }
 }
