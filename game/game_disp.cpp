@@ -283,8 +283,11 @@ int game_disp::handle_seat_message(const msg_c *message)
         for (int slot = 0; slot < MAX_PLAYERS; ++slot)
             if (seat(slot).m_owner_address == address) {
                 make_seat_computer(slot, address, true);
+                // Its vote travels with the seat.
+                vote_for_new_computer(slot);
                 send_seat(slot);
             }
+        end_vote_when_all_voted();
         return 1;
     }
     if (*message == MSG_VAR(bots_autochoice)) {

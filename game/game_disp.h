@@ -181,20 +181,31 @@ protected:
     void add_bank_marker();
 
     // ---- votes and a player leaving the game (game_disp_votes.cpp) ----
-    // generate_bot_votes (the computer players' targets; 0), create_vote_manager (this PC's
-    // first human in the game who has not voted gets the one vote target chooser; 1; the INT
-    // slot of the vote just confirmed is not needed for that), send_vote_message
-    // (INT voter slot, INT target model number: the vote to the server; 1),
+    // generate_bot_votes (the vote opens, the computer players' targets; 0), create_vote_manager
+    // (this PC's first human in the game who has not voted, and whose vote this PC has not sent
+    // in this vote, gets the one vote target chooser; 1; the INT slot of the vote just
+    // confirmed is not needed for that), send_vote_message (INT voter slot, INT target model
+    // number: the vote to the server; 1),
     // vote_target_selected (INT model number: the vote screen's card of that player; 0),
     // vote_confirmed (PTR vote packet from the server; 1), check_all_voted (PTR u8 all voted,
     // PTR int32 leaving slot; 1), mark_excluded_player (INT slot: the announcement; 1).
     // 0 for every other message.
+    // A vote is open on a PC from its computer players' votes (generate_bot_votes) until a
+    // leaving player is announced or the game ends; check_all_voted reports 0 outside it, so a
+    // vote that comes late never ends a vote a second time.
     int handle_vote_message(const msg_c *message);
     // The slot in the game with the most votes against it, the lowest of equals; -1 when no
     // seat is in the game. `all_voted` false while a seat in the game has no target.
     int leaving_slot_by_votes(bool &all_voted) const;
     void create_vote_manager();
     void announce_leaving(int slot);
+    // Server: an open vote that waits for nobody any more (no human voter in the game, or the
+    // last one replaced by a computer player) ends: the leaving player is announced and the next
+    // round timed.
+    void end_vote_when_all_voted();
+    // A seat that has just become a computer player during an open vote without having voted
+    // votes as the other computer players did.
+    void vote_for_new_computer(int slot);
 
     // ---- game flow (game_disp_flow.cpp) ----
     void all_players_ready();
@@ -215,6 +226,8 @@ protected:
     // The ends of a round: the lowest account leaves, or the players vote.
     void end_round_by_account();
     void end_round_by_vote();
+    // Every PC is told who leaves (LAN packet type 11), and the next round starts 8 s later.
+    void send_leaving(int slot);
     void show_question(int model_nmb, int item_count, bool simulated);
     void question_step_received(int model_nmb, bool computer, bool topic_choice, int item_count, bool first);
     void question_answered(int answer, bool right, int model_nmb, int gesture);
@@ -235,4 +248,9 @@ protected:
     uint8_t m_ready;
     // ---- game flow ----
     step_kind_e m_step_kind = STEP_NONE;
+    // ---- votes ----
+    uint8_t m_vote_open = 0;
+    // One bit per slot: this PC has sent that voter's vote and the server has not confirmed it
+    // yet; until the next vote he gets no further chooser.
+    uint8_t m_votes_sent = 0;
 };

@@ -11,6 +11,7 @@
 #include "game/prompts.h"
 #include "game/universal_delay.h"
 #include "game/vote_picker.h"
+#include "game/vote_target_chooser.h"
 #include "net/net_manager.h"
 #include "net/net_packets.h"
 #include "ui/ui_screen_hiscore.h"
@@ -375,13 +376,18 @@ void game_disp::send_question()
     }
 }
 
+void game_disp::send_leaving(int slot)
+{
+    np_mark_excluded_player p = np_mark_excluded_player_new();
+    p.slot = slot;
+    send_session_message(&p);
+    new next_round_timer_c(this, NEXT_ROUND_PERIOD);
+}
+
 void game_disp::end_round_by_account()
 {
     m_step_kind = STEP_NONE;
-    np_mark_excluded_player p = np_mark_excluded_player_new();
-    p.slot = lowest_account_slot();
-    send_session_message(&p);
-    new next_round_timer_c(this, NEXT_ROUND_PERIOD);
+    send_leaving(lowest_account_slot());
 }
 
 void game_disp::end_round_by_vote()
@@ -392,6 +398,9 @@ void game_disp::end_round_by_vote()
     vote.header = {(int32_t)sizeof vote, NP_SCENE_COMMAND};
     copy_text(vote.command, "start_vote");
     send_session_message(&vote);
+    // Only a human's vote reaching the server counts the votes: without a human voter the
+    // computer players' votes decide at once.
+    end_vote_when_all_voted();
 }
 
 np_question game_disp::begin_step(step_kind_e kind, int items)
@@ -601,10 +610,12 @@ void game_disp::reset_after_game()
             p.m_not_ready = 1;
     }
     m_step_kind = STEP_NONE;
-    // Timers, choice watchers and opponent pickers that would go on with the game end with it.
+    m_vote_open = 0;
+    // Timers, choice watchers, opponent pickers and vote target choosers that would go on with
+    // the game end with it.
     for (abstract_c *child = first_child(); child; child = child->next_sibling())
         if (dynamic_cast<game_timer_c *>(child) || dynamic_cast<choice_after_sequence_c *>(child) ||
-            dynamic_cast<vote_picker_c *>(child))
+            dynamic_cast<vote_picker_c *>(child) || dynamic_cast<vote_target_chooser_c *>(child))
             child->shutdown_tree();
 }
 

@@ -50,7 +50,8 @@ void game_disp::create_vote_manager()
     // Every PC goes on after every confirmed vote, its own players' and the others'. The next
     // voter is therefore this PC's first human who has not voted yet (after one of its own votes
     // the one above him), and he has one chooser: another PC's vote, which hid the vote screen,
-    // gives him a fresh one instead of a second, and one who has voted gets none.
+    // gives him a fresh one instead of a second, and one who has voted gets none, nor one whose
+    // vote is on its way to the server and back.
     for (abstract_c *c = first_child(); c; c = c->next_sibling())
         if (c->alive() && dynamic_cast<vote_target_chooser_c *>(c))
             c->shutdown_tree();
@@ -59,7 +60,7 @@ void game_disp::create_vote_manager()
         if (!seat(slot).m_in_game)
             continue;
         const int voter_model = model++;
-        if (seat(slot).m_is_man != 1 || seat(slot).m_vote_target != -1)
+        if (seat(slot).m_is_man != 1 || seat(slot).m_vote_target != -1 || (m_votes_sent >> slot & 1))
             continue;
         if (seat(slot).m_owner_address != own_short_address())
             continue;
@@ -71,8 +72,30 @@ void game_disp::create_vote_manager()
     }
 }
 
+void game_disp::end_vote_when_all_voted()
+{
+    if (!m_vote_open)
+        return;
+    bool all_voted = false;
+    const int leaving = leaving_slot_by_votes(all_voted);
+    if (all_voted && leaving >= 0)
+        send_leaving(leaving);
+}
+
+void game_disp::vote_for_new_computer(int slot)
+{
+    if (!m_vote_open || !seat(slot).m_in_game || seat(slot).m_is_man == 1 || seat(slot).m_vote_target != -1)
+        return;
+    // The generator votes for every computer player; the others keep the votes they have.
+    player_info seats[MAX_PLAYERS];
+    std::memcpy(seats, m_session.m_players, sizeof seats);
+    new vote_generator_c(this, seats);
+    seat(slot).m_vote_target = seats[slot].m_vote_target;
+}
+
 void game_disp::announce_leaving(int slot)
 {
+    m_vote_open = 0;
     // A slot out of the game has no model and no pillar to slide out.
     const int model = model_nmb_of_slot(slot);
     if (model < 0)
@@ -93,6 +116,8 @@ void game_disp::announce_leaving(int slot)
 int game_disp::handle_vote_message(const msg_c *message)
 {
     if (*message == MSG_VAR(generate_bot_votes)) {
+        m_vote_open = 1;
+        m_votes_sent = 0;
         // A vote needs someone to vote against; a server that calls one with a single seat in
         // the game is not followed.
         int in_game = 0;
@@ -116,6 +141,8 @@ int game_disp::handle_vote_message(const msg_c *message)
         const int target = slot_of_model_nmb(msg_arg(1)->get_int());
         vote.target = target < 0 ? NO_SLOT : target;
         vote.voter = msg_arg(0)->get_int();
+        if (slot_valid(vote.voter) && target >= 0)
+            m_votes_sent |= (uint8_t)(1u << vote.voter);
         send_net_message(&vote);
         return 1;
     }
@@ -144,6 +171,7 @@ int game_disp::handle_vote_message(const msg_c *message)
     if (*message == MSG_VAR(check_all_voted)) {
         bool all_voted = false;
         const int leaving = leaving_slot_by_votes(all_voted);
+        all_voted = all_voted && m_vote_open;
         out<uint8_t>(0) = all_voted ? 1 : 0;
         if (all_voted)
             out<int32_t>(1) = leaving;

@@ -5,6 +5,8 @@
 #include "tests/net/lab/net_lab.h"
 #include "tests/net/lab/peer.h"
 
+#include "game/vote_target_chooser.h"
+
 namespace {
 
 class client_flow_test : public flow_test
@@ -70,6 +72,46 @@ protected:
         a.right = right;
         server->send(&a);
         run(1.0);
+    }
+
+    void send_scene_command(const char *command)
+    {
+        np_scene_command c;
+        std::memset(&c, 0, sizeof c);
+        c.header = {sizeof c, NP_SCENE_COMMAND};
+        std::strcpy(c.command, command);
+        server->send(&c);
+        run(1.0);
+    }
+    void send_confirmed(int voter, int target)
+    {
+        np_vote_confirmed v = np_vote_confirmed_new();
+        v.voter = voter;
+        v.target = target;
+        server->send(&v);
+        run(1.0);
+    }
+    // The voter slots of the votes this PC has sent to the server since the last call.
+    std::vector<int> votes_sent()
+    {
+        std::vector<int> voters;
+        for (const bytes_t &b : server->received()) {
+            np_vote v;
+            if (b.size() != sizeof v)
+                continue;
+            std::memcpy(&v, b.data(), sizeof v);
+            if (v.header.type == NP_VOTE)
+                voters.push_back(v.voter);
+        }
+        return voters;
+    }
+    std::vector<int> choosing()
+    {
+        std::vector<int> voters;
+        for (abstract_c *c = disp->first_child(); c; c = c->next_sibling())
+            if (auto *chooser = dynamic_cast<vote_target_chooser_c *>(c); chooser && chooser->alive())
+                voters.push_back(chooser->voter_slot());
+        return voters;
     }
 
     std::unique_ptr<peer_s> server;
@@ -186,6 +228,44 @@ TEST_F(client_flow_test, seats_from_the_server_with_values_this_game_cannot_use_
     server->send(&round);
     run(1.0);
     EXPECT_EQ(disp->session().m_round, 1);
+}
+
+// This PC's humans in slots 0 and 4 vote against the player offered as soon as they may; slot 2
+// is the server's human. Another PC's vote confirmed while this PC's vote is on its way gives
+// the next voter of this PC his chooser, not a second one to the voter who has voted.
+TEST_F(client_flow_test, a_vote_cast_here_gets_no_second_chooser_while_the_server_confirms_it)
+{
+    np_player_info_updated seat2;
+    std::memset(&seat2, 0, sizeof seat2);
+    seat2.header = {sizeof seat2, NP_PLAYER_INFO_UPDATED};
+    seat2.slot = 2;
+    seat2.info = disp->seat(2);
+    seat2.info.m_is_man = 1;
+    seat2.info.m_owner_address = server->address();
+    server->send(&seat2);
+    run(1.0);
+    ASSERT_EQ(+disp->seat(2).m_is_man, 1);
+    stand->vote = true;
+    votes_sent();
+
+    send_scene_command("start_vote");
+    EXPECT_EQ(votes_sent(), std::vector<int>{0});
+    EXPECT_EQ(+disp->seat(0).m_vote_target, -1) << "not confirmed yet";
+    EXPECT_EQ(choosing(), std::vector<int>{});
+
+    send_confirmed(2, 6);
+    EXPECT_EQ(votes_sent(), std::vector<int>{4}) << "slot 0 votes once";
+    send_confirmed(0, 2);
+    send_confirmed(4, 2);
+    EXPECT_EQ(votes_sent(), std::vector<int>{});
+    EXPECT_EQ(choosing(), std::vector<int>{});
+
+    // The next vote asks slot 0 again.
+    np_round_started round = {{sizeof round, NP_ROUND_STARTED}, 3, 180.0f};
+    server->send(&round);
+    run(1.0);
+    send_scene_command("start_vote");
+    EXPECT_EQ(votes_sent(), std::vector<int>{0});
 }
 
 } // namespace

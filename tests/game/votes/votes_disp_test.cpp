@@ -196,6 +196,7 @@ TEST_F(votes_disp_test, the_count_waits_for_every_seat_in_the_game_and_takes_the
         // Votes against a seat out of the game elect nobody.
         {{0, 1, 2}, {6, 6, 0, -1, -1, -1, -1, -1}, {1, 0}},
     };
+    send("generate_bot_votes");
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.targets[0] << c.targets[1] << c.targets[2] << c.targets[6]);
         keep_in_game(c.in_game);
@@ -205,6 +206,23 @@ TEST_F(votes_disp_test, the_count_waits_for_every_seat_in_the_game_and_takes_the
         for (int slot = 0; slot < MAX_PLAYERS; ++slot)
             EXPECT_EQ(c.targets[slot], int(disp->seat(slot).m_vote_target));
     }
+}
+
+TEST_F(votes_disp_test, votes_counted_outside_the_open_vote_elect_nobody)
+{
+    // Before the vote and after its announcement every seat in the game has a target.
+    disp->session().m_round = 2;
+    auto vote_against_3 = [&] {
+        for (int slot = 0; slot < MAX_PLAYERS; ++slot)
+            disp->seat(slot).m_vote_target = slot == 3 ? 2 : 3;
+    };
+    vote_against_3();
+    EXPECT_EQ(std::make_pair(0, 77), check_all_voted());
+    send("generate_bot_votes");
+    vote_against_3();
+    EXPECT_EQ(std::make_pair(1, 3), check_all_voted());
+    send("mark_excluded_player", 3);
+    EXPECT_EQ(std::make_pair(0, 77), check_all_voted()) << "a late vote would send another player off";
 }
 
 TEST_F(votes_disp_test, a_leaving_player_is_announced_by_round_and_the_finals_winner_stays)
