@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -49,6 +50,14 @@ parked_audio_s &parked()
 {
     static parked_audio_s *p = new parked_audio_s;
     return *p;
+}
+
+// SDL's audio and the parked output change from the caller's thread and from the threads that
+// start outputs in the background: one at a time. Never destroyed, like the parked output.
+std::mutex &audio_mutex()
+{
+    static std::mutex *m = new std::mutex;
+    return *m;
 }
 
 void close_output(SDL_AudioDeviceID *device, std::unique_ptr<feed_s> *feed)
@@ -140,14 +149,28 @@ public:
         m_mixer = mixer;
         if (!named_driver())
             return DS_OK;
+        std::lock_guard<std::mutex> lock(audio_mutex());
         return start_audio() ? DS_OK : DSERR_NODRIVER;
     }
 
-    // Without a working output the buffers still play, into the silent output.
+    // Without a working output the buffers still play, into the silent output. SDL's audio with
+    // the driver SDL picks starts on a thread of its own, as that reads the sound system's
+    // configuration and tries its servers and devices: the buffers play from the moment the
+    // output runs, and the caller goes on meanwhile. A named driver starts at once, so that its
+    // failure is the caller's.
     HRESULT wake() override
     {
-        if (m_device || m_silent.running())
+        if (m_opener.joinable() || m_device || m_silent.running())
             return DS_OK;
+        if (!m_subsystem && !named_driver()) {
+            m_opener = std::thread([this] {
+                std::lock_guard<std::mutex> lock(audio_mutex());
+                start_audio();
+                start();
+            });
+            return DS_OK;
+        }
+        std::lock_guard<std::mutex> lock(audio_mutex());
         if (!m_subsystem && !start_audio() && named_driver())
             return DSERR_NODRIVER;
         return start();
@@ -155,15 +178,24 @@ public:
 
     void suspend() override
     {
+        finish_opening();
+        std::lock_guard<std::mutex> lock(audio_mutex());
         m_resume = m_device != 0 || m_silent.running();
         stop();
     }
 
-    HRESULT reformat() override { return m_resume ? start() : DS_OK; }
+    HRESULT reformat() override
+    {
+        finish_opening();
+        std::lock_guard<std::mutex> lock(audio_mutex());
+        return m_resume ? start() : DS_OK;
+    }
 
     // The output falls silent at once; SDL's audio and the output are parked, not ended.
     void close() override
     {
+        finish_opening();
+        std::lock_guard<std::mutex> lock(audio_mutex());
         m_silent.stop();
         if (!m_device)
             m_feed.reset();
@@ -190,6 +222,14 @@ private:
     {
         const char *named = SDL_GetHint(SDL_HINT_AUDIODRIVER);
         return named && *named;
+    }
+
+    // Waits for the output that wake started in the background, before anything changes it (and
+    // before taking the audio lock, which that start holds).
+    void finish_opening()
+    {
+        if (m_opener.joinable())
+            m_opener.join();
     }
 
     // SDL's audio with the driver SDL picks (or the one named).
@@ -242,6 +282,7 @@ private:
     SDL_AudioDeviceID m_device = 0;
     std::unique_ptr<feed_s> m_feed;
     silent_output_c m_silent;
+    std::thread m_opener;  // starts SDL's audio and the output (wake without a named driver)
     bool m_subsystem = false;
     bool m_resume = false;  // the output ran before suspend
 };

@@ -89,7 +89,9 @@ TEST(sdl_sound_device, nothing_played_starts_no_audio)
 // ALSA is what SDL picks), buffers still play in real time, and SDL's audio is not restarted
 // with its dummy driver for that: the restart would first wait for the failed driver's threads
 // (the ALSA driver's watcher sleeps a tenth of a second), and the first sound of the program
-// plays at its start. Checked in a fresh process.
+// plays at its start. That driver starts on a thread of its own while the program goes on from
+// Play: a release, or a new primary format, that comes meanwhile waits for that start instead
+// of racing it. Checked in a fresh process.
 TEST(sdl_sound_device, unusable_output_plays_on_without_restarting_audio)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -97,19 +99,32 @@ TEST(sdl_sound_device, unusable_output_plays_on_without_restarting_audio)
         {
             unsetenv("SDL_AUDIODRIVER");
             setenv("AUDIODEV", "no-such-device", 1);
+            sound_s first;
+            make_sound(&first, 44100);
+            IDirectSoundBuffer *dropped = make_buffer(first.ds, 2205);
+            if (dropped->Play(0, 0, 0) != DS_OK)
+                std::exit(2);
+            dropped->Release();
+            first.primary->Release();
+            if (first.ds->Release() != 0)
+                std::exit(3);
+
             sound_s s;
             make_sound(&s, 44100);
             IDirectSoundBuffer *b = make_buffer(s.ds, 2205);
             if (b->Play(0, 0, 0) != DS_OK)
-                std::exit(2);
+                std::exit(4);
+            const WAVEFORMATEX f = (WAVEFORMATEX{WAVE_FORMAT_PCM, 2, 22050, 22050 * 4, 4, 16, 0});
+            if (s.primary->SetFormat(&f) != DS_OK)
+                std::exit(5);
+            if (wait_for_end(b) != 0)
+                std::exit(6);
             const char *driver = SDL_GetCurrentAudioDriver();
             if (driver && std::strcmp(driver, "dummy") == 0)
-                std::exit(3);
-            if (wait_for_end(b) != 0)
-                std::exit(4);
+                std::exit(7);
             b->Release();
             s.primary->Release();
-            std::exit(s.ds->Release() == 0 ? 0 : 5);
+            std::exit(s.ds->Release() == 0 ? 0 : 8);
         },
         ::testing::ExitedWithCode(0), "");
 }
