@@ -37,10 +37,51 @@ bool has_extension(const char *list, const char *name)
     return false;
 }
 
-// Reads the driver's version and extensions on a throw-away hidden window; false when it cannot
-// draw what the backend needs (OpenGL 2.1 with BGRA vertex colours).
+// The context of the last probe with its hidden window, kept for the device that opens next:
+// a device on a window made with the same GL attributes takes the context over instead of
+// making one of its own (a software rasterizer sets up a whole pipeline for each context).
+// Any other device, and the next probe, end it.
+struct spare_context_s
+{
+    SDL_Window *window = nullptr;
+    SDL_GLContext context = nullptr;
+};
+
+spare_context_s &spare()
+{
+    static spare_context_s s;
+    return s;
+}
+
+void end_spare_context()
+{
+    spare_context_s &s = spare();
+    if (s.context)
+        SDL_GL_DeleteContext(s.context);
+    if (s.window)
+        SDL_DestroyWindow(s.window);
+    s = spare_context_s{};
+}
+
+// The spare context made current on the given window, or null (the spare is then gone).
+SDL_GLContext take_spare_context(SDL_Window *window)
+{
+    spare_context_s &s = spare();
+    SDL_GLContext taken = nullptr;
+    if (s.context && window && SDL_GL_MakeCurrent(window, s.context) == 0) {
+        taken = s.context;
+        s.context = nullptr;
+    }
+    end_spare_context();
+    return taken;
+}
+
+// Reads the driver's version and extensions on a hidden window; false when it cannot draw what
+// the backend needs (OpenGL 2.1 with BGRA vertex colours). The context stays as the spare when
+// it can.
 bool probe_driver(gl_driver_s *driver)
 {
+    end_spare_context();
     SDL_Window *previous_window = SDL_GL_GetCurrentWindow();
     SDL_GLContext previous_context = SDL_GL_GetCurrentContext();
     SDL_Window *window = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
@@ -60,11 +101,17 @@ bool probe_driver(gl_driver_s *driver)
         driver->provoking_vertex = has_extension(extensions, "GL_EXT_provoking_vertex");
         driver->max_texture_size = 0;
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &driver->max_texture_size);
-        SDL_GL_DeleteContext(context);
     }
-    SDL_DestroyWindow(window);
-    if (previous_context)
+    if (ok) {
+        spare() = spare_context_s{window, context};
         SDL_GL_MakeCurrent(previous_window, previous_context);
+    } else {
+        if (context)
+            SDL_GL_DeleteContext(context);
+        SDL_DestroyWindow(window);
+        if (previous_context)
+            SDL_GL_MakeCurrent(previous_window, previous_context);
+    }
     return ok;
 }
 
@@ -208,7 +255,11 @@ HRESULT gl_device_c::open(HWND window, const D3DPRESENT_PARAMETERS &p)
         target = m_window;
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    m_context = target ? SDL_GL_CreateContext(target) : nullptr;
+    // A window of its own has another depth buffer than the probe's: it never takes the spare.
+    m_context = m_own_window ? nullptr : take_spare_context(target);
+    end_spare_context();
+    if (!m_context && target)
+        m_context = SDL_GL_CreateContext(target);
     if (m_own_window)
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16); // SDL's default again, for windows made elsewhere
     if (!m_context)

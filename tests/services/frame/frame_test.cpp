@@ -66,6 +66,7 @@ TEST(frame, the_renderer_draws_debug_lines_in_the_main_window)
     ASSERT_EQ(drawer->height, 120u);
     auto at = [&](UINT x, UINT y) { return drawer->pixels[(size_t)y * 160 + x] & 0xFFFFFF; };
     EXPECT_EQ(at(5, 5), 0x0000FFu);
+    EXPECT_EQ(at(159, 119), 0x0000FFu);
     auto count = [&](bool row, D3DCOLOR c) {
         int n = 0;
         for (UINT i = 0; i < (row ? 160u : 120u); ++i)
