@@ -58,6 +58,8 @@ void images()
     put("jpeg", "rgb.jpg", imagegen::make_jpeg(gradient(9, 7)));
     put("jpeg", "grey.jpg", imagegen::make_jpeg(gradient(8, 8), imagegen::jpeg_kind::grey));
     put("jpeg", "cmyk.jpg", imagegen::make_jpeg(gradient(5, 3), imagegen::jpeg_kind::cmyk, 50));
+    put("jpeg", "progressive.jpg", imagegen::make_jpeg(gradient(17, 9), imagegen::jpeg_kind::rgb_progressive));
+    put("jpeg", "arithmetic.jpg", imagegen::make_jpeg(gradient(6, 6), imagegen::jpeg_kind::rgb_arithmetic));
 }
 
 void fonts(const char *font_file)

@@ -248,6 +248,7 @@ namespace {
 struct jpeg_error_jump {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    void (*standard_emit)(j_common_ptr, int);
 };
 
 struct jpeg_block_source {
@@ -260,6 +261,17 @@ struct jpeg_block_source {
 void jpeg_error_exit_jump(j_common_ptr cinfo)
 {
     std::longjmp(reinterpret_cast<jpeg_error_jump *>(cinfo->err)->jump, 1);
+}
+
+// Entropy-coded data that ends at a marker before the picture does is only a warning to
+// libjpeg, which then fills the rest of the picture with grey: a few hundred bytes would make it
+// decode tens of millions of pixels. No whole file ends that way, so it is refused as an error.
+void jpeg_emit_message_refusing_early_end(j_common_ptr cinfo, int level)
+{
+    auto *err = reinterpret_cast<jpeg_error_jump *>(cinfo->err);
+    if (level < 0 && err->pub.msg_code == JWRN_HIT_MARKER)
+        err->pub.error_exit(cinfo);
+    err->standard_emit(cinfo, level);
 }
 
 void jpeg_source_init(j_decompress_ptr) {}
@@ -300,6 +312,8 @@ bool decode_jpeg(bitmap_c &image, const unsigned char *data, size_t n)
 
     cinfo.err = jpeg_std_error(&err.pub);
     err.pub.error_exit = jpeg_error_exit_jump;
+    err.standard_emit = err.pub.emit_message;
+    err.pub.emit_message = jpeg_emit_message_refusing_early_end;
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);
         image.reset();
@@ -321,8 +335,10 @@ bool decode_jpeg(bitmap_c &image, const unsigned char *data, size_t n)
 
     jpeg_read_header(&cinfo, TRUE);
     // libjpeg sizes its own buffers by the header at start-up: a huge claim is refused before.
-    bool accepted =
-        cinfo.image_width <= JDIMENSION(BITMAP_MAX_SIDE) && cinfo.image_height <= JDIMENSION(BITMAP_MAX_SIDE);
+    // Arithmetic-coded data runs on as zeros past its end without a word from libjpeg, so a few
+    // hundred bytes could claim the largest picture; no texture is coded that way.
+    bool accepted = !cinfo.arith_code && cinfo.image_width <= JDIMENSION(BITMAP_MAX_SIDE) &&
+                    cinfo.image_height <= JDIMENSION(BITMAP_MAX_SIDE);
     uint64_t row_length = 0;
     if (accepted) {
         jpeg_start_decompress(&cinfo);

@@ -13,7 +13,8 @@
 // Sizes are checked before anything is allocated: widths and heights must be positive and at
 // most BITMAP_MAX_SIDE (no texture is larger; a tiny file must not claim gigabytes), and an
 // image larger than INT_MAX bytes is refused. Every importer refuses a larger header before
-// it decodes anything. The "DIB section" mode of `create` is plain
+// it decodes anything; a JPEG whose coded data ends before its picture does is refused
+// rather than filled out, and so is an arithmetic-coded one (baseline and progressive are read). The "DIB section" mode of `create` is plain
 // memory with the same stride; it still refuses images with alpha.
 // Pixel operations assert their preconditions (exception_c of the assertion form).
 #pragma once

@@ -117,8 +117,11 @@ std::vector<uint8_t> make_jpeg(const picture &pic, jpeg_kind kind, int quality)
     jpeg_mem_dest(&cinfo, &mem, &mem_size);
     cinfo.image_width = JDIMENSION(pic.width);
     cinfo.image_height = JDIMENSION(pic.height);
+    const bool rgb = kind == jpeg_kind::rgb || kind == jpeg_kind::rgb_progressive || kind == jpeg_kind::rgb_arithmetic;
     switch (kind) {
     case jpeg_kind::rgb:
+    case jpeg_kind::rgb_progressive:
+    case jpeg_kind::rgb_arithmetic:
         cinfo.input_components = 3;
         cinfo.in_color_space = JCS_RGB;
         break;
@@ -133,6 +136,9 @@ std::vector<uint8_t> make_jpeg(const picture &pic, jpeg_kind kind, int quality)
     }
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
+    if (kind == jpeg_kind::rgb_progressive)
+        jpeg_simple_progression(&cinfo);
+    cinfo.arith_code = kind == jpeg_kind::rgb_arithmetic;
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<JSAMPLE> line(size_t(pic.width) * size_t(cinfo.input_components));
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -141,7 +147,7 @@ std::vector<uint8_t> make_jpeg(const picture &pic, jpeg_kind kind, int quality)
             const uint32_t c = pic.rgb(x, y);
             const JSAMPLE r = JSAMPLE(c >> 16), g = JSAMPLE(c >> 8), b = JSAMPLE(c);
             JSAMPLE *s = &line[size_t(x) * size_t(cinfo.input_components)];
-            if (kind == jpeg_kind::rgb) {
+            if (rgb) {
                 s[0] = r;
                 s[1] = g;
                 s[2] = b;

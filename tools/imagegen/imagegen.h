@@ -30,8 +30,9 @@ std::vector<uint8_t> make_bmp(const picture &pic);
 // depth 24 or 32; 32-bit files carry 8 alpha bits (descriptor 8), bottom-left origin.
 std::vector<uint8_t> make_tga(const picture &pic, int depth);
 
-enum class jpeg_kind { rgb, grey, cmyk };
-// A baseline JPEG of the picture; grey uses the green channel, cmyk stores 255 - R, G, B, 0.
+enum class jpeg_kind { rgb, grey, cmyk, rgb_progressive, rgb_arithmetic };
+// A baseline JPEG of the picture (the last two kinds: progressive, or arithmetic-coded); grey
+// uses the green channel, cmyk stores 255 - R, G, B, 0.
 std::vector<uint8_t> make_jpeg(const picture &pic, jpeg_kind kind = jpeg_kind::rgb, int quality = 95);
 
 // Font strip: one row of glyphs for the character codes first..last (cp1251), separated by

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 using imagegen::picture;
@@ -342,6 +344,25 @@ TEST(BitmapJpeg, DecodesColourImages)
     }
 }
 
+namespace {
+
+// The file cut a few bytes into its coded data, with its end marker put back.
+bytes jpeg_data_ended_early(const bytes &file)
+{
+    for (size_t i = 0; i + 4 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xDA) {
+            const size_t data = i + 2 + (size_t(file[i + 2]) << 8 | file[i + 3]);
+            bytes cut(file.begin(), file.begin() + long(data + 4));
+            cut.push_back(0xFF);
+            cut.push_back(0xD9);
+            return cut;
+        }
+    ADD_FAILURE() << "no scan header";
+    return file;
+}
+
+} // namespace
+
 TEST(BitmapJpeg, RefusesGreyCmykTruncatedAndGarbage)
 {
     const picture pic = pattern(16, 16);
@@ -352,8 +373,10 @@ TEST(BitmapJpeg, RefusesGreyCmykTruncatedAndGarbage)
     } cases[] = {
         {"greyscale", imagegen::make_jpeg(pic, imagegen::jpeg_kind::grey)},
         {"CMYK", imagegen::make_jpeg(pic, imagegen::jpeg_kind::cmyk)},
+        {"arithmetic-coded", imagegen::make_jpeg(pic, imagegen::jpeg_kind::rgb_arithmetic)},
         {"cut in the middle", bytes(rgb.begin(), rgb.begin() + long(rgb.size() / 2))},
         {"end marker missing", bytes(rgb.begin(), rgb.end() - 2)},
+        {"data ended early", jpeg_data_ended_early(rgb)},
         {"header only", bytes(rgb.begin(), rgb.begin() + 20)},
         {"not a JPEG", bytes(100, 0x42)},
         {"empty", bytes()},
@@ -382,6 +405,8 @@ const image_format image_formats[] = {
     {"TGA", [](const picture &p) { return imagegen::make_tga(p, 24); }, &bitmap_c::import_tga},
     {"TGA 32", [](const picture &p) { return imagegen::make_tga(p, 32); }, &bitmap_c::import_tga},
     {"JPEG", [](const picture &p) { return imagegen::make_jpeg(p); }, &bitmap_c::import_jpg},
+    {"JPEG progressive", [](const picture &p) { return imagegen::make_jpeg(p, imagegen::jpeg_kind::rgb_progressive); },
+     &bitmap_c::import_jpg},
 };
 
 } // namespace
@@ -402,17 +427,21 @@ TEST(BitmapImporters, RefuseSidesLongerThanTheLimit)
         }
 
     // A few hundred bytes of JPEG whose frame header claims 65500 x 10000: refused from the
-    // header, before any picture memory exists.
-    bytes tiny = imagegen::make_jpeg(picture(16, 8, 0x808080));
-    bool patched = false;
-    for (size_t i = 0; i + 9 < tiny.size() && !patched; ++i)
-        if (tiny[i] == 0xFF && tiny[i + 1] == 0xC0) {
-            tiny[i + 5] = 10000 >> 8, tiny[i + 6] = 10000 & 0xFF;
-            tiny[i + 7] = 65500 >> 8, tiny[i + 8] = 65500 & 0xFF;
-            patched = true;
-        }
-    ASSERT_TRUE(patched) << "no baseline frame header";
-    bitmap_c img;
-    EXPECT_FALSE(img.import_jpg(tiny.data(), tiny.size()));
-    EXPECT_FALSE(img.valid());
+    // header, before any picture memory exists. Claiming the largest side allowed, their data
+    // ends after a few blocks, and the file is refused rather than filled out to 800 MB of grey.
+    const bytes tiny = imagegen::make_jpeg(picture(16, 8, 0x808080));
+    for (auto [w, h] : {std::pair{65500, 10000}, {max, max}}) {
+        bytes claim = tiny;
+        bool patched = false;
+        for (size_t i = 0; i + 9 < claim.size() && !patched; ++i)
+            if (claim[i] == 0xFF && claim[i + 1] == 0xC0) {
+                claim[i + 5] = uint8_t(h >> 8), claim[i + 6] = uint8_t(h & 0xFF);
+                claim[i + 7] = uint8_t(w >> 8), claim[i + 8] = uint8_t(w & 0xFF);
+                patched = true;
+            }
+        ASSERT_TRUE(patched) << "no baseline frame header";
+        bitmap_c img;
+        EXPECT_FALSE(img.import_jpg(claim.data(), claim.size())) << w << "x" << h;
+        EXPECT_FALSE(img.valid());
+    }
 }
