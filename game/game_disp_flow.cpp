@@ -118,6 +118,12 @@ bool game_disp::handle_flow_message(const msg_c *message, int &result)
 {
     result = 1;
     if (*message == MSG_VAR(on_all_players_ready)) {
+        // A client's set-up screen sends it too when its user presses start; the game starts
+        // only from the server, whose round start reaches the client as a packet.
+        if (on_client()) {
+            result = 0;
+            return true;
+        }
         all_players_ready();
         return true;
     }

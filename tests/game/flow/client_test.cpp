@@ -268,4 +268,23 @@ TEST_F(client_flow_test, a_vote_cast_here_gets_no_second_chooser_while_the_serve
     EXPECT_EQ(votes_sent(), std::vector<int>{0});
 }
 
+TEST_F(client_flow_test, the_start_pressed_on_a_client_waits_for_the_server_and_sends_nothing)
+{
+    server->received();
+    const int chooser = disp->m_chooser_slot;
+    const int round = disp->session().m_round;
+    EXPECT_NO_THROW(root->message(MSG_VAR(on_all_players_ready), 0, nullptr, MSG_ARGS_END));
+    run(1.0);
+    EXPECT_EQ(disp->m_chooser_slot, chooser);
+    EXPECT_EQ(disp->session().m_round, round);
+    for (const bytes_t &b : server->received())
+        EXPECT_NE(((const net_packet_header *)b.data())->type, NP_ROUND_STARTED);
+
+    // The server's round start then starts the client's game.
+    np_round_started start = {{sizeof start, NP_ROUND_STARTED}, 1, 180.0f};
+    server->send(&start);
+    run(1.0);
+    EXPECT_EQ(disp->session().m_round, 1);
+}
+
 } // namespace
