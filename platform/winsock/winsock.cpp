@@ -4,12 +4,18 @@
 
 #include <atomic>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <strings.h>
 
 namespace
 {
 std::atomic<int> g_startups{0};
 thread_local int t_last_error = 0;
+// The sockets made and not yet closed: the last cleanup closes them, as WinSock does, so that a
+// socket still held when networking ends neither leaks its descriptor nor keeps its port taken.
+std::mutex g_open_lock;
+std::set<int> g_open;
 
 // The result of a system-side call: its value, or SOCKET_ERROR with the last error set.
 int result(int r)
@@ -95,6 +101,12 @@ int WSACleanup()
         t_last_error = WSANOTINITIALISED;
         return SOCKET_ERROR;
     }
+    if (n == 1) {
+        std::lock_guard<std::mutex> lock(g_open_lock);
+        for (int fd : g_open)
+            bsd_sockets::close(fd);
+        g_open.clear();
+    }
     return 0;
 }
 
@@ -115,7 +127,11 @@ SOCKET socket(int family, int type, int protocol)
         return INVALID_SOCKET;
     }
     int r = result(bsd_sockets::open(stream));
-    return r == SOCKET_ERROR ? INVALID_SOCKET : (SOCKET)r;
+    if (r == SOCKET_ERROR)
+        return INVALID_SOCKET;
+    std::lock_guard<std::mutex> lock(g_open_lock);
+    g_open.insert(r);
+    return (SOCKET)r;
 }
 
 int ioctlsocket(SOCKET s, long command, uint32_t *argument)
@@ -188,6 +204,10 @@ int closesocket(SOCKET s)
 {
     if (!started() || !valid(s))
         return SOCKET_ERROR;
+    {
+        std::lock_guard<std::mutex> lock(g_open_lock);
+        g_open.erase((int)s);
+    }
     return result(bsd_sockets::close((int)s));
 }
 

@@ -104,6 +104,24 @@ TEST(winsock_layer, startups_are_counted)
     EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
 }
 
+TEST(winsock_layer, the_last_cleanup_closes_the_sockets_still_open)
+{
+    NET_LAB_PRIVATE_OR_SKIP();
+    const int before = open_descriptors();
+    winsock_startup();
+    auto *held = new winsocket_c(WINSOCK_UDP, "127.0.0.1", 1990);
+    EXPECT_EQ(open_descriptors(), before + 1);
+    winsock_cleanup();
+    EXPECT_EQ(open_descriptors(), before) << "the descriptor went with the cleanup";
+    delete held; // closing it now is refused quietly: WinSock is not started
+
+    // Its port is free for the next start.
+    winsock_startup();
+    EXPECT_EQ(thrown([] { winsocket_c again(WINSOCK_UDP, "127.0.0.1", 1990); }), "");
+    winsock_cleanup();
+    EXPECT_EQ(open_descriptors(), before);
+}
+
 TEST_F(winsock_test, addresses_from_texts_and_names)
 {
     SOCKADDR_IN a;
