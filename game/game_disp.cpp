@@ -140,6 +140,10 @@ int game_disp::handle_message(const msg_c *message, abstract_c *sender)
             m_session.m_round_time -= msg_arg(1)->get_float();
         return 0;
     }
+    if (*message == MSG_VAR(render)) {
+        show_step_panels();
+        return 0;
+    }
     return abstract_c::handle_message(message, sender);
 }
 

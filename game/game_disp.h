@@ -35,6 +35,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "game/player_info.h"
 #include "game/questions.h"
@@ -228,7 +230,11 @@ protected:
     void end_round_by_vote();
     // Every PC is told who leaves (LAN packet type 11), and the next round starts 8 s later.
     void send_leaving(int slot);
+    // The panels a question of rounds 3 to 6 shows (show_named to the root). The game screen,
+    // later in the tree, takes the same question and first hides the big answer field and the
+    // opponent selector; so the panels are shown again before the next frame is drawn.
     void show_question(int model_nmb, int item_count, bool simulated);
+    void show_step_panels();
     void question_step_received(int model_nmb, bool computer, bool topic_choice, int item_count, bool first);
     void question_answered(int answer, bool right, int model_nmb, int gesture);
     void game_stopped(int how, int model_nmb);
@@ -253,4 +259,6 @@ protected:
     // One bit per slot: this PC has sent that voter's vote and the server has not confirmed it
     // yet; until the next vote he gets no further chooser.
     uint8_t m_votes_sent = 0;
+    // The panels of the last question, until the next frame: visible flag and name.
+    std::vector<std::pair<int, std::string>> m_step_panels;
 };

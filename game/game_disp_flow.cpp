@@ -508,6 +508,7 @@ void game_disp::question_step_received(int model_nmb, bool computer, bool topic_
 
 void game_disp::show_question(int model_nmb, int item_count, bool simulated)
 {
+    m_step_panels.clear();
     const int slot = slot_of_model_nmb(model_nmb);
     if (slot < 0)
         return;
@@ -527,6 +528,7 @@ void game_disp::show_question(int model_nmb, int item_count, bool simulated)
     else if (item_count == QUESTION_ITEMS)
         kind = STEP_QUESTION;
     auto show = [this](int visible, const char *name) {
+        m_step_panels.emplace_back(visible, name);
         root()->message(MSG_VAR(show_named), 0, this, MSG_ARG(visible), text_value(name), MSG_ARGS_END);
     };
     const int round = m_session.m_round;
@@ -563,6 +565,14 @@ void game_disp::show_question(int model_nmb, int item_count, bool simulated)
         show(0, "field_for_answers");
     }
     show(1, "selector_field");
+}
+
+void game_disp::show_step_panels()
+{
+    std::vector<std::pair<int, std::string>> panels;
+    panels.swap(m_step_panels);
+    for (const auto &[visible, name] : panels)
+        root()->message(MSG_VAR(show_named), 0, this, MSG_ARG(visible), text_value(name), MSG_ARGS_END);
 }
 
 void game_disp::question_answered(int answer, bool right, int model_nmb, int gesture)

@@ -5,6 +5,7 @@
 #include "game/game_disp.h"
 #include "game/player_info.h"
 #include "game/creators.h"
+#include "game/prompts.h"
 #include "tests/net/lab/net_lab.h"
 #include "tests/ui/game_screens/game_screens_fixture.h"
 #include "tests/ui/lan_server.h"
@@ -108,14 +109,18 @@ protected:
     std::string line_of(static_text *t) { return t && t->line_count() ? t->line_text(0) : ""; }
     std::string static_named(const char *name) { return line_of(find<static_text>(name)); }
     // The question as its statics show it, line after line.
-    std::string question()
+    std::string question() { return flowed("question_multi_static"); }
+    // A text flowed through a group of statics, as they show it.
+    std::string flowed(const char *name)
     {
-        multi_static_text *q = find<multi_static_text>("question_multi_static");
+        multi_static_text *q = find<multi_static_text>(name);
+        if (!q)
+            return std::string("no group of statics ") + name;
         std::string out;
         for (int i = 0; i < q->static_count(); ++i)
             for (int l = 0; l < q->child(i)->line_count(); ++l)
                 if (q->child(i)->line_text(l)[0])
-                    out += (out.empty() ? "" : " ") + std::string(q->child(i)->line_text(l));
+                    out += (out.empty() || out.back() == ' ' ? "" : " ") + std::string(q->child(i)->line_text(l));
         return out;
     }
     menu *answers() { return find<menu>("answer_menu"); }
@@ -215,6 +220,22 @@ TEST_F(game_screen_test, a_question_shows_its_first_piece_and_as_many_items_as_a
         EXPECT_TRUE(shown("game_background"));
         EXPECT_FALSE(shown("selector_field"));
         EXPECT_FALSE(shown("big_field_for_answers"));
+    }
+}
+
+TEST_F(game_screen_test, the_longest_prompts_are_shown_whole_between_the_ratings_and_the_clock)
+{
+    recorder->hints = 1;
+    ASSERT_NE(open(), nullptr);
+    const std::string name = default_human_name(0);
+    const std::string prompts[] = {
+        intro_text(5, "\xcb\xfe\xe1\xe0\xe2\xe0 \xc7\xe0\xf0\xe5\xf7\xed\xe0\xff", nullptr),
+        question_prompt(3, true, name.c_str(), "\xc3\xe5\xee\xe3\xf0\xe0\xf4\xe8\xff", 2),
+        vote_prompt(name.c_str()),
+    };
+    for (const std::string &prompt : prompts) {
+        send("set_hint", value_c(prompt.c_str(), value_c::STRING));
+        EXPECT_EQ(flowed("hint_line"), prompt);
     }
 }
 
@@ -448,7 +469,14 @@ protected:
         // The game's own computer players seat the dispatcher.
         put_source("data/scripts/players.isc", "scripts/players.isc");
         m_scripts->execute_script("scripts/players.isc", root, 0);
+        if (dispatcher_first) {
+            // The program's order: the dispatcher before the user interface.
+            container->shutdown_tree();
+            root->collect_dead_children();
+        }
         disp = new game_disp(root, nullptr);
+        if (dispatcher_first)
+            container = create_object("ui_container", root, nullptr);
         load("screen_game");
         clock = find<round_clock>("round_clock");
         // Hidden, the clock reads the time without drawing (the display test draws it).
@@ -475,6 +503,15 @@ protected:
     game_disp *disp = nullptr;
     round_clock *clock = nullptr;
     double now = 1.0;
+    bool dispatcher_first = false;
+};
+
+// The dispatcher older than the screens, as the program's start-up script makes them: a
+// broadcast reaches the dispatcher before the screen.
+class game_screen_program_order_test : public game_screen_round_test
+{
+protected:
+    game_screen_program_order_test() { dispatcher_first = true; }
 };
 
 TEST_F(game_screen_round_test, the_clock_runs_down_while_a_human_answers_and_stands_at_zero_after)
@@ -498,6 +535,39 @@ TEST_F(game_screen_round_test, the_clock_runs_down_while_a_human_answers_and_sta
         EXPECT_EQ(after(30.0), "01:15") << "state " << state;
         const double kept = disp->session().m_round_time;
         EXPECT_DOUBLE_EQ(kept, 75.5);
+    }
+}
+
+TEST_F(game_screen_program_order_test, a_choice_shows_its_panels_over_those_the_screen_hides_for_every_question)
+{
+    // The screen takes each question after the dispatcher and hides the big answer field and
+    // the opponent selector; the next frame shows what the step needs.
+    const struct
+    {
+        int32_t round;
+        int items;
+        bool field, big_field, selector;
+    } cases[] = {
+        {3, 6, false, true, false}, // a topic choice: six topics
+        {3, 4, true, false, false}, // the question from the chosen topic
+        {4, 6, false, true, false},
+        {6, 0, false, false, true}, // this PC's human chooses an opponent
+        {6, 4, true, false, false},
+        {5, 0, false, false, true},
+    };
+    for (const auto &c : cases) {
+        session_info s = disp->session();
+        s.m_round = c.round;
+        send("set_session_info", MSG_ARG((void *)&s));
+        send("question", value_c("Q_A_B_C_D_E_F", value_c::STRING), value_c(0.2f), value_c(0), value_c(c.items));
+        disp->message(MSG_VAR(render), 0, nullptr, MSG_ARGS_END);
+        auto shown = [&](const char *name) { return find<named_multistate_image>(name)->is_visible() != 0; };
+        // Round 5 leaves the answer field as it was.
+        if (c.round != 5) {
+            EXPECT_EQ(shown("field_for_answers"), c.field) << "round " << c.round << ", " << c.items << " items";
+        }
+        EXPECT_EQ(shown("big_field_for_answers"), c.big_field) << "round " << c.round << ", " << c.items << " items";
+        EXPECT_EQ(shown("selector_field"), c.selector) << "round " << c.round << ", " << c.items << " items";
     }
 }
 
