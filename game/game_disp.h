@@ -235,6 +235,7 @@ protected:
     // opponent selector; so the panels are shown again before the next frame is drawn.
     void show_question(int model_nmb, int item_count, bool simulated);
     void show_step_panels();
+    void show_panel(int visible, const char *name);
     void question_step_received(int model_nmb, bool computer, bool topic_choice, int item_count, bool first);
     void question_answered(int answer, bool right, int model_nmb, int gesture);
     void game_stopped(int how, int model_nmb);

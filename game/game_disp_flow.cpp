@@ -529,7 +529,7 @@ void game_disp::show_question(int model_nmb, int item_count, bool simulated)
         kind = STEP_QUESTION;
     auto show = [this](int visible, const char *name) {
         m_step_panels.emplace_back(visible, name);
-        root()->message(MSG_VAR(show_named), 0, this, MSG_ARG(visible), text_value(name), MSG_ARGS_END);
+        show_panel(visible, name);
     };
     const int round = m_session.m_round;
     if (topic_round(round)) {
@@ -572,7 +572,12 @@ void game_disp::show_step_panels()
     std::vector<std::pair<int, std::string>> panels;
     panels.swap(m_step_panels);
     for (const auto &[visible, name] : panels)
-        root()->message(MSG_VAR(show_named), 0, this, MSG_ARG(visible), text_value(name), MSG_ARGS_END);
+        show_panel(visible, name.c_str());
+}
+
+void game_disp::show_panel(int visible, const char *name)
+{
+    root()->message(MSG_VAR(show_named), 0, this, MSG_ARG(visible), text_value(name), MSG_ARGS_END);
 }
 
 void game_disp::question_answered(int answer, bool right, int model_nmb, int gesture)

@@ -120,11 +120,8 @@ int game_disp::handle_vote_message(const msg_c *message)
         m_votes_sent = 0;
         // A vote needs someone to vote against; a server that calls one with a single seat in
         // the game is not followed.
-        int in_game = 0;
-        for (int slot = 0; slot < MAX_PLAYERS; ++slot)
-            in_game += seat(slot).m_in_game ? 1 : 0;
-        if (in_game < 2) {
-            print_message("A vote with %d player(s) in the game: no computer player votes\n", in_game);
+        if (slot_of_model_nmb(1) < 0) {
+            print_message("A vote with fewer than two players in the game: no computer player votes\n");
             return 0;
         }
         new vote_generator_c(this, m_session.m_players);

@@ -224,10 +224,7 @@ void net_manager::handle_question(char *buffer)
     session_info session;
     session_info_init(session);
     send(MSG_VAR(get_session_info), (void *)&session);
-    int in_game = 0;
-    for (const player_info &player : session.m_players)
-        in_game += player.m_in_game ? 1 : 0;
-    if (p.model_nmb >= in_game) {
+    if (seat_slot_of_model(session.m_players, p.model_nmb) < 0) {
         dropped(NP_QUESTION, "model number of no seat in the game");
         return;
     }
