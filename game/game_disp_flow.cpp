@@ -654,15 +654,9 @@ void game_disp::game_stopped(int how, int model_nmb)
                         MSG_ARGS_END);
     }
     constexpr int STOPPED_BY_FINAL = 7;
-    const bool final_won = how == STOPPED_BY_FINAL && known;
-    // The final's winner takes the bank, on whichever PC he plays: every PC keeps the accounts
-    // and the bank as the server's verdicts make them, so each records the winner's real score.
-    // A game ended any other way has no result: 0.
-    entry.m_score = final_won ? (int32_t)std::clamp<int64_t>(int64_t(entry.m_score) + m_session.m_bank, INT32_MIN,
-                                                              INT32_MAX)
-                              : 0;
-    if (final_won && mine && man) {
-        // This PC's human has won the final.
+    if (how == STOPPED_BY_FINAL && known && mine && man) {
+        // This PC's human has won the final and takes the bank.
+        entry.m_score = (int32_t)std::clamp<int64_t>(int64_t(entry.m_score) + m_session.m_bank, INT32_MIN, INT32_MAX);
         new history_table_c(this, "History", &entry);
         new hiscore_table_c(this, "Hiscore", &entry);
         root()->message(MSG_VAR(load_screen), 0, this, text_value("screen_hiscore"), MSG_ARGS_END);
@@ -671,6 +665,8 @@ void game_disp::game_stopped(int how, int model_nmb)
         reset_after_game();
         return;
     }
+    // Any other end has no result for this PC: History offers its set-up the player with 0.
+    entry.m_score = 0;
     reset_after_game();
     if (known)
         new history_table_c(this, "History", &entry);

@@ -167,19 +167,18 @@ TEST_F(flow_test, the_final_ends_when_one_finalist_cannot_be_caught_and_the_huma
     EXPECT_EQ(disp->session().m_bank, 0);
 }
 
-TEST_F(flow_test, a_game_stopped_otherwise_records_the_winners_score_or_0_and_goes_back_to_the_set_up)
+TEST_F(flow_test, a_game_stopped_otherwise_records_its_player_with_0_and_goes_back_to_the_set_up)
 {
-    // The winner of the final is recorded with the score his own PC records (account and bank);
-    // a game left before its end with 0.
+    // History is what this PC's set-up offers of its earlier players: a final another PC's human
+    // or a computer player won has no result here, whatever the winner's account and the bank.
     const struct
     {
         const char *what;
         int how, model;
         bool human;
-        int32_t score;
-    } rows[] = {{"final won by a computer player", 7, 1, false, 900},
-                {"final won by another PC's human", 7, 1, true, 900},
-                {"left by the exit dispatcher", 1, 0, true, 0}};
+    } rows[] = {{"final won by a computer player", 7, 1, false},
+                {"final won by another PC's human", 7, 1, true},
+                {"left by the exit dispatcher", 1, 0, true}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         const std::filesystem::path registry = m_dir.path() / "registry" / std::to_string(row.how * 10 + row.human);
@@ -202,7 +201,7 @@ TEST_F(flow_test, a_game_stopped_otherwise_records_the_winners_score_or_0_and_go
         const std::vector<hiscore_entry> history = stored_table(root.get(), false);
         ASSERT_EQ(history.size(), 1u);
         EXPECT_EQ(history[0].m_name, name);
-        EXPECT_EQ(history[0].m_score, row.score);
+        EXPECT_EQ(history[0].m_score, 0);
         EXPECT_TRUE(stored_table(root.get(), true).empty());
         EXPECT_EQ(+disp->seat(3).m_account, 0);
         EXPECT_EQ(+disp->seat(0).m_not_ready, 1);
@@ -225,6 +224,21 @@ TEST_F(flow_test, a_stopped_game_puts_no_further_step_and_starts_no_further_roun
     EXPECT_EQ(heard("set_hint"), strings{});
     EXPECT_EQ(heard("on_round_started"), strings{});
     EXPECT_EQ(children_of<game_timer_c>(disp), 0);
+}
+
+TEST_F(flow_test, the_human_winners_score_stops_at_the_int_limit)
+{
+    // The bank is added without wrapping round: a huge account stays the highest score.
+    all_seats_ready();
+    keep_in_game({0, 3});
+    disp->seat(0).m_account = INT32_MAX - 100;
+    disp->session().m_bank = 300;
+    send("on_game_stopped", MSG_ARG(7), MSG_ARG(0));
+    for (bool hiscore : {false, true}) {
+        const std::vector<hiscore_entry> table = stored_table(root.get(), hiscore);
+        ASSERT_EQ(table.size(), 1u) << hiscore;
+        EXPECT_EQ(table[0].m_score, INT32_MAX);
+    }
 }
 
 } // namespace
