@@ -403,6 +403,13 @@ void game_disp::change_player_info(const np_change_player_info &request)
 {
     // Everything here comes from another PC's packet: the slot and the values are checked
     // before they are used, and a text never runs past the field it goes into.
+    if (m_game_on) {
+        // A name still being typed when the game started, say: the seats are the game's now.
+        if (!m_change_refusal_logged)
+            print_message("Set-up change of seat %d refused: a game is on\n", (int)request.slot);
+        m_change_refusal_logged = true;
+        return;
+    }
     const int slot = request.slot;
     if (!slot_valid(slot))
         return;

@@ -23,6 +23,12 @@
 // the seat only its description and account (the owner, the flags, the votes and the round's
 // values stay as this PC holds them).
 //
+// While a game is on (from the first round start this PC takes until the game's end) a set-up
+// change changes nothing and starts nothing (logged once a game), the start of a game is not
+// taken again, and a round start other than the next round's is refused (logged): a second
+// round 1 would run its steps beside the game's, and its location would ask for seats that
+// have left.
+//
 // On a client the seats come from the server (set_session_info, player_info_updated): a seat
 // record with a value the set-up would not take keeps the seat as this PC holds it, so that a
 // faulty server cannot end this PC's game at the round start or on a card.
@@ -167,6 +173,8 @@ public:
     int next_in_turn(int slot) const;
     // A game runs from its start until it ends: no human seat waits to be made ready.
     bool game_running() const;
+    // A round start has been taken and the game has not ended since.
+    bool game_on() const { return m_game_on; }
 
 protected:
     // random_fill to the root until the seat's portrait differs from those of the slots in
@@ -262,4 +270,10 @@ protected:
     uint8_t m_votes_sent = 0;
     // The panels of the last question, until the next frame: visible flag and name.
     std::vector<std::pair<int, std::string>> m_step_panels;
+    // ---- a game in progress ----
+    // From the first round start this PC takes until the game's end: set-up changes are refused
+    // meanwhile, and a round start is taken only for the next round.
+    bool m_game_on = false;
+    // A refused set-up change is logged once a game.
+    bool m_change_refusal_logged = false;
 };

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "basics/console_log.h"
 #include "game/game_timers.h"
 #include "game/prompts.h"
 #include "game/universal_delay.h"
@@ -120,7 +121,7 @@ bool game_disp::handle_flow_message(const msg_c *message, int &result)
     if (*message == MSG_VAR(on_all_players_ready)) {
         // A client's set-up screen sends it too when its user presses start; the game starts
         // only from the server, whose round start reaches the client as a packet.
-        if (on_client()) {
+        if (on_client() || m_game_on) {
             result = 0;
             return true;
         }
@@ -138,6 +139,11 @@ bool game_disp::handle_flow_message(const msg_c *message, int &result)
         const float time = msg_arg(1)->get_float();
         if (!valid_round(round))
             return false;
+        if (m_game_on && round != m_session.m_round + 1) {
+            // Nobody else may take it either: the screens would load the round's location.
+            print_message("Start of round %d refused: the game is in round %d\n", round, (int)m_session.m_round);
+            return true;
+        }
         // With a human still playing the screens take the round start too.
         result = round_started(round, time) ? 0 : 1;
         return true;
@@ -237,6 +243,7 @@ bool game_disp::round_started(int round, float round_time)
     for (int slot = 0; slot < MAX_PLAYERS; ++slot)
         human = human || (seat(slot).m_in_game && seat(slot).m_is_man);
     if (human) {
+        m_game_on = true;
         round_start_update(round);
         if (round == SUPERFINAL_ROUND)
             for (int slot = 0; slot < MAX_PLAYERS; ++slot)
@@ -632,6 +639,8 @@ void game_disp::reset_after_game()
     }
     m_step_kind = STEP_NONE;
     m_vote_open = 0;
+    m_game_on = false;
+    m_change_refusal_logged = false;
     // Timers, choice watchers, opponent pickers and vote target choosers that would go on with
     // the game end with it.
     for (abstract_c *child = first_child(); child; child = child->next_sibling())

@@ -76,6 +76,7 @@ public:
     using game_disp::m_chooser_slot;
     using game_disp::m_step;
     using game_disp::m_step_kind;
+    using game_disp::m_game_on;
     using game_disp::m_chosen_topic;
     using game_disp::m_offered_topics;
     using game_disp::m_no_man_left;

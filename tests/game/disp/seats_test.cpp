@@ -487,6 +487,8 @@ TEST_F(seats_test, the_last_ready_switch_starts_the_game_or_shows_a_single_winne
     disp->session().m_players[0].m_not_ready = 1;
     apply(change(0, own_address(), CHANGE_READY));
     EXPECT_EQ(listener->take(), "update_appearance(INT:0) on_all_players_ready()");
+    // That game is over before the next set-up.
+    disp->m_game_on = false;
 
     // Alone with money from an earlier game: the credit window instead of a start.
     disp->seat(4).m_is_man = 0;

@@ -2,7 +2,10 @@
 // the round ends and the answers as every PC sees them.
 #include "tests/game/flow/flow_fixture.h"
 
+#include "basics/console_log.h"
+
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -362,6 +365,73 @@ TEST_F(flow_test, a_whole_game_runs_from_the_ready_players_through_seven_rounds_
         EXPECT_EQ(+disp->seat(slot).m_account, 0);
     }
     EXPECT_EQ(+disp->seat(0).m_not_ready, 1) << "back to the set-up";
+}
+
+// The log's lines since the last log_mark() that start with `prefix`.
+const char LOG_MARK[] = "-- flow test mark --";
+void log_mark() { print_message("%s\n", LOG_MARK); }
+int logged_since_mark(const char *prefix)
+{
+    int n = 0;
+    for (unsigned i = 1; i < 256 && std::strcmp(log_line(i), LOG_MARK) != 0; ++i)
+        n += std::strncmp(log_line(i), prefix, std::strlen(prefix)) == 0 ? 1 : 0;
+    return n;
+}
+
+TEST_F(flow_test, a_set_up_change_during_a_game_changes_nothing_and_starts_nothing)
+{
+    // A client still typing its name when the server starts the game, a ready switch of a
+    // computer seat, a second start: the game goes on as it stands.
+    for (int slot = 1; slot < MAX_PLAYERS; ++slot)
+        disp->seat(slot).m_not_ready = 0;
+    disp->seat(5).m_is_man = 1;
+    disp->seat(5).m_owner_address = own_address() + 1;
+    send("on_all_players_ready");
+    ASSERT_EQ(heard("on_round_started"), strings{"on_round_started(INT:1,FLOAT:180)"});
+    run(1.0);
+    listener->take();
+    const session_info before = disp->session();
+    log_mark();
+    np_change_player_info name = change(5, own_address() + 1, CHANGE_NAME);
+    std::strcpy(name.value, "Late");
+    apply(name);
+    apply(change(3, own_address(), CHANGE_READY));
+    apply(change(0, own_address(), CHANGE_READY));
+    send("on_all_players_ready");
+    EXPECT_EQ(heard("on_round_started"), strings{});
+    EXPECT_EQ(heard("set_screen_loading"), strings{});
+    EXPECT_EQ(std::memcmp(&before, &disp->session(), sizeof before), 0) << "the seats are the game's";
+    EXPECT_EQ(logged_since_mark("Set-up change"), 1) << "logged once";
+    EXPECT_TRUE(disp->game_running());
+
+    // The game goes on to its first question.
+    ASSERT_TRUE(run_until([&] { return count_heard("question(") + count_heard("simulate_question(") > 0; }, 25.0));
+}
+
+TEST_F(flow_test, a_round_start_other_than_the_next_one_is_refused_during_a_game)
+{
+    start_round(2, {0, 1, 2, 3, 4, 5, 6});
+    ASSERT_EQ(heard("on_round_started"), strings{"on_round_started(INT:2,FLOAT:180)"});
+    listener->take();
+    log_mark();
+    for (int round : {1, 2, 4, 8}) {
+        SCOPED_TRACE(round);
+        // The screens never see it: round 1's location would ask for the seat that has left.
+        EXPECT_EQ(root->message(MSG_VAR(on_round_started), 0, nullptr, MSG_ARG(round), MSG_ARG(180.0f), MSG_ARGS_END),
+                  1);
+        EXPECT_EQ(heard("set_"), strings{});
+        EXPECT_EQ(disp->session().m_round, 2);
+    }
+    EXPECT_EQ(logged_since_mark("Start of round"), 4);
+    EXPECT_EQ(root->message(MSG_VAR(on_round_started), 0, nullptr, MSG_ARG(3), MSG_ARG(180.0f), MSG_ARGS_END), 0);
+    EXPECT_EQ(disp->session().m_round, 3);
+
+    // After the game's end a game starts at round 1 again.
+    send("on_game_stopped", MSG_ARG(1), MSG_ARG(0));
+    listener->take();
+    start_round(1, {0, 1, 2, 3, 4, 5, 6, 7});
+    EXPECT_EQ(heard("on_round_started"), strings{"on_round_started(INT:1,FLOAT:180)"});
+    EXPECT_EQ(disp->session().m_round, 1);
 }
 
 } // namespace
