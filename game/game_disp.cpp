@@ -399,6 +399,21 @@ bool game_disp::single_man_in_session() const
     return true;
 }
 
+namespace {
+// Whether a number outside low..high can no longer be made one of them by typing more digits.
+// The editor sends every key: "4" on its way to 45 is left alone, while 20 or 101 is answered
+// with the seat as it stands (the sender's editor would go on showing a value nobody has).
+bool typed_value_refused(int64_t value, int64_t low, int64_t high)
+{
+    if (value < 0)
+        return true;
+    for (int64_t digits = 1; value * digits <= high; digits *= 10)
+        if (value * digits + digits - 1 >= low)
+            return false;
+    return true;
+}
+} // namespace
+
 void game_disp::change_player_info(const np_change_player_info &request)
 {
     // Everything here comes from another PC's packet: the slot and the values are checked
@@ -486,11 +501,13 @@ void game_disp::change_player_info(const np_change_player_info &request)
                 p.job = number;
             break;
         case CHANGE_INTELLECT: {
-            // A value the round start would refuse (often a number still being typed) is not
-            // taken; the seat keeps its value and nothing is sent, as for an empty text.
+            // A value the round start would refuse is not taken; see typed_value_refused.
             const int32_t intellect = read_number(text, p.intellect);
-            if (!intellect_valid(intellect))
+            if (!intellect_valid(intellect)) {
+                if (typed_value_refused(intellect, 0, 100))
+                    break;
                 return;
+            }
             p.intellect = intellect;
             break;
         }
@@ -504,8 +521,11 @@ void game_disp::change_player_info(const np_change_player_info &request)
                 return;
             }
             const int32_t pulse = read_number(text, p.pulse);
-            if (!pulse_valid(pulse))
+            if (!pulse_valid(pulse)) {
+                if (typed_value_refused(pulse, 40, 100))
+                    break;
                 return;
+            }
             p.pulse = pulse;
             break;
         }

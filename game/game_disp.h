@@ -16,8 +16,9 @@
 // what a bounded number of tries found.
 //
 // A set-up change (change_player_info, from any PC's packet) never leaves a seat with a value
-// the round start refuses: an intellect outside 0..100 or a pulse outside 40..100 is not taken
-// and nothing is sent, as for an empty text; a character, health, job or hobby outside its list
+// the round start refuses: an intellect outside 0..100 or a pulse outside 40..100 is not taken;
+// the seat is then sent as it stands, unless more typed digits can still make the number valid
+// (then nothing is sent, as for an empty text); a character, health, job or hobby outside its list
 // is not taken either (the seat is sent as it is); a whole seat must have a health of 0..2, a
 // character of 0..3, a job and a hobby of their lists and a portrait of the store, and gives
 // the seat only its description and account (the owner, the flags, the votes and the round's

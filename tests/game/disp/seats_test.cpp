@@ -253,7 +253,7 @@ TEST_F(seats_test, set_up_changes_by_field)
         const char *text; // value area as text, or null for `number`
         int32_t number;
         std::function<void(const player_info &before, const player_info &after)> check;
-        bool refused = false; // the seat keeps its values and nothing is sent
+        bool refused = false; // nothing is sent
     };
     const std::string long_name(200, 'n');
     const auto unchanged = [](const player_info &b, const player_info &a) {
@@ -280,22 +280,27 @@ TEST_F(seats_test, set_up_changes_by_field)
         {"pulse", 2, me, CHANGE_PULSE, "85", 0, [](const player_info &, const player_info &a) { EXPECT_EQ(+a.pulse, 85); }},
         {"empty pulse", 2, me, CHANGE_PULSE, "", 0,
          [](const player_info &, const player_info &a) { EXPECT_EQ(+a.pulse, 40); }},
-        // Values the round start would refuse, as a hostile PC sends them or as a number is
-        // still being typed: not taken.
+        // Values the round start would refuse, as a hostile PC sends them: not taken, and the
+        // sender is answered with the seat as it stands. A number still being typed that more
+        // digits can make valid is not answered, so that the typing goes on.
         {"intellect 0", 2, me, CHANGE_INTELLECT, "0", 0,
          [](const player_info &, const player_info &a) { EXPECT_EQ(+a.intellect, 0); }},
         {"intellect 100", 2, me, CHANGE_INTELLECT, "100", 0,
          [](const player_info &, const player_info &a) { EXPECT_EQ(+a.intellect, 100); }},
-        {"intellect 101", 2, me, CHANGE_INTELLECT, "101", 0, unchanged, true},
-        {"intellect -1", 2, me, CHANGE_INTELLECT, "-1", 0, unchanged, true},
-        {"intellect past int32", 2, me, CHANGE_INTELLECT, "99999999999", 0, unchanged, true},
+        {"intellect 101", 2, me, CHANGE_INTELLECT, "101", 0, unchanged},
+        {"intellect -1", 2, me, CHANGE_INTELLECT, "-1", 0, unchanged},
+        {"intellect past int32", 2, me, CHANGE_INTELLECT, "99999999999", 0, unchanged},
         {"pulse 40", 2, me, CHANGE_PULSE, "40", 0,
          [](const player_info &, const player_info &a) { EXPECT_EQ(+a.pulse, 40); }},
         {"pulse 100", 2, me, CHANGE_PULSE, "100", 0,
          [](const player_info &, const player_info &a) { EXPECT_EQ(+a.pulse, 100); }},
         {"pulse being typed", 2, me, CHANGE_PULSE, "8", 0, unchanged, true},
-        {"pulse 101", 2, me, CHANGE_PULSE, "101", 0, unchanged, true},
-        {"pulse of a computer player", 3, OTHER_PC, CHANGE_PULSE, "1000", 0, unchanged, true},
+        {"pulse 10 on its way to 100", 2, me, CHANGE_PULSE, "10", 0, unchanged, true},
+        {"pulse 20", 2, me, CHANGE_PULSE, "20", 0, unchanged},
+        {"pulse 39", 2, me, CHANGE_PULSE, "39", 0, unchanged},
+        {"pulse -5", 2, me, CHANGE_PULSE, "-5", 0, unchanged},
+        {"pulse 101", 2, me, CHANGE_PULSE, "101", 0, unchanged},
+        {"pulse of a computer player", 3, OTHER_PC, CHANGE_PULSE, "1000", 0, unchanged},
         {"character", 2, me, CHANGE_CHARACTER, nullptr, 3,
          [](const player_info &, const player_info &a) { EXPECT_EQ(+a.character, 3); }},
         {"character out of range", 2, me, CHANGE_CHARACTER, nullptr, 9,
