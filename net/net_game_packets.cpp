@@ -23,6 +23,7 @@ constexpr int SEATS = 8;
 constexpr int LAST_CHANGE_CODE = 11;
 constexpr int MAX_MENU_ITEMS = 6;
 constexpr double NEXT_ROUND_DELAY = 8.0;
+constexpr float MAX_ROUND_TIME = 3600.0f;
 
 bool in(int64_t v, int64_t low, int64_t high) { return v >= low && v <= high; }
 bool seat(int64_t v) { return in(v, 0, SEATS - 1); }
@@ -95,7 +96,8 @@ void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
     }
     case NP_ROUND_STARTED: {
         auto p = packet_of<np_round_started>(buffer);
-        if (in(p.round, 1, 8) && std::isfinite(p.round_time))
+        // The round clock counts the time down on every PC: an hour is more than any round has.
+        if (in(p.round, 1, 8) && p.round_time > 0.0f && p.round_time <= MAX_ROUND_TIME)
             send(MSG_VAR(on_round_started), (int)p.round, p.round_time);
         else
             dropped(h.type, "round or round time");

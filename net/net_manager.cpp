@@ -424,8 +424,8 @@ void net_manager::handle_session_joined(const char *data, const SOCKADDR_IN &fro
 {
     np_session_joined joined;
     std::memcpy(&joined, data, sizeof joined);
-    if ((uint32_t)joined.address == m_own_address) {
-        abstract_c::root()->message(MSG_VAR(connected_to_server), 0, this, MSG_ARGS_END);
+    const bool seated_here = (uint32_t)joined.address == m_own_address;
+    if (seated_here) {
         bool listed = false;
         for (int i = 0; i < m_host_count && !listed; ++i)
             if (m_hosts[i].address.sin_addr.s_addr == from.sin_addr.s_addr) {
@@ -437,9 +437,13 @@ void net_manager::handle_session_joined(const char *data, const SOCKADDR_IN &fro
             std::memset(&m_server, 0, sizeof m_server);
             m_server.address = from;
         }
+        m_server.last_seen = common_time(this);
     }
+    // The seats first: the set-up screen that the connection opens picks this PC's own seat.
     session_info session = joined.session;
     abstract_c::root()->message(MSG_VAR(set_session_info), 0, this, MSG_ARG((void *)&session), MSG_ARGS_END);
+    if (seated_here)
+        abstract_c::root()->message(MSG_VAR(connected_to_server), 0, this, MSG_ARGS_END);
 }
 
 net_manager *get_net_manager()

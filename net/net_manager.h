@@ -51,8 +51,8 @@
 //     that has not voted yet: get_player_info); when check_all_voted reports all votes, the
 //     leaving slot goes to all as type 11 and a next-round timer of 8 s starts.
 // Slots, model numbers, items (0..7), votes (0..7, so no vote against "nobody" counts),
-// rounds (1..8), change codes (0..11), item counts (0..6), random numbers (0..3) and times
-// (finite) out of range drop the packet. Delayed messages and timers made here are children
+// rounds (1..8), change codes (0..11), item counts (0..6), random numbers (0..3), question times
+// (finite) and round times (above 0, at most 3600 s) out of range drop the packet. Delayed messages and timers made here are children
 // of the manager.
 #pragma once
 

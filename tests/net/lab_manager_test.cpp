@@ -114,9 +114,9 @@ TEST(net_lab_manager, a_session_across_three_pcs)
         ASSERT_TRUE(lab.wait_for(client, "join ", line, 3.0));
         EXPECT_EQ(line, "join sent");
         ASSERT_TRUE(lab.wait_for(client, "game ", line, 3.0)) << client;
-        EXPECT_EQ(line, "game connected_to_server");
-        ASSERT_TRUE(lab.wait_for(client, "game ", line, 3.0)) << client;
         EXPECT_EQ(line, "game set_session_info");
+        ASSERT_TRUE(lab.wait_for(client, "game ", line, 3.0)) << client;
+        EXPECT_EQ(line, "game connected_to_server");
     }
     // The first client also hears the second one's arrival.
     EXPECT_TRUE(lab.wait_for(2, "game set_session_info", line, 3.0));

@@ -422,7 +422,8 @@ TEST_F(net_manager_test, a_client_joins_the_host_it_asked)
     EXPECT_EQ(m().host_count(), 0);
     host.send(&joined);
     drain(3);
-    EXPECT_EQ(pc->game->log(), "connected_to_server set_session_info");
+    EXPECT_EQ(pc->game->log(), "set_session_info connected_to_server")
+        << "the set-up screen that the connection opens finds this PC's seat in the session";
     EXPECT_EQ(dotted(m().server().address), "127.0.0.2");
     // Net messages now go to the server; the server's keep-alives and session messages count.
     send_net_message(answer(3).data());
