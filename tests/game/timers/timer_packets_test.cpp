@@ -114,7 +114,7 @@ TEST_F(timer_packets_test, answer_and_choice_watchers_send_their_value_and_addre
     joined.address = own;
     other->send(&joined);
     drain();
-    ASSERT_EQ(pc->game->log(), "connected_to_server set_session_info");
+    ASSERT_EQ(pc->game->log(), "set_session_info connected_to_server");
     other->received(NP_ANSWER);
 
     new answer_after_sequence_c(pc->game, 1);
