@@ -16,6 +16,7 @@ packages=(
   libpng-dev  # the screenshot tool
   xvfb xauth
   iproute2
+  git  # tests list the sources of the checkout
   rapidjson-dev libphysfs-dev  # only the benchmarks of bench/ compare with them
 )
 if [ "${1:-}" = --fuzz ]; then

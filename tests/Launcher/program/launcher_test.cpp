@@ -4,6 +4,7 @@
 #include "Launcher/cvars2.h"
 #include "Launcher/launcher.h"
 #include "platform/dialog/dialog_fake.h"
+#include "platform/sys/shell.h"
 #include "tests/Launcher/launcher_fixture.h"
 #include "tests/platform/shell/stub_program.h"
 
@@ -208,13 +209,18 @@ TEST_F(launcher_test, a_file_that_cannot_be_saved_is_reported)
 {
     std::filesystem::create_directory("autoexec.cfg");
     write_config("");
+    std::vector<std::vector<std::string>> starts;
+    shell_set_spawn_hook([&](const std::vector<std::string> &argv) {
+        starts.push_back(argv);
+        return 0;
+    });
     EXPECT_EQ(run({{action::CLICK, LAUNCHER_PLAY}}), 1);
+    shell_set_spawn_hook({});
     ASSERT_EQ(dialog_fake_message_boxes().size(), 1u);
     EXPECT_EQ(dialog_fake_message_boxes()[0].text, "Could not create file 'autoexec.cfg'");
     EXPECT_EQ(dialog_fake_message_boxes()[0].caption, error_caption);
     EXPECT_EQ(read_file("launcher.cfg"), saved(800, 600, "stub_game.exe", 1, 1));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_FALSE(exists("started.txt"));
+    EXPECT_TRUE(starts.empty()) << "nothing is started";
 }
 
 TEST_F(launcher_test, a_bad_configuration_leaves_a_message_and_what_came_before)

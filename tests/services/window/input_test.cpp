@@ -125,11 +125,20 @@ TEST_F(input_test, win32input_mouse_movement_and_recentring)
 
 TEST_F(input_test, win32input_leaves_the_main_window_on_shutdown)
 {
+    // shutdown_tree nulls the weak pointer of the slot by itself, so the hook is called on a
+    // service that is still alive: only its own unregistering can free the slot.
     auto *in = start_service<win32input_c>();
-    in->shutdown_tree();
+    in->on_shutdown();
+    window_fake_key(m_hwnd, SDL_SCANCODE_RETURN, true);
+    tick();
+    EXPECT_EQ(in->m_keys[0x1C], 0) << "window messages no longer reach the service";
     recorder_c spare(m_root, {});
-    for (int i = 0; i < 4; ++i)
-        main_window_c::add_win32_handler(&spare);
+    EXPECT_EQ(thrown([&] {
+                  for (int i = 0; i < 4; ++i)
+                      main_window_c::add_win32_handler(&spare);
+              }),
+              "")
+        << "the service's slot is free again";
     main_window_c::del_win32_handler(&spare);
 }
 
