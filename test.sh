@@ -12,20 +12,18 @@ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_FUZZ=ON -DEN
 cmake --build build-fuzz -j "$jobs"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
+# Each test process prints the suppressions it used; tools/ctest_run.sh sums them for the log.
+export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=1"
 export SDL_AUDIODRIVER=dummy
 # Mesa's software rasterizer draws in the calling thread: its worker threads racing the program's
 # exit have crashed LeakSanitizer's tracer after a display test had passed.
 export LP_NUM_THREADS=0
-# The whole suite runs under one X server; tests that draw are labelled 'display'.
 status=0
-# A test that fails is run once more: a real fault fails both runs, while the rare crash of
-# LeakSanitizer's tracer at the exit of a program that drew through Mesa does not fail the suite.
-# Under a full parallel run the tracer's crash can strike a test's retry too: what still failed is
-# run once more, alone, before it counts.
-(cd build-test && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j "$jobs" --timeout 600 --repeat until-pass:2) ||
-  (cd build-test && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure --rerun-failed --timeout 600 --repeat until-pass:2) ||
+# Every test runs once: only a display test that passed and whose process LeakSanitizer's tracer
+# then crashed at exit is run again (tools/ctest_run.sh says which and why). The whole suite runs
+# under one X server; tests that draw are labelled 'display'.
+xvfb-run -a -s "-screen 0 1024x768x24" bash tools/ctest_run.sh build-test --output-on-failure -j "$jobs" --timeout 600 ||
   status=1
 # Each harness over its seeds and a few seconds more (label fuzz).
-(cd build-fuzz && ctest --output-on-failure -j "$jobs" -L fuzz) || status=1
+bash tools/ctest_run.sh build-fuzz --output-on-failure -j "$jobs" -L fuzz || status=1
 exit $status

@@ -222,6 +222,9 @@ void fuzz::harness_setup()
     // Before any thread: a user namespace needs a single-threaded process.
     const std::string why = enter_private_network();
     g_network = why.empty();
+    // Under CI=true a run that sends nothing must not report ok.
+    if (!g_network && private_network_required())
+        fault("CI=true and no private network: " + why);
     if (!g_network)
         std::fprintf(stderr, "fuzz_lan_game: no private network (%s): datagrams go nowhere\n", why.c_str());
     game_register_creators();

@@ -9,3 +9,7 @@
 #include <string>
 
 std::string enter_private_network();
+
+// Whether a private network must be had: under CI=true a test or harness that cannot have one
+// fails, saying why, instead of skipping.
+bool private_network_required();

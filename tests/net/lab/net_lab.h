@@ -2,7 +2,7 @@
 //
 // Every network test process first enters a private network namespace
 // (tools/netns/private_network.h); tests skip, saying why, where the kernel refuses one
-// (NET_LAB_PRIVATE_OR_SKIP).
+// (NET_LAB_PRIVATE_OR_SKIP), and fail instead under CI=true.
 //
 // lab_c builds, inside that namespace, a bridge and PCs: each PC is a child process in a
 // network (and host-name) namespace of its own, with "eth0" on a veth pair to the bridge at
@@ -28,6 +28,7 @@ class abstract_c;
 namespace net_lab
 {
 using ::enter_private_network;
+using ::private_network_required;
 
 // The child's side of a PC.
 class pc_c
@@ -94,16 +95,25 @@ private:
 std::string pc_address(int n);
 } // namespace net_lab
 
+// Skips the test, saying why, where a lab cannot be had; under CI=true fails instead.
+#define NET_LAB_SKIP(why)                                                                   \
+    do {                                                                                    \
+        if (net_lab::private_network_required())                                            \
+            GTEST_FAIL() << "CI=true and no network lab: " << (why);                        \
+        else                                                                                \
+            GTEST_SKIP() << (why);                                                          \
+    } while (0)
+
 #define NET_LAB_PRIVATE_OR_SKIP()                                                           \
     do {                                                                                    \
         std::string net_lab_why = net_lab::enter_private_network();                         \
         if (!net_lab_why.empty())                                                           \
-            GTEST_SKIP() << net_lab_why;                                                    \
+            NET_LAB_SKIP(net_lab_why);                                                      \
     } while (0)
 
 #define NET_LAB_OR_SKIP()                                                                   \
     do {                                                                                    \
         std::string net_lab_why = net_lab::lab_c::unavailable();                            \
         if (!net_lab_why.empty())                                                           \
-            GTEST_SKIP() << net_lab_why;                                                    \
+            NET_LAB_SKIP(net_lab_why);                                                      \
     } while (0)

@@ -194,7 +194,7 @@ TEST_F(complex_button_test, update_appearance_refreshes_its_own_seat_only)
 TEST_F(complex_button_test, man_bot_and_ready_presses_become_change_requests_to_the_server)
 {
     if (!no_network.empty())
-        GTEST_SKIP() << no_network;
+        NET_LAB_SKIP(no_network);
     // This PC joins the session of a server on 127.0.0.2.
     net_manager *manager = get_net_manager();
     manager->set_announce_address("127.0.0.99");

@@ -492,7 +492,7 @@ protected:
 TEST_F(command_screen_lan_test, without_a_selected_seat_only_field_changes_go_out)
 {
     if (!no_network.empty())
-        GTEST_SKIP() << no_network;
+        NET_LAB_SKIP(no_network);
     net_manager *manager = get_net_manager();
     manager->set_announce_address("127.0.0.99");
     start_net_client("setup");

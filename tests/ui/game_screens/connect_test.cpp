@@ -25,7 +25,7 @@ protected:
         const std::string why = net_lab::enter_private_network();
         game_screens_test::SetUp();
         if (!why.empty())
-            GTEST_SKIP() << why;
+            NET_LAB_SKIP(why);
         put("fonts/small.bmp", strip_bmp(std::vector<int>(224, 10), 12));
         put("fonts/big.bmp", strip_bmp(std::vector<int>(224, 10), 12));
         put_source("data/scripts/screen_client.isc", "scripts/screen_client.isc");

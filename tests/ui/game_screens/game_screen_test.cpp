@@ -605,7 +605,7 @@ protected:
         const std::string why = net_lab::enter_private_network();
         game_screen_test::SetUp();
         if (!why.empty())
-            GTEST_SKIP() << why;
+            NET_LAB_SKIP(why);
     }
 };
 
