@@ -100,9 +100,11 @@ void add_edit_textures(std::vector<ui_texture> &out)
         frame.fill_rect(35 + i, 21 + i, 10 - 2 * i, 1, 0xFFFFFF);
     out.push_back({"ui_edit", 24, frame});
 
-    picture history(128, 32);
+    picture history(128, 64);
     history.fill_rect(0, 0, 128, 16, UI_HISTORY_ROW);
     history.fill_rect(0, 15, 128, 1, UI_HISTORY_TOP);
+    history.fill_rect(0, 32, 128, UI_HISTORY_TALL_ROW, UI_HISTORY_ROW);
+    history.fill_rect(0, 32 + UI_HISTORY_TALL_ROW - 1, 128, 1, UI_HISTORY_TOP);
     history.fill_rect(0, 16, 128, 6, UI_HISTORY_TOP);
     history.fill_rect(0, 24, 128, 6, UI_HISTORY_BOTTOM);
     out.push_back({"ui_history", 24, history});
@@ -137,11 +139,15 @@ void add_button_textures(std::vector<ui_texture> &out)
         }
     out.push_back({"ui_buttons", 24, buttons});
 
-    picture wide(4 * UI_WIDE_BUTTON_W, UI_BUTTON_CELL_H);
+    picture wide(1024, 2 * UI_BUTTON_CELL_H);
     for (int cell = 0; cell < 4; ++cell) {
         const uint32_t c = ui_button_colour(0, cell);
-        wide.fill_rect(cell * UI_WIDE_BUTTON_W, 0, UI_WIDE_BUTTON_W, UI_BUTTON_CELL_H, (c >> 1) & 0x7F7F7F);
-        wide.fill_rect(cell * UI_WIDE_BUTTON_W + 1, 1, UI_WIDE_BUTTON_W - 2, UI_BUTTON_CELL_H - 2, c);
+        int y = 0;
+        for (int w : {UI_WIDE_BUTTON_W, UI_WIDER_BUTTON_W}) {
+            wide.fill_rect(cell * w, y, w, UI_BUTTON_CELL_H, (c >> 1) & 0x7F7F7F);
+            wide.fill_rect(cell * w + 1, y + 1, w - 2, UI_BUTTON_CELL_H - 2, c);
+            y += UI_BUTTON_CELL_H;
+        }
     }
     out.push_back({"ui_wide_buttons", 24, wide});
 

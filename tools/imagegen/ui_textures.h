@@ -33,11 +33,13 @@ constexpr uint32_t UI_CHECK_COLOUR = 0x20C040;
 // (8, 0)-(24, 24) and right cap (24, 0)-(32, 24); the numeric edit's pressed plus (32, 0)-(48, 16)
 // and pressed minus (48, 0)-(64, 16), the history button (32, 16)-(48, 32) (a history control
 // draws its edit and its button from one texture).
-// ui_history: 128 x 32 (24 bits): a list row (0, 0)-(128, 16), the upward list's top cap
-// (0, 16)-(128, 22) and the downward list's bottom cap (0, 24)-(128, 30).
+// ui_history: 128 x 64 (24 bits): a list row (0, 0)-(128, 16), the upward list's top cap
+// (0, 16)-(128, 22) and the downward list's bottom cap (0, 24)-(128, 30); a row
+// UI_HISTORY_TALL_ROW high at (0, 32), for lists in fonts higher than 16 pixels.
 void add_edit_textures(std::vector<ui_texture> &out);
 constexpr uint32_t UI_EDIT_LEFT = 0x4040A0, UI_EDIT_MIDDLE = 0xC0C0E0, UI_EDIT_RIGHT = 0x40A040;
 constexpr uint32_t UI_EDIT_PLUS = 0x00C000, UI_EDIT_MINUS = 0xC00000;
+constexpr int UI_HISTORY_TALL_ROW = 20;
 constexpr uint32_t UI_HISTORY_ROW = 0xF0F0C0, UI_HISTORY_TOP = 0x806040, UI_HISTORY_BOTTOM = 0x604080;
 constexpr uint32_t UI_HISTORY_BUTTON = 0x2080FF;
 
@@ -52,8 +54,9 @@ constexpr uint8_t UI_PANEL_ALPHA = 128;
 // side from x 0, one strip per row of cells: row 0 four cells (normal, over, pressed,
 // disabled), row 1 three ('S'), row 2 two ("Ss"), row 3 one ("Sso"), row 4 six animation
 // frames. Every cell of a strip has its own colour, with a darker one-pixel border.
-// ui_wide_buttons: 512 x 32 (24 bits), one strip of four looks UI_WIDE_BUTTON_W wide in the
-// colours of row 0, for buttons whose text is longer than a cell.
+// ui_wide_buttons: 1024 x 64 (24 bits), a strip of four looks UI_WIDE_BUTTON_W wide at (0, 0)
+// and one of four looks UI_WIDER_BUTTON_W wide at (0, 32), both in the colours of row 0, for
+// buttons whose text is longer than a cell.
 // ui_menu_buttons: 1024 x 64 (24 bits), the main menu's strip of four looks UI_MENU_BUTTON_W x
 // UI_MENU_BUTTON_H side by side from (0, 0), each shading down from ui_menu_button_colour(look)
 // inside a two-pixel light frame.
@@ -67,6 +70,7 @@ constexpr uint32_t UI_SEAT_MAN = 0x4080FF, UI_SEAT_BOT = 0x808080, UI_SEAT_NOT_R
 constexpr int UI_BUTTON_CELL_W = 40;
 constexpr int UI_BUTTON_CELL_H = 32;
 constexpr int UI_WIDE_BUTTON_W = 128;
+constexpr int UI_WIDER_BUTTON_W = 192;
 constexpr int UI_MENU_BUTTON_W = 256;
 constexpr int UI_MENU_BUTTON_H = 40;
 uint32_t ui_menu_button_colour(int look);
