@@ -74,7 +74,10 @@ void window_credit::book()
     char text[10] = {};
     root()->message(MSG_VAR(named_edit_get_text), 0, this, pchar_value("take_edit"), MSG_ARG(text), MSG_ARG(9),
                     MSG_ARGS_END);
-    const long long taken = std::strtoll(text, nullptr, 10);
+    // Only the player's own money can be taken: more than the account would start the game
+    // with money nobody won and book a negative score; a debt takes nothing.
+    const long long taken =
+        std::clamp<long long>(std::strtoll(text, nullptr, 10), 0, std::max<long long>(m_player->m_account, 0));
     const long long rest = std::clamp<long long>((long long)m_player->m_account - taken, INT_MIN, INT_MAX);
     char player_name[sizeof m_player->name + 1] = {};
     std::memcpy(player_name, m_player->name, sizeof m_player->name);

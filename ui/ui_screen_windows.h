@@ -23,7 +23,8 @@
 //   show_credit_window PTR player_info: keeps the record, shows its m_account ("%d") in
 //     "your_score" and shows itself; then the control base.
 //   butt_pressed "ok": reads the take edit (at most 9 bytes) as a decimal number, the amount
-//     taken (0 when the text does not start with one); sets the player's score in the score
+//     taken (0 when the text does not start with one), bounded by 0 and the player's
+//     m_account (0 for an account below 0); sets the player's score in the score
 //     tables "Hiscore" and then "History" to m_account minus the amount taken (cut to the int
 //     range; a name in neither table changes nothing), leaves the player the amount taken as
 //     m_account and sends `on_all_players_ready` to the root. Before any show_credit_window

@@ -176,7 +176,11 @@ TEST_F(credit_window_test, shows_the_players_money_and_ok_books_the_rest)
     const case_s cases[] = {
         {"0", "\xC8\xE2\xE0\xED:1000", 0},        // the edit's first text: everything booked
         {"300", "\xC8\xE2\xE0\xED:700", 300},
-        {"1500", "\xC8\xE2\xE0\xED:-500", 1500}, // more than the account: a negative score
+        {"1000", "\xC8\xE2\xE0\xED:0", 1000},
+        // More than the account takes the account: no money nobody won, no negative score.
+        {"1500", "\xC8\xE2\xE0\xED:0", 1000},
+        {"99999999", "\xC8\xE2\xE0\xED:0", 1000},
+        {"-5", "\xC8\xE2\xE0\xED:1000", 0}, // nothing below 0 (the minus area can step there)
         {"", "\xC8\xE2\xE0\xED:1000", 0},         // no number: nothing taken
     };
     for (const case_s &c : cases) {
@@ -195,6 +199,18 @@ TEST_F(credit_window_test, shows_the_players_money_and_ok_books_the_rest)
         for (const char *value : {"Hiscore", "History"})
             std::filesystem::remove(registry.file(value));
     }
+}
+
+// A debt has nothing to take: the game starts with 0 and the debt is booked.
+TEST_F(credit_window_test, a_player_in_debt_takes_nothing)
+{
+    enter("\xC8\xE2\xE0\xED", 5);
+    player.m_account = -300;
+    show();
+    send("named_edit_set_text", value_c("take_edit", value_c::STRING), value_c("200", value_c::STRING));
+    press("ok");
+    EXPECT_EQ(int(player.m_account), 0);
+    EXPECT_EQ(table("Hiscore"), "\xC8\xE2\xE0\xED:-300");
 }
 
 TEST_F(credit_window_test, take_edit_starts_at_zero)
@@ -219,7 +235,7 @@ TEST_F(credit_window_test, booking_finds_the_players_entry_by_name)
     show();
     EXPECT_EQ(score_text(), "70");
     press("ok");
-    EXPECT_EQ(int(player.m_account), 200);
+    EXPECT_EQ(int(player.m_account), 70) << "the 200 still in the edit is more than Vera has";
     EXPECT_EQ(table("Hiscore"), "Anna:900 \xC8\xE2\xE0\xED:800 Boris:50");
     EXPECT_EQ(table("History"), "\xC8\xE2\xE0\xED:800 Boris:50 Anna:900");
 }
