@@ -1,4 +1,5 @@
 #include "platform/dsound/mixer.h"
+#include "platform/sys/systime.h"
 
 #include <SDL.h>
 
@@ -81,7 +82,8 @@ void end_parked_audio()
 
 // Plays into nothing at the pace of a real output, a period at a time on a thread of its own:
 // what runs when the driver SDL picked opens no output (no sound card, no sound server), so
-// that cursors and one-shot ends keep real time. SDL's audio stays as it is: switching it to
+// that cursors and one-shot ends keep real time; under the test clock it is the only output,
+// its periods shortened by the clock's factor, so that sounds end when the game's clock says. SDL's audio stays as it is: switching it to
 // another driver would first wait for the threads of the one that failed (the ALSA driver's
 // watcher sleeps a tenth of a second), and the first sound of a program plays at its start.
 class silent_output_c
@@ -115,7 +117,8 @@ private:
     void run(feed_s *feed, int frames, int rate)
     {
         std::vector<Uint8> period_bytes((size_t)frames * (size_t)feed->block);
-        const auto period = std::chrono::microseconds((long long)frames * 1000000 / rate);
+        const auto period =
+            std::chrono::microseconds((long long)((double)frames * 1000000.0 / rate / clock_rate()));
         auto next = std::chrono::steady_clock::now();
         std::unique_lock<std::mutex> lock(m_mutex);
         while (!m_stop) {
@@ -138,7 +141,8 @@ private:
 // opens in the format of that moment, when the first buffer plays: a program that sets the
 // primary format at start neither reopens the device for it, and one that never plays a sound
 // does not start SDL's audio at all. A driver named in SDL_AUDIODRIVER is tried at once, so
-// that a wrong name fails the creation, and is never replaced.
+// that a wrong name fails the creation, and is never replaced. Under the test clock (a factor
+// other than 1) SDL's audio is never started: a real output would play at the real pace.
 class sdl_device_c final : public dsound_device_c
 {
 public:
@@ -147,7 +151,7 @@ public:
     HRESULT open(mixer_c *mixer) override
     {
         m_mixer = mixer;
-        if (!named_driver())
+        if (!named_driver() || test_clock_runs())
             return DS_OK;
         std::lock_guard<std::mutex> lock(audio_mutex());
         return start_audio() ? DS_OK : DSERR_NODRIVER;
@@ -162,6 +166,10 @@ public:
     {
         if (m_opener.joinable() || m_device || m_silent.running())
             return DS_OK;
+        if (test_clock_runs()) {
+            std::lock_guard<std::mutex> lock(audio_mutex());
+            return start();
+        }
         if (!m_subsystem && !named_driver()) {
             m_opener = std::thread([this] {
                 std::lock_guard<std::mutex> lock(audio_mutex());
@@ -218,6 +226,8 @@ public:
     bool is_manual() const override { return false; }
 
 private:
+    static bool test_clock_runs() { return clock_rate() != 1.0; }
+
     static bool named_driver()
     {
         const char *named = SDL_GetHint(SDL_HINT_AUDIODRIVER);
@@ -264,7 +274,7 @@ private:
             SDL_PauseAudioDevice(m_device, 0);
             return DS_OK;
         }
-        if (named_driver()) {
+        if (named_driver() && !test_clock_runs()) {
             m_feed.reset();
             return DSERR_NODRIVER;
         }

@@ -1,6 +1,8 @@
 #include "platform/sys/systime.h"
 
 #include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <sched.h>
 
@@ -8,12 +10,48 @@ namespace {
 
 constexpr int64_t nanoseconds_per_second = 1000000000;
 
-bool monotonic_now(int64_t *ns)
+bool real_now(int64_t *ns)
 {
     timespec ts;
     if (clock_gettime(CLOCK_MONOTONIC, &ts) != 0)
         return false;
     *ns = (int64_t)ts.tv_sec * nanoseconds_per_second + ts.tv_nsec;
+    return true;
+}
+
+double rate_from_environment()
+{
+    const char *text = std::getenv("ENGINE_CLOCK_RATE");
+    if (!text || !*text)
+        return 1.0;
+    char *end = nullptr;
+    double rate = std::strtod(text, &end);
+    if (*end != 0 || !std::isfinite(rate) || rate <= 0.0 || rate > 1000.0)
+        return 1.0;
+    return rate;
+}
+
+// The test clock's factor and the real moment from which it runs faster.
+struct test_clock_s
+{
+    double rate = rate_from_environment();
+    int64_t origin = 0;
+    test_clock_s() { real_now(&origin); }
+};
+
+const test_clock_s &test_clock()
+{
+    static const test_clock_s clock;
+    return clock;
+}
+
+bool monotonic_now(int64_t *ns)
+{
+    const test_clock_s &clock = test_clock();
+    if (!real_now(ns))
+        return false;
+    if (clock.rate != 1.0)
+        *ns = clock.origin + (int64_t)((double)(*ns - clock.origin) * clock.rate);
     return true;
 }
 
@@ -40,15 +78,21 @@ DWORD GetTickCount()
     return (DWORD)(uint64_t)(ns / 1000000);
 }
 
+double clock_rate()
+{
+    return test_clock().rate;
+}
+
 void Sleep(DWORD milliseconds)
 {
     if (milliseconds == 0) {
         sched_yield();
         return;
     }
+    const int64_t ns = (int64_t)((double)milliseconds * 1000000.0 / test_clock().rate);
     timespec left;
-    left.tv_sec = milliseconds / 1000;
-    left.tv_nsec = (long)(milliseconds % 1000) * 1000000L;
+    left.tv_sec = (time_t)(ns / nanoseconds_per_second);
+    left.tv_nsec = (long)(ns % nanoseconds_per_second);
     while (nanosleep(&left, &left) != 0 && errno == EINTR) {
     }
 }

@@ -159,14 +159,20 @@ bool grab(Display *display, Window w, shot &out)
     return true;
 }
 
-pid_t start(const std::string &program, const std::vector<std::string> &args, const std::string &directory)
+pid_t start(const std::string &program, const std::vector<std::string> &args, const std::string &directory,
+            const std::vector<std::string> &environment)
 {
     std::vector<std::string> env_text = {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
                                          "XDG_CONFIG_HOME=" + (std::filesystem::absolute(directory) / "config").string()};
+    env_text.insert(env_text.end(), environment.begin(), environment.end());
+    const auto given = [&env_text](const std::string &s) {
+        const std::string name = s.substr(0, s.find('=') + 1);
+        return std::any_of(env_text.begin(), env_text.end(),
+                           [&name](const std::string &e) { return e.rfind(name, 0) == 0; });
+    };
     for (char **e = environ; *e; ++e) {
         const std::string s(*e);
-        if (s.rfind("SDL_VIDEODRIVER=", 0) != 0 && s.rfind("SDL_AUDIODRIVER=", 0) != 0 &&
-            s.rfind("XDG_CONFIG_HOME=", 0) != 0)
+        if (!given(s))
             env_text.push_back(s);
     }
     std::vector<char *> env;

@@ -18,8 +18,10 @@
 namespace program_shot {
 
 // Starts `program args...` in `directory` with SDL on x11, its sound into SDL's dummy driver
-// and its registry in the directory's "config"; the process id, or -1.
-pid_t start(const std::string &program, const std::vector<std::string> &args, const std::string &directory);
+// and its registry in the directory's "config"; `environment` ("NAME=value" each) adds to or
+// replaces the variables it inherits. The process id, or -1.
+pid_t start(const std::string &program, const std::vector<std::string> &args, const std::string &directory,
+            const std::vector<std::string> &environment = {});
 // The top-level window that the process announced as its own, or 0.
 Window find_window_of(Display *display, pid_t pid);
 // A close request as a window manager's close button sends it (WM_DELETE_WINDOW).

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -162,6 +163,39 @@ TEST(sdl_sound_device, release_does_not_wait_for_the_audio_thread)
     one_shot->Release();
     again.primary->Release();
     EXPECT_EQ(again.ds->Release(), 0u);
+}
+
+// In a fresh process under the test clock: exits 0 when a 4 s one-shot ends after 4 s of the
+// clock at factor 20 (a fifth of a second), played without SDL's audio.
+void check_sound_follows_the_test_clock()
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    sound_s s;
+    make_sound(&s, 44100);
+    IDirectSoundBuffer *b = make_buffer(s.ds, 88200);
+    const auto start = std::chrono::steady_clock::now();
+    b->Play(0, 0, 0);
+    const DWORD status = wait_for_end(b);
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const bool audio = SDL_WasInit(SDL_INIT_AUDIO) != 0;
+    b->Release();
+    s.primary->Release();
+    s.ds->Release();
+    const bool ok = status == 0 && !audio && took >= 0.19 && took <= 3.0;
+    if (!ok)
+        std::fprintf(stderr, "status %u, SDL audio %d, took %g s\n", (unsigned)status, (int)audio, took);
+    std::exit(ok ? 0 : 1);
+}
+
+// Under the test clock sounds keep the game's pace: SDL's audio would play them at the real one,
+// so the silent output plays them, its periods shortened by the factor. Checked in a fresh
+// process, where the factor is read first.
+TEST(sdl_sound_device, test_clock_plays_at_its_pace)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    setenv("ENGINE_CLOCK_RATE", "20", 1);
+    EXPECT_EXIT(check_sound_follows_the_test_clock(), ::testing::ExitedWithCode(0), "");
+    unsetenv("ENGINE_CLOCK_RATE");
 }
 
 TEST(sdl_sound_device, one_shot_buffer_plays_to_its_end)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -66,4 +68,62 @@ TEST(systime, local_time_follows_the_zone)
     else
         unsetenv("TZ");
     tzset();
+}
+
+namespace {
+
+// In a fresh process whose ENGINE_CLOCK_RATE is set: exits 0 when the clocks run by `rate`.
+void check_clock_runs_by(double rate)
+{
+    using real = std::chrono::steady_clock;
+    if (clock_rate() != rate) {
+        std::fprintf(stderr, "rate %g\n", clock_rate());
+        std::exit(1);
+    }
+    int64_t frequency = 0, before = 0, after = 0;
+    QueryPerformanceFrequency(&frequency);
+    const auto r0 = real::now();
+    QueryPerformanceCounter(&before);
+    const DWORD ticks_before = GetTickCount();
+    const auto r1 = real::now();
+    Sleep(400);
+    const auto r2 = real::now();
+    QueryPerformanceCounter(&after);
+    const DWORD ticks_after = GetTickCount();
+    const auto r3 = real::now();
+    // The clock's time between two readings lies between the factor times the real time that
+    // surely passed between them and the factor times the real time around them.
+    const double least = std::chrono::duration<double>(r2 - r1).count() * rate;
+    const double most = std::chrono::duration<double>(r3 - r0).count() * rate;
+    const double counted = double(after - before) / double(frequency);
+    const double ticked = double(DWORD(ticks_after - ticks_before)) / 1000.0;
+    const double slept = std::chrono::duration<double>(r2 - r1).count();
+    const bool ok = counted >= least - 1e-6 && counted <= most + 1e-6 && ticked >= least - 0.002 &&
+                    ticked <= most + 0.002 && slept >= 0.4 / rate - 0.001 && counted >= 0.4 - 0.001;
+    if (!ok)
+        std::fprintf(stderr, "counted %g ticked %g, expected between %g and %g; slept %g s\n", counted, ticked, least,
+                     most, slept);
+    std::exit(ok ? 0 : 1);
+}
+
+} // namespace
+
+// The test clock, each factor in a fresh process (the factor is read once): the counter and the
+// tick count advance by the factor times the real time that passed between the readings, Sleep
+// takes its milliseconds of that clock; a value that is no factor leaves the real clock.
+TEST(systime, test_clock_runs_by_its_factor)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const struct
+    {
+        const char *text;
+        double rate;
+    } cases[] = {{"10", 10.0}, {"2.5", 2.5}, {"1", 1.0}, {"0", 1.0}, {"-4", 1.0}, {"fast", 1.0},
+                 {"8x", 1.0}, {"1e9", 1.0}, {"", 1.0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        setenv("ENGINE_CLOCK_RATE", c.text, 1);
+        EXPECT_EXIT(check_clock_runs_by(c.rate), ::testing::ExitedWithCode(0), "");
+    }
+    unsetenv("ENGINE_CLOCK_RATE");
 }
