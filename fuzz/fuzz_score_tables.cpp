@@ -4,8 +4,8 @@
 // field, and every value written is a well-formed table of 1 to 5 entries.
 #include "fuzz/fuzz_support.h"
 #include "platform/registry/winreg.h"
-#include "ui/ui_game_registry.h"
-#include "ui/ui_screen_hiscore.h"
+#include "scores/game_registry.h"
+#include "scores/score_tables.h"
 
 #include <cstring>
 #include <filesystem>

@@ -12,7 +12,7 @@
 #include "net/net_manager.h"
 #include "net/net_packets.h"
 #include "services/location_sound.h"
-#include "ui/ui_screen_hiscore.h"
+#include "scores/score_tables.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "game/vote_target_chooser.h"
 #include "net/net_manager.h"
 #include "net/net_packets.h"
-#include "ui/ui_screen_hiscore.h"
+#include "scores/score_tables.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "game/player_info.h"
 #include "kernel/scripts.h"
 #include "net/net_manager.h"
-#include "ui/ui_screen_hiscore.h"
+#include "scores/score_tables.h"
 
 #include <cstdio>
 #include <cstring>

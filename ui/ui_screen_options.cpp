@@ -1,7 +1,7 @@
 #include "ui/ui_screen_options.h"
 
 #include "services/isound.h"
-#include "ui/ui_game_registry.h"
+#include "scores/game_registry.h"
 
 #include <cstring>
 #include <span>

@@ -2,7 +2,7 @@
 
 #include "game/player_info.h"
 #include "ui/ui_screen_base.h"
-#include "ui/ui_screen_hiscore.h"
+#include "scores/score_tables.h"
 
 #include <algorithm>
 #include <climits>

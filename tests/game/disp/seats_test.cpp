@@ -1,6 +1,6 @@
 // The dispatcher's seats: model numbers, queries, joining humans and set-up changes.
 #include "tests/game/disp/disp_fixture.h"
-#include "ui/ui_screen_hiscore.h"
+#include "scores/score_tables.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include "game/universal_delay.h"
 #include "kernel/object_pointer.h"
 #include "platform/registry/winreg.h"
-#include "ui/ui_screen_hiscore.h"
+#include "scores/score_tables.h"
 
 #include <filesystem>
 #include <functional>

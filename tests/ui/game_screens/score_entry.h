@@ -1,7 +1,7 @@
 // Score-table entries for tests and fuzz seeds.
 #pragma once
 
-#include "ui/ui_screen_hiscore.h"
+#include "scores/score_tables.h"
 
 #include <cstdint>
 #include <cstring>

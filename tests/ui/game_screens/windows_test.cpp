@@ -4,7 +4,7 @@
 #include "tests/ui/game_screens/registry_fixture.h"
 #include "game/player_info.h"
 #include "ui/ui_button.h"
-#include "ui/ui_screen_hiscore.h"
+#include "scores/score_tables.h"
 #include "ui/ui_screen_windows.h"
 
 #include <cstring>

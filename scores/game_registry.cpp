@@ -1,4 +1,4 @@
-#include "ui/ui_game_registry.h"
+#include "scores/game_registry.h"
 
 #include "platform/registry/winreg.h"
 
