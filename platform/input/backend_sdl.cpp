@@ -3,6 +3,7 @@
 
 #include <SDL2/SDL.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -14,6 +15,9 @@ LONG wheel_units = 0;
 // kept for the next read so that a slow frame loses no click and no key.
 Uint32 pressed_buttons = 0;
 bool pressed_keys[SDL_NUM_SCANCODES];
+// Where the movement read so far has put the game's pointer: the sum of every movement
+// reported since the mouse opened, from the window's top-left corner.
+int shown_x = 0, shown_y = 0;
 
 // The wheel has no state to ask SDL for: count its events as SDL queues them, and note the
 // presses beside it.
@@ -43,6 +47,7 @@ bool sdl_open()
         SDL_AddEventWatch(watch_input, nullptr);
         wheel_units = 0;
         pressed_buttons = 0;
+        shown_x = shown_y = 0;
         std::memset(pressed_keys, 0, sizeof pressed_keys);
     }
     ++opened;
@@ -80,8 +85,28 @@ bool sdl_read_mouse(DIMOUSESTATE2 *state)
     std::memset(state, 0, sizeof *state);
     int dx = 0, dy = 0;
     SDL_GetRelativeMouseState(&dx, &dy);
-    Uint32 buttons = SDL_GetMouseState(nullptr, nullptr) | pressed_buttons;
+    int x = 0, y = 0;
+    Uint32 buttons = SDL_GetMouseState(&x, &y) | pressed_buttons;
     pressed_buttons = 0;
+    // In a window the movement leads the game's pointer to the system pointer, so the two never
+    // part: summed motion alone starts at the corner whatever the system pointer does, and
+    // loses whatever happens outside the window or beyond an edge of the screen. Outside the
+    // window the game's pointer waits at the edge; it jumps to where the system pointer comes
+    // back in. A full-screen window keeps the plain motion, which the pointer cannot leave.
+    SDL_Window *window = SDL_GetMouseFocus();
+    if (!window) {
+        dx = dy = 0;
+    } else if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN)) {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window, &w, &h);
+        // A press held over the edge still reports places outside; the game's pointer stops at it.
+        x = std::clamp(x, 0, w);
+        y = std::clamp(y, 0, h);
+        dx = x - shown_x;
+        dy = y - shown_y;
+    }
+    shown_x += dx;
+    shown_y += dy;
     state->lX = dx;
     state->lY = dy;
     state->lZ = wheel_units;

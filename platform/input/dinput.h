@@ -2,7 +2,11 @@
 // gets a data format and a cooperative level, is acquired, and is read whole with
 // GetDeviceState. The keyboard's state is 256 bytes indexed by DIK_* code, 0x80 for a key that
 // is down; the mouse's is DIMOUSESTATE2: movement and wheel (120 a notch) since the previous
-// read, and button bytes with bit 7 set while down (three buttons are reported).
+// read, and button bytes with bit 7 set while down (three buttons are reported). In a window
+// the SDL backend's movement follows the system pointer: the movements read since the mouse
+// opened add up to the system pointer's place in the window's client area (from (0, 0), kept
+// inside it), and nothing moves while the pointer is outside; full screen reports the plain
+// motion.
 // Reading an unacquired device fails with DIERR_NOTACQUIRED; a device whose input was lost
 // (the test backend can say so) fails with DIERR_INPUTLOST until it is acquired again.
 // Backends: "sdl" (the default, reads the state SDL keeps for our windows) and "fake" (see

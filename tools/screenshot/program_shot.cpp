@@ -101,6 +101,17 @@ void send_pointer(Display *display, Window w, int x, int y, int button_change)
     XFlush(display);
 }
 
+void send_crossing(Display *display, Window w, int x, int y, bool enter)
+{
+    XEvent ev{};
+    ev.xcrossing.type = enter ? EnterNotify : LeaveNotify;
+    place(ev.xcrossing, display, w, x, y);
+    ev.xcrossing.mode = NotifyNormal;
+    ev.xcrossing.detail = NotifyAncestor;
+    XSendEvent(display, w, False, enter ? EnterWindowMask : LeaveWindowMask, &ev);
+    XFlush(display);
+}
+
 void send_key(Display *display, Window w, KeySym key, bool down)
 {
     XEvent ev{};

@@ -30,6 +30,9 @@ void send_close(Display *display, Window w);
 // with button_change 0 the pointer moves to (x, y) of the window; 1 presses the left button
 // there, -1 releases it.
 void send_pointer(Display *display, Window w, int x, int y, int button_change);
+// The pointer entering (true) or leaving the window at (x, y) of the window, as the X server
+// reports a crossing (normal mode, from or to the parent).
+void send_crossing(Display *display, Window w, int x, int y, bool enter);
 // A key of the keyboard pressed (down) or released over the window.
 void send_key(Display *display, Window w, KeySym key, bool down);
 // Whether the process ended within the limit; its status in `status`.

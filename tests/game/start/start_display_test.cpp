@@ -135,7 +135,7 @@ TEST_F(start_display_test, the_program_starts_into_the_main_menu_and_a_close_end
     ASSERT_FALSE(has_ended()) << "the close ended the program without asking:\n" << log();
 
     // "yes" of the exit window (data/scripts/window_exit.isc: the window at (312, 294), its
-    // button at (120, 110) in it, 40 x 32) starts the credits; the program plays them, and a key
+    // button at (60, 110) in it, 128 x 32) starts the credits; the program plays them, and a key
     // ends them at once. A loaded machine may take the click before the exit window is up, or the
     // key before the credits run: the click and the key are given again until the program ends.
     // The credits cannot have begun before the first click and last some 17 s by themselves, so
@@ -143,7 +143,7 @@ TEST_F(start_display_test, the_program_starts_into_the_main_menu_and_a_close_end
     const auto first_click = clock_type::now();
     bool keyed = false;
     while (!has_ended() && clock_type::now() - first_click < std::chrono::seconds(9)) {
-        click(312 + 120 + 20, 294 + 110 + 16);
+        click(312 + 60 + 64, 294 + 110 + 16);
         pause_ms(1500);
         if (has_ended())
             break;
