@@ -2,6 +2,7 @@
 
 #include "kernel/exception.h"
 
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -43,6 +44,18 @@ bool is_symbol_char(int c)
            (c >= '{' && c <= '~');
 }
 
+// The index of the first byte of `word` (in memory order) that is not zero; word != 0.
+int non_zero_byte_index(uint64_t word)
+{
+    const uint64_t low7 = 0x7f7f7f7f7f7f7f7full;
+    const uint64_t high = ~(((word & low7) + low7) | word | low7);  // 0x80 where a byte is zero
+    const uint64_t set = ~high & ~low7;                            // 0x80 where it is not
+    if constexpr (std::endian::native == std::endian::little)
+        return __builtin_ctzll(set) / 8;
+    else
+        return __builtin_clzll(set) / 8;
+}
+
 bool is_line_break_pair(int a, int b)
 {
     return (a == '\n' && b == '\r') || (a == '\r' && b == '\n');
@@ -81,6 +94,13 @@ bool plain_decimal(const char *token, float *out)
     const float value = float(m) / powers[fraction];
     *out = negative ? -value : value;
     return true;
+}
+
+// Whether the symbol character c and the character after it make one symbol of two.
+bool joins(int c, int next)
+{
+    return (next == c && next > 0 && std::strchr("&+:<=>^|", c)) || (next == '=' && (c == '<' || c == '>')) ||
+           (c == '-' && next == '>');
 }
 
 [[noreturn]] void throw_format_error(tok_c &format, const std::string &what)
@@ -227,20 +247,56 @@ void tok_c::skip_block_comment()
 int tok_c::skip_space()
 {
     for (;;) {
-        if (at_end())
+        // White space that needs no decoding, the line breaks counted as read_char counts them;
+        // kept in locals, which the compiler cannot keep members in across the loop.
+        const char *const data = m_data;
+        const int size = m_size;
+        int pos = m_pos, line = m_line, column = m_column;
+        while (pos < size) {
+            const char c = data[pos];
+            if (c == ' ' || c == '\t') {
+                pos++;
+                column++;
+                // A longer run of blanks (indentation, mostly) is measured eight bytes at a
+                // time: the first byte that is not a blank ends it, found without a branch per
+                // byte.
+                uint64_t eight;
+                int blanks = 8;
+                while (blanks == 8 && pos + 8 <= size && data[pos] == ' ') {
+                    std::memcpy(&eight, data + pos, 8);
+                    const uint64_t other = eight ^ 0x2020202020202020ull;
+                    blanks = other ? non_zero_byte_index(other) : 8;
+                    pos += blanks;
+                    column += blanks;
+                }
+            } else if (c == '\n' || c == '\r') {
+                const char next = pos + 1 < size ? data[pos + 1] : 0;
+                if (is_line_break_pair(c, next)) {
+                    pos += 2;
+                } else {
+                    pos++;
+                    if (c == '\r') {  // a lone CR is a plain character, white space all the same
+                        column++;
+                        continue;
+                    }
+                }
+                line++;
+                column = 1;
+            } else {
+                break;
+            }
+        }
+        m_pos = pos;
+        m_line = line;
+        m_column = column;
+        if (pos >= size)
             return 1;
-        int c = peek_raw(0);
+        const int c = (unsigned char)data[pos];
         if (c == '/' && peek_raw(1) == '/')
             skip_line_comment();
         else if (c == '/' && peek_raw(1) == '*')
             skip_block_comment();
-        else if (c == ' ' || c == '\t') {
-            // A run of blanks on one line, the most common thing between tokens.
-            do {
-                m_pos++;
-                m_column++;
-            } while (m_pos < m_size && (m_data[m_pos] == ' ' || m_data[m_pos] == '\t'));
-        } else if (is_space(c) || (c == '\\' && is_space(peek_char())))
+        else if (c == '\\' && is_space(peek_char()))
             read_char();
         else
             return 0;
@@ -250,13 +306,24 @@ int tok_c::skip_space()
 int tok_c::parse_identifier(char *buf, int len)
 {
     skip_space();
-    int n = 0;
+    // Identifier characters stand for themselves: they are taken in locals, since stores
+    // through buf may alias the members.
+    const char *const data = m_data;
+    const int start = m_pos, size = m_size;
+    int pos = start, n = 0;
+    for (; pos < size; ++pos) {
+        const int c = (unsigned char)data[pos];
+        if (n + 1 >= len || !is_identifier_char(c, n == 0))
+            break;
+        buf[n++] = (char)c;
+    }
+    m_pos = pos;
+    m_column += pos - start;
     while (!at_end()) {
         if (n + 1 >= len)
             return 0;
         int c = (unsigned char)m_data[m_pos];
         if (is_identifier_char(c, n == 0)) {
-            // Identifier characters stand for themselves.
             m_pos++;
             m_column++;
         } else if (c != '\\') {
@@ -289,6 +356,34 @@ int tok_c::peek_identifier(char *buf, int len)
 int tok_c::collect_number(char *token, bool is_float, float *factor)
 {
     skip_space();
+    // Most numbers are a sign, digits and a point, ended by a character that is neither a
+    // backslash nor the start of a suffix: those are taken raw. Anything else is read again
+    // below, through the decoding readers.
+    {
+        const char *const data = m_data;
+        const int start = m_pos, size = m_size;
+        int pos = start;
+        const bool starts = pos < size && (is_digit(data[pos]) || data[pos] == '+' || data[pos] == '-');
+        if (starts && !is_digit(data[pos]))
+            pos++;
+        while (pos < size && pos - start < number_buffer - 1 &&
+               (is_digit(data[pos]) || (is_float && data[pos] == '.')))
+            pos++;
+        const int n = pos - start;
+        const int end = pos < size ? (unsigned char)data[pos] : 0;
+        const bool suffix = is_float ? end == 'e' || end == 'E' || end == 'c' || end == 'C' || end == 'g' ||
+                                           end == 'G'
+                                     : end == 'x' || end == 'X';
+        if (starts && n < number_buffer - 1 && end != '\\' && !suffix) {
+            std::memcpy(token, data + start, size_t(n));
+            token[n] = 0;
+            m_pos = pos;
+            m_column += n;
+            if (is_float)
+                *factor = 1.0f;
+            return 1;
+        }
+    }
     int n = 0;
     bool too_long = false;
     auto take = [&] {
@@ -406,7 +501,18 @@ int tok_c::parse_string(char *buf, int len)
     skip_space();
     if (read_char() != '"')
         return 0;
-    int n = 0;
+    // Characters that stand for themselves, up to the closing quote, taken in locals.
+    const char *const data = m_data;
+    const int start = m_pos, size = m_size;
+    int pos = start, n = 0;
+    for (; pos < size && n + 1 < len; ++pos) {
+        const char c = data[pos];
+        if (c == '"' || !is_plain(c))
+            break;
+        buf[n++] = c;
+    }
+    m_pos = pos;
+    m_column += pos - start;
     for (;;) {
         if (n + 1 >= len)
             return 0;
@@ -446,8 +552,7 @@ int tok_c::parse_symbol(char *out)
             return 0;
         out[n++] = '.';
         out[n++] = '.';
-    } else if ((next == c && std::strchr("&+:<=>^|", c)) || (next == '=' && (c == '<' || c == '>')) ||
-               (c == '-' && next == '>')) {
+    } else if (joins(c, next)) {
         out[n++] = (char)read_char();
     }
     out[n] = 0;
@@ -467,8 +572,16 @@ int tok_c::accept(const char *sym)
     skip_space();
     // A symbol begins with its raw character (a backslash is none): a different first
     // character cannot give sym.
-    if (peek_raw(0) != (unsigned char)sym[0])
+    const int c = peek_raw(0);
+    if (c != (unsigned char)sym[0])
         return 0;
+    // A one-character symbol whose next character does not join it (as parse_symbol joins
+    // them) is taken at once.
+    if (sym[1] == 0 && c != '.' && is_symbol_char(c) && !joins(c, peek_raw(1))) {
+        m_pos++;
+        m_column++;
+        return 1;
+    }
     char found[4];
     save(0);
     if (parse_symbol(found) && std::strcmp(found, sym) == 0)

@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -169,19 +170,21 @@ void scripts_c::parse_attributes(attribute_list_c &list, tok_c &tok, const attri
         tok.read_identifier(name, sizeof name);
         tok.expect("=");
         uint32_t id = string_to_id(name);
-        if (std::strcmp(type, "int") == 0) {
+        // Lengths first: most of these comparisons end there, without a call.
+        const std::string_view kind(type);
+        if (kind == "int") {
             set_attribute_by_id(list, id, value_c(tok.read_int()));
-        } else if (std::strcmp(type, "float") == 0) {
+        } else if (kind == "float") {
             set_attribute_by_id(list, id, value_c(tok.read_float()));
-        } else if (std::strcmp(type, "string") == 0) {
+        } else if (kind == "string") {
             char text[string_value_buffer];
             tok.read_string(text, sizeof text);
             set_attribute_by_id(list, id, value_c(text, value_c::STRING));
-        } else if (std::strcmp(type, "vec2") == 0) {
+        } else if (kind == "vec2") {
             set_attribute_by_id(list, id, value_c(tok.read_vec2()));
-        } else if (std::strcmp(type, "vec3") == 0) {
+        } else if (kind == "vec3") {
             set_attribute_by_id(list, id, value_c(tok.read_vec3()));
-        } else if (std::strcmp(type, "rect") == 0) {
+        } else if (kind == "rect") {
             set_attribute_by_id(list, id, value_c(tok.read_rect()));
         } else {
             parser_error(tok, ": unknown attribute typename");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -531,4 +532,53 @@ TEST(tok, reads_a_whole_file_behind_the_data_directory)
     EXPECT_EQ(missing, "Could not open file 'data/scripts/none.isc'");
     fs::current_path(old);
     fs::remove_all(pattern);
+}
+
+// What the fast paths take in one stride (runs of blanks, plain numbers, identifiers and
+// string characters, one-character symbols) must end exactly where reading character by
+// character would: at line breaks of every kind, at the end of the text, at a backslash.
+TEST(tok, strides_end_where_characters_would)
+{
+    // Each token read by the reader its first character suggests, with its position after.
+    auto trace = [](const std::string &text) {
+        tok_c t{std::string_view(text)};
+        std::string out;
+        char buf[64];
+        while (!t.skip_space()) {
+            const int c = t.peek_char();
+            float f = 0;
+            if (std::isalpha(c) || c == '_')
+                out += t.parse_identifier(buf, sizeof buf) ? buf : "?";
+            else if (std::isdigit(c) || c == '-' || c == '+')
+                out += t.parse_float(&f) ? std::to_string(f) : "?";
+            else if (c == '"')
+                out += t.parse_string(buf, sizeof buf) ? "'" + std::string(buf) + "'" : "?";
+            else
+                out += t.accept("=") ? "=" : t.parse_symbol(buf) ? buf : "?";
+            out += "@" + std::to_string(t.line()) + "," + std::to_string(t.column()) + " ";
+        }
+        return out + "end@" + std::to_string(t.line()) + "," + std::to_string(t.column());
+    };
+    const std::string blanks20(20, ' ');
+    struct
+    {
+        std::string text, tokens;
+    } cases[] = {
+        {"a\r", "a@1,2 end@1,3"},
+        {"a\n\r", "a@1,2 end@2,1"},
+        {"a\r\n\r", "a@1,2 end@2,2"},
+        {"a\r\n" + blanks20 + "b\r\n", "a@1,2 b@2,22 end@3,1"},
+        {"a" + std::string(9, ' '), "a@1,2 end@1,11"},
+        {std::string(7, ' ') + "x", "x@1,9 end@1,9"},
+        {"  \t   \t        y\n", "y@1,17 end@2,1"},
+        {"12\\3 -7", "123.000000@1,5 -7.000000@1,8 end@1,8"},
+        {"1.5\\\n2", "1.500000@1,4 2.000000@2,2 end@2,2"},
+        {"1.5\r\n2.5c", "1.500000@1,4 0.009804@2,5 end@2,5"},
+        {"\"ab\\\"c\\q\"\r\n", "'ab\"cq'@1,10 end@2,1"},
+        {"= =< == << <=", "=@1,2 =@1,4 <@1,5 ==@1,8 <<@1,11 <=@1,14 end@1,14"},
+        {"ab\\\ncd", "ab@1,3 cd@2,3 end@2,3"},
+        {"ab\\cd", "abcd@1,6 end@1,6"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(trace(c.text), c.tokens) << c.text;
 }
