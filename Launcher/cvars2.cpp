@@ -2,6 +2,7 @@
 
 #include "Launcher/messages.h"
 #include "Launcher/vaultfile_obj.h"
+#include "platform/sys/replace_file.h"
 #include "basics/Tok.h"
 #include "kernel/exception.h"
 #include "vaultis/Vaultis.h"
@@ -388,7 +389,8 @@ int cvar_exec(const char *file_name)
 
 void cvar_save(const char *file_name)
 {
-    launcher::vaultfile_c file(launcher::VAULTFILE_CREATE, file_name);
+    std::string text;
+    launcher::vaultfile_c file(&text);
     file.printf("//\r\n//Automatically written configuration file\r\n//Config Lib by Orlevant\r\n//\r\n\r\n");
     for (cvar_c *v = cvar_c::first(); v; v = v->next()) {
         // A command has no value to keep: its usage text would stop the file when read back.
@@ -402,5 +404,16 @@ void cvar_save(const char *file_name)
         v->write_value(file);
         file.printf(";\r\n");
     }
-    file.close();
+    // Written whole beside the file and renamed over it, so that a kill or a full disk leaves
+    // the old settings or the new ones, never a part; what a killed save left goes now.
+    const std::string name = file_name;
+    const size_t slash = name.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : name.substr(0, slash + 1);
+    const std::string temp_prefix = "." + name.substr(slash == std::string::npos ? 0 : slash + 1) + "-";
+    sys_remove_stale_temporaries(dir, temp_prefix.c_str());
+    const sys_replace_result saved = sys_replace_file(name, text.data(), text.size(), temp_prefix.c_str(), 0666);
+    if (saved.step == SYS_REPLACE_WRITE)
+        ENGINE_THROW(exception_c, "Could not write data to file '" + name + "'");
+    if (saved.step != SYS_REPLACE_DONE)
+        ENGINE_THROW(exception_c, "Could not create file '" + name + "'");
 }

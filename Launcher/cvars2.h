@@ -155,6 +155,9 @@ void cvar_parse(tok_c &tok);
 // when it could not be read ("Could not open file '<name>'", "Could not read file '<name>'")
 // or had an error.
 int cvar_exec(const char *file_name);
-// Writes the header and every saved variable, in the order of registration, to a new or
-// emptied file; exception_c when the file cannot be created, written or closed.
+// Writes the header and every saved variable, in the order of registration, as the whole new
+// content of the file, which is replaced only once the new one is whole on disk (see
+// platform/sys/replace_file.h); exception_c "Could not create file '<name>'" when it cannot be
+// made or put in place, "Could not write data to file '<name>'" when writing it fails (a full
+// disk), the old file left as it was in both cases.
 void cvar_save(const char *file_name);

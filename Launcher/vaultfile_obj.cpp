@@ -37,6 +37,10 @@ void vaultfile_c::open(int mode, const char *name, bool keep_name)
 
 void vaultfile_c::write(const void *data, unsigned long size)
 {
+    if (m_text) {
+        m_text->append(static_cast<const char *>(data), size);
+        return;
+    }
     if (!VT::write(m_handle, data, size))
         ENGINE_THROW(exception_c, m_has_name ? "Could not write data to file '" + m_name + "'"
                                              : std::string("Could not write data to file"));

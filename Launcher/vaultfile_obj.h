@@ -8,6 +8,8 @@
 //   printf: formats at most 4096 characters ("vsprintf() buffer overflowed!!!" beyond) and
 //         writes them;
 //   close: "File already closed" or "Could not close file" (+ ": '<name>'").
+// A file object made over a string (the text of a file still to be written) appends every
+// write to it instead; it has no handle and nothing to close.
 // The name is kept for the messages unless keep_name is false. The object owns its handle:
 // it cannot be copied, and its destructor closes a file still open without a word.
 // It lives in its own namespace: the main program's file object of the same name reads data
@@ -29,6 +31,7 @@ class vaultfile_c
 public:
     vaultfile_c() = default;
     vaultfile_c(int mode, const char *name, bool keep_name = true) { open(mode, name, keep_name); }
+    explicit vaultfile_c(std::string *text) : m_text(text) {}
     ~vaultfile_c();
     vaultfile_c(const vaultfile_c &) = delete;
     vaultfile_c &operator=(const vaultfile_c &) = delete;
@@ -43,6 +46,7 @@ public:
 private:
     int m_handle = 0;
     bool m_has_name = false;
+    std::string *m_text = nullptr;
     std::string m_name;
 };
 

@@ -223,7 +223,7 @@ void fuzz::harness_setup()
     const std::string why = enter_private_network();
     g_network = why.empty();
     // Under CI=true a run that sends nothing must not report ok.
-    if (!g_network && private_network_required())
+    if (!g_network && private_namespace_required())
         fault("CI=true and no private network: " + why);
     if (!g_network)
         std::fprintf(stderr, "fuzz_lan_game: no private network (%s): datagrams go nowhere\n", why.c_str());

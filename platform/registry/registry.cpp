@@ -1,5 +1,7 @@
 #include "platform/registry/winreg.h"
 
+#include "platform/sys/replace_file.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -210,20 +212,6 @@ private:
     int m_fd;
 };
 
-bool write_all(int fd, const BYTE *data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
 } // namespace
 
 void reg_set_root(const char *dir)
@@ -341,20 +329,12 @@ LONG RegSetValueExA(HKEY key, const char *value_name, DWORD, DWORD type, const B
         return e;
     if (type != REG_BINARY || data_size > REG_MAX_VALUE_SIZE || (!data && data_size > 0))
         return ERROR_INVALID_PARAMETER;
-    std::string temp = key->dir + "/.value-XXXXXX";
-    fd_c fd(mkostemp(temp.data(), O_CLOEXEC));
-    if (fd.get() < 0)
-        return errno == ENOENT ? ERROR_KEY_DELETED : error_of(errno, ERROR_WRITE_FAULT);
-    LONG result = ERROR_SUCCESS;
-    if (!write_all(fd.get(), data, data_size) || fsync(fd.get()) != 0)
-        result = error_of(errno, ERROR_WRITE_FAULT);
-    if (close(fd.release()) != 0 && result == ERROR_SUCCESS)
-        result = error_of(errno, ERROR_WRITE_FAULT);
-    if (result == ERROR_SUCCESS && rename(temp.c_str(), file.c_str()) != 0)
-        result = error_of(errno, ERROR_WRITE_FAULT);
-    if (result != ERROR_SUCCESS)
-        unlink(temp.c_str());
-    return result;
+    // What a writer killed midway left in the key goes with the key's next write.
+    sys_remove_stale_temporaries(key->dir, ".value-");
+    const sys_replace_result written = sys_replace_file(file, data, data_size, ".value-", 0600);
+    if (written.step == SYS_REPLACE_CREATE && written.error == ENOENT)
+        return ERROR_KEY_DELETED;
+    return written.step == SYS_REPLACE_DONE ? ERROR_SUCCESS : error_of(written.error, ERROR_WRITE_FAULT);
 }
 
 LONG RegCloseKey(HKEY key)

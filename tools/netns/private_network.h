@@ -10,6 +10,10 @@
 
 std::string enter_private_network();
 
-// Whether a private network must be had: under CI=true a test or harness that cannot have one
+// enter_private_mounts(): the same for a mount namespace, whose mounts (a small tmpfs, say) no
+// other process sees; in a child process, as a process keeps its namespaces.
+std::string enter_private_mounts();
+
+// Whether a private namespace must be had: under CI=true a test or harness that cannot have one
 // fails, saying why, instead of skipping.
-bool private_network_required();
+bool private_namespace_required();

@@ -28,7 +28,7 @@ class abstract_c;
 namespace net_lab
 {
 using ::enter_private_network;
-using ::private_network_required;
+using ::private_namespace_required;
 
 // The child's side of a PC.
 class pc_c
@@ -98,7 +98,7 @@ std::string pc_address(int n);
 // Skips the test, saying why, where a lab cannot be had; under CI=true fails instead.
 #define NET_LAB_SKIP(why)                                                                   \
     do {                                                                                    \
-        if (net_lab::private_network_required())                                            \
+        if (net_lab::private_namespace_required())                                            \
             GTEST_FAIL() << "CI=true and no network lab: " << (why);                        \
         else                                                                                \
             GTEST_SKIP() << (why);                                                          \
