@@ -45,6 +45,7 @@ void fog_c::on_activate(abstract_c *, int n)
     const value_c *lerp_time = numbered_attribute(this, "lerp_time%i", n);
     if (!color || !distances || !lerp_time) {
         m_mgr.disable_fog();
+        m_applied = false;
         return;
     }
     m_target_color = color->get_vec3();
@@ -60,6 +61,15 @@ void fog_c::on_activate(abstract_c *, int n)
         m_distances = m_target_distances;
     }
     m_mgr.enable_fog(m_distances, m_color);
+    m_applied = true;
+}
+
+void fog_c::on_shutdown()
+{
+    if (m_applied)
+        m_mgr.disable_fog();
+    m_applied = false;
+    location_entity_c::on_shutdown();
 }
 
 void fog_c::on_tick()

@@ -6,7 +6,9 @@
 // lerp_time seconds of the tick clock, moving linearly from the values in effect, when the time
 // is positive and the fog is on; at once when not. A new activation replaces a running change.
 // Before any set has been applied the values in effect are colour (0.5, 0.5, 0.5), distances
-// (1, 100). Several fog entities share the manager's one fog: the last activated wins.
+// (1, 100). Several fog entities share the manager's one fog: the last activated wins. A fog
+// entity that has turned the fog on turns it off when it shuts down (with its location), so
+// the next location starts without the last one's fog.
 //
 // light_c ("light"): an ambient, point or directional light with two states, 0 at first.
 // Attributes: `color0` (vec3, required), `color1` (default color0), `lerp_time01` (seconds of
@@ -33,6 +35,7 @@ public:
     fog_c(abstract_c *parent, const attribute_list_c *attributes);
     void on_tick() override;
     void on_activate(abstract_c *sender, int parameter) override;
+    void on_shutdown() override;
 
     const vec3 &color() const { return m_color; }
     const vec2 &distances() const { return m_distances; }
@@ -48,6 +51,7 @@ private:
     vec2 m_distances;
     vec2 m_start_distances;
     vec2 m_target_distances;
+    bool m_applied = false;
 };
 
 class light_c : public location_entity_c

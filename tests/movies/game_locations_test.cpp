@@ -7,6 +7,8 @@
 #include "scenes/camera.h"
 #include "tools/locationgen/studio_seats.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -24,12 +26,17 @@ protected:
         fs::copy(fs::path(ENGINE_SOURCE_DIR) / "data" / "locations", target,
                  fs::copy_options::recursive | fs::copy_options::overwrite_existing);
         fs::create_directories(target / "studio");
-        for (int i = 0; i < locationgen::STUDIO_SEATS; ++i)
+        for (int i = 0; i < locationgen::STUDIO_SEATS; ++i) {
             std::ofstream(target / "studio" / ("seat" + std::to_string(i) + ".isc"), std::ios::binary)
                 << locationgen::studio_seat_script(i);
+            std::ofstream(target / "studio" / ("final_seat" + std::to_string(i) + ".isc"), std::ios::binary)
+                << locationgen::studio_seat_script(i, i < 2 ? locationgen::seat_kind::finalist
+                                                            : locationgen::seat_kind::out_of_game);
+        }
         use_game_templates_and_textures();
         // Held, so that their data stays while locations come and go.
-        for (const char *name : {"models/studio", "models/pillar", "models/lamp_green", "models/lamp_red"})
+        for (const char *name : {"models/studio", "models/pillar", "models/lamp_green", "models/lamp_red", "models/lamp_white",
+                                 "models/backdrop", "models/show_screen", "models/audience", "models/light_rig"})
             held_figures(name);
         for (int i = 0; i < 24; ++i)
             held_figures(("model" + std::to_string(i)).c_str());
@@ -180,27 +187,28 @@ TEST_F(game_locations, the_studio_lights_the_answer_lamps_lets_a_pillar_slide_ou
     EXPECT_LT(entity<locator_c>("player5")->get_placement().position.z, -2.0f) << "the figure goes down with its pillar";
     EXPECT_EQ(0.0f, entity<locator_c>("pillar4")->get_placement().position.z);
 
-    // The picker names the model number under the cursor: from the camera's place the middle
-    // of the screen is on the figure nearest to it, seat 4's.
+    // The picker names the model number under the cursor: from the camera's place the figure
+    // nearest to it, seat 4's, is a little below the middle of the screen.
     run(0.1f);
     root->message(MSG_VAR(render), 0, nullptr, MSG_ARGS_END);
     d3d->end_scene();
     recorder->take();
-    send(MSG_VAR(activate), "picker", (512 << 16) | 384);
+    send(MSG_VAR(activate), "picker", (512 << 16) | 470);
     EXPECT_EQ("picker||4", recorder->take());
     send(MSG_VAR(activate), "picker", (512 << 16) | 20);
     EXPECT_EQ("picker||-1", recorder->take()) << "the sky above them";
 
-    // The introduction ends where the camera stood at the start.
+    // The introduction: the wide shot, an orbit of the circle, and back to the wide shot
+    // within the 20 seconds before the round's first question.
     const vec3 home = entity<locator_c>("camera")->get_placement().position;
-    game->watched_id = "path_mover0";
+    game->watched_id = "intro_flight";
     send(MSG_VAR(activate), "start_relay", 1);
-    run(0.1f);
-    EXPECT_GT((entity<locator_c>("camera")->get_placement().position - home).length(), 5.0f) << "the flight starts far out";
-    run(7.0f);
+    run(8.0f);
+    EXPECT_GT((entity<locator_c>("camera")->get_placement().position - home).length(), 5.0f) << "the orbit";
+    run(11.5f);
     EXPECT_LT((entity<locator_c>("camera")->get_placement().position - home).length(), 0.01f);
     const std::string reports = journal().take();
-    EXPECT_NE(std::string::npos, reports.find("path_mover0:finish")) << reports;
+    EXPECT_NE(std::string::npos, reports.find("intro_flight:finish")) << reports;
 }
 
 TEST_F(game_locations, the_setup_location_shows_only_the_chosen_portrait_and_turns_the_camera_to_it)
@@ -228,7 +236,138 @@ TEST_F(game_locations, the_setup_location_shows_only_the_chosen_portrait_and_tur
         if (shown(id.c_str()))
             visible.push_back(id);
     EXPECT_EQ(std::vector<std::string>{"player17"}, visible);
-    EXPECT_NEAR(30.0f, entity<camera_c>("camera")->fov(), 0.01f);
+    // The whole figure in view: its feet and the top of its head within the camera's view.
+    auto *camera = entity<camera_c>("camera");
+    const placement &view = camera->get_placement();
+    const vec3 feet = entity<locator_c>("player17")->get_placement().position;
+    const float half = camera->fov() * 0.5f * 0.5f * ENGINE_PI / 180.0f;
+    for (const float height : {0.0f, 2.3f}) {
+        const vec3 d = feet + vec3{0, 0, height} - view.position;
+        const float up = std::atan2(d.z, std::hypot(d.x, d.y)) - view.angles.x;
+        EXPECT_LT(std::fabs(up), half) << "height " << height;
+    }
+}
+
+// A figure stands on the top of its podium, turned as it is.
+std::string standing_apart(location_entity_c *figure, location_entity_c *podium)
+{
+    const placement &f = dynamic_cast<locator_c *>(figure)->get_placement();
+    const placement &p = dynamic_cast<locator_c *>(podium)->get_placement();
+    const vec3 d = f.position - p.position - vec3{0, 0, locationgen::PODIUM_TOP};
+    if (d.length() > 0.01f || std::fabs(f.angles.y - p.angles.y) > 0.01f)
+        return figure->id() + std::string(" apart from its podium");
+    return "";
+}
+
+// The distance from p to the figure standing at `feet`, taken as its upright axis up to the top
+// of its head; within FIGURE_REACH of that axis the camera would be inside or at the figure.
+constexpr float FIGURE_HEIGHT = 2.3f, FIGURE_REACH = 0.3f + 0.5f;
+float distance_to_figure(const vec3 &p, const vec3 &feet)
+{
+    const float z = std::clamp(p.z, feet.z, feet.z + FIGURE_HEIGHT);
+    return (p - vec3{feet.x, feet.y, z}).length();
+}
+
+TEST_F(game_locations, every_figure_stands_on_its_podium_and_no_camera_move_comes_near_a_figure)
+{
+    const struct {
+        const char *name;
+        int shown;
+        bool final_round;
+    } cases[] = {{"studio", 8, false},  {"studio2", 7, false}, {"studio3", 6, false},     {"studio4", 5, false},
+                 {"studio5", 4, false}, {"studio6", 3, false}, {"final_studio", 8, true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        game->seats.clear();
+        for (int slot = 0; slot < 8; ++slot)
+            game->seats.push_back({slot, slot < (c.final_round ? 2 : c.shown)});
+        send(MSG_VAR(free_location));
+        root->collect_dead_children();
+        open(c.final_round ? MSG_VAR(load_final_location) : MSG_VAR(load_location), c.name);
+        std::vector<vec3> feet;
+        for (int i = 0; i < c.shown; ++i) {
+            const std::string n = std::to_string(i);
+            EXPECT_EQ("", standing_apart(entity(("player" + n).c_str()), entity(("pillar" + n).c_str())));
+            feet.push_back(entity<locator_c>(("player" + n).c_str())->get_placement().position);
+        }
+        // Every camera move of the location, flown: each starts with a cut to its first view, so
+        // where the camera was before does not matter.
+        std::vector<std::string> moves = {"intro_flight"};
+        for (int i = 0; i < c.shown; ++i) {
+            moves.push_back("path_mover" + std::to_string((i + 7) % 8 + 1));
+            moves.push_back("accel_mover" + std::to_string(i) + "_y");
+            if (i < 7)
+                moves.push_back("interp_mover" + std::to_string(i));
+        }
+        auto *camera = entity<locator_c>("camera");
+        float worst = 1e9f;
+        std::string where;
+        for (const std::string &move : moves) {
+            send(MSG_VAR(add_to_sequence), move.c_str(), 1);
+            send(MSG_VAR(activate_sequence));
+            for (int step = 0; step < 1500 && (step == 0 || loader->running()); ++step) {
+                run(0.02f);
+                const vec3 at = camera->get_placement().position;
+                for (size_t k = 0; k < feet.size(); ++k)
+                    if (const float d = distance_to_figure(at, feet[k]); d < worst) {
+                        worst = d;
+                        where = move + " near player" + std::to_string(k);
+                    }
+            }
+        }
+        EXPECT_GE(worst, FIGURE_REACH) << where;
+        for (int i = 0; i < c.shown; ++i) {
+            const std::string n = std::to_string(i);
+            EXPECT_EQ("", standing_apart(entity(("player" + n).c_str()), entity(("pillar" + n).c_str())))
+                << "after the camera moves";
+        }
+    }
+}
+
+TEST_F(game_locations, every_location_sets_its_own_fog)
+{
+    // The stand-in sound manager plays nothing: the set-up's copy goes without its music.
+    const fs::path setup = m_dir / "data" / "locations" / "player_3.isc";
+    std::ifstream in(setup, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t music = text.find("create sound_3d { string id = \"menu_music\"");
+    ASSERT_NE(std::string::npos, music);
+    text.erase(music, text.find('\n', music) - music);
+    std::ofstream(setup, std::ios::binary) << text;
+    loader->shutdown_tree();
+    make_loader(24);
+    for (int slot = 0; slot < 8; ++slot)
+        game->seats.push_back({slot, true});
+    auto fog = [&] { return std::make_pair(mgr->attribute("fog_enabled")->get_int(), mgr->attribute("fog_color")->get_vec3()); };
+    const struct {
+        const char *name;
+        const char *start; // what the game activates first in it
+        bool fogged;
+    } cases[] = {{"studio", "start_relay", true},  {"player_3", "sound_menu", true},   {"studio6", "start_relay", true},
+                 {"menu_space", "start_relay", false}, {"final_studio", "path_mover0", true}, {"player_3", "sound_menu", true}};
+    std::pair<int, vec3> before{0, {}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        send(MSG_VAR(free_location));
+        root->collect_dead_children();
+        const std::string failure = thrown([&] {
+        if (std::string(c.name) == "player_3")
+            open(MSG_VAR(load_command_location), c.name);
+        else
+            open(std::string(c.name) == "final_studio" ? MSG_VAR(load_final_location) : MSG_VAR(load_location), c.name);
+        });
+        ASSERT_EQ("", failure);
+        EXPECT_EQ("", thrown([&] {
+            send(MSG_VAR(activate), c.start, 1);
+            run(2.0f);
+        }));
+        const std::pair<int, vec3> now = fog();
+        EXPECT_EQ(c.fogged ? 1 : 0, now.first);
+        if (c.fogged && before.first) {
+            EXPECT_NE(before.second, now.second) << "a colour of its own";
+        }
+        before = now;
+    }
 }
 
 // The same locations with the models, sky and sparks the demo data's generators made, on the

@@ -233,6 +233,21 @@ TEST_F(camera_and_lights, fog_is_inert_until_activated_and_jumps_while_it_is_off
     }
 }
 
+TEST_F(camera_and_lights, the_fog_goes_with_the_location_that_turned_it_on)
+{
+    // A fog never activated leaves the manager's fog alone when its location goes.
+    make_location(fog_script);
+    mgr->attribute("fog_enabled")->set_int(1);
+    location->shutdown_tree();
+    EXPECT_EQ(1, manager_fog(mgr).enabled);
+
+    make_location(fog_script);
+    activate_location(location, "fog", 0);
+    EXPECT_EQ(1, manager_fog(mgr).enabled);
+    location->shutdown_tree();
+    EXPECT_EQ(0, manager_fog(mgr).enabled) << "the next location starts without it";
+}
+
 TEST_F(camera_and_lights, fog_moves_linearly_from_the_values_in_effect)
 {
     make_location(fog_script);

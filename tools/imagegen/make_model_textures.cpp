@@ -1,12 +1,9 @@
 // make_model_textures <data dir>: writes the demo models' textures under <data dir>:
 //   models/player/skin.bmp    the player figure: a shirt above, trousers below (v runs down)
 //   models/player/cap.bmp     the cap part
-//   models/studio/floor.bmp   a checkered studio floor
 //   models/studio/walls.bmp   the walls, in bands
 //   textures/shadow_blob.tga  the shadow under models: black, alpha falling from the centre
 //   textures/water.bmp        ripples for water surfaces: light bands that repeat seamlessly
-//   models/pillar/pillar.bmp  the players' pillars: steel bands
-//   models/lamp_green/lamp.bmp, models/lamp_red/lamp.bmp  the answer lamps: a bright face with a pale core
 #include "tools/imagegen/imagegen.h"
 
 #include <algorithm>
@@ -68,21 +65,6 @@ picture ripples()
     return p;
 }
 
-picture bands(uint32_t a, uint32_t b, int band)
-{
-    picture p(64, 64, a);
-    for (int y = 0; y < 64; y += 2 * band)
-        p.fill_rect(0, y, 64, band, b);
-    return p;
-}
-
-picture lamp(uint32_t face, uint32_t core)
-{
-    picture p(32, 32, face);
-    p.fill_rect(10, 10, 12, 12, core);
-    return p;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -93,17 +75,13 @@ int main(int argc, char **argv)
     }
     const std::string dir = argv[1];
     try {
-        for (const char *sub : {"/models/player", "/models/studio", "/models/pillar", "/models/lamp_green", "/models/lamp_red", "/textures"})
+        for (const char *sub : {"/models/player", "/models/studio", "/textures"})
             std::filesystem::create_directories(dir + sub);
         imagegen::write_file(dir + "/models/player/skin.bmp", imagegen::make_bmp(skin()));
         imagegen::write_file(dir + "/models/player/cap.bmp", imagegen::make_bmp(checkers(0xC02020, 0xE0E0E0, 16)));
-        imagegen::write_file(dir + "/models/studio/floor.bmp", imagegen::make_bmp(checkers(0x806040, 0x604020, 32)));
         imagegen::write_file(dir + "/models/studio/walls.bmp", imagegen::make_bmp(checkers(0x405070, 0x506080, 64)));
         imagegen::write_file(dir + "/textures/shadow_blob.tga", imagegen::make_tga(blob(), 32));
         imagegen::write_file(dir + "/textures/water.bmp", imagegen::make_bmp(ripples()));
-        imagegen::write_file(dir + "/models/pillar/pillar.bmp", imagegen::make_bmp(bands(0x8090A0, 0x506070, 8)));
-        imagegen::write_file(dir + "/models/lamp_green/lamp.bmp", imagegen::make_bmp(lamp(0x20E040, 0xC0FFC0)));
-        imagegen::write_file(dir + "/models/lamp_red/lamp.bmp", imagegen::make_bmp(lamp(0xE02020, 0xFFC0C0)));
     } catch (const std::exception &e) {
         std::fprintf(stderr, "make_model_textures: %s\n", e.what());
         return 1;

@@ -112,7 +112,7 @@ std::vector<ui_texture> make_show_textures(const std::string &font_file)
     const picture heading = font(font_file, 28), line = font(font_file, 22);
     // "Vizuzuze", "A television quiz", "Made by the Vizuzuze team", "A quiz for eight players",
     // "Thank you for playing!", "See you in the studio".
-    const char *const name = "\xC2\xE8\xE7\xF3\xE7\xF3\xE7\xE5";
+    const char *const name = SHOW_NAME;
     const char *const quiz = "\xD2\xE5\xEB\xE5\xE2\xE8\xE7\xE8\xEE\xED\xED\xE0\xFF \xE2\xE8\xEA\xF2\xEE\xF0\xE8\xED\xE0";
     const char *const team = "\xD1\xE4\xE5\xEB\xE0\xED\xEE \xEA\xEE\xEC\xE0\xED\xE4\xEE\xE9 \xC2\xE8\xE7\xF3\xE7\xF3\xE7\xE5";
     const char *const players =

@@ -14,6 +14,9 @@
 
 namespace imagegen {
 
+// The show's name, as the splash, the menu's title and the studio's screen show it (cp1251).
+constexpr const char *SHOW_NAME = "\xC2\xE8\xE7\xF3\xE7\xF3\xE7\xE5";
+
 // Throws std::runtime_error when FreeType cannot load the font.
 std::vector<ui_texture> make_show_textures(const std::string &font_file);
 

@@ -1,6 +1,7 @@
 #include "importers/models.h"
 #include "tests/importers/models/model_fixture.h"
 #include "tests/services/d3d/d3d_fixture.h"
+#include "tools/modelgen/set_models.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -30,12 +31,6 @@ protected:
 TEST_F(demo_models, the_demo_description_makes_models_that_load_and_pose)
 {
     ASSERT_EQ(make_models(DEMO_MODELS_DESCRIPTION), 0);
-    static_mesh_c floor(d3d, "models/studio/floor.geo", matrix_identity);
-    EXPECT_EQ(floor.faces_count(), 8u);
-    // Seat 2 at (0, 4, 0) looks along its x axis towards the centre.
-    const vec3 ahead = floor.locator_matrix("seat2").transform_point({1, 0, 0});
-    EXPECT_NEAR(ahead.x, 0.0f, 1e-5);
-    EXPECT_NEAR(ahead.y, 3.0f, 1e-5);
     static_mesh_c walls(d3d, "models/studio/walls.geo", matrix_identity);
     EXPECT_EQ(walls.faces_count(), 36u);
 
@@ -52,6 +47,23 @@ TEST_F(demo_models, the_demo_description_makes_models_that_load_and_pose)
     skeleton.set_pose(1, 1, 0.0f);    // the right arm (at -y) raised above the head
     EXPECT_GT(top().z, 2.3f);
     EXPECT_LT(top().y, -0.2f);
+}
+
+TEST_F(demo_models, the_studio_set_pieces_load_and_the_floor_names_the_seats)
+{
+    for (const modelgen::set_piece &piece : modelgen::studio_set_pieces())
+        ASSERT_TRUE(modelgen::write_file("data/models/" + piece.path, modelgen::static_file(piece.mesh))) << piece.path;
+    static_mesh_c floor(d3d, "models/studio/floor.geo", matrix_identity);
+    // Seat 2 at (0, 4, 0) looks along its x axis towards the centre.
+    const vec3 ahead = floor.locator_matrix("seat2").transform_point({1, 0, 0});
+    EXPECT_NEAR(ahead.x, 0.0f, 1e-5);
+    EXPECT_NEAR(ahead.y, 3.0f, 1e-5);
+    static_mesh_c podium(d3d, "models/pillar/pillar.geo", matrix_identity);
+    EXPECT_NEAR(podium.locator_matrix("top").transform_point({0, 0, 0}).z, modelgen::PODIUM_TOP, 1e-5)
+        << "the figure stands on the platform";
+    for (const char *piece : {"models/backdrop/backdrop.geo", "models/audience/audience.geo", "models/light_rig/rig.geo",
+                              "models/show_screen/screen.geo", "models/lamp_green/lamp.geo"})
+        EXPECT_GT(static_mesh_c(d3d, piece, matrix_identity).faces_count(), 0u) << piece;
 }
 
 TEST_F(demo_models, a_malformed_description_fails)
