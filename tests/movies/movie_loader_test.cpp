@@ -479,7 +479,7 @@ TEST_F(movie_loader, the_demo_locations_play_through_the_loader)
     held_figures("player");
     // The demo studio's sky and sparks load textures and instances from templates.
     use_game_templates_and_textures();
-    for (const char *name : {"models/studio", "models/backdrop", "models/show_screen"})
+    for (const char *name : {"models/demo_floor", "models/studio", "models/backdrop", "models/show_screen"})
         held_figures(name);
     new sound_manager_stand_in_c(root);
     // The set-up location shows a figure for each of the 24 portraits.

@@ -195,7 +195,7 @@ protected:
         write_location("demo", text.str());
         use_game_templates_and_textures();
         figures("player");
-        figures("models/studio");
+        figures("models/demo_floor");
         new sound_manager_stand_in_c(root);
         const std::vector<location_player> players(3, make_location_player("player", "cap"));
         location = new location_c(root, "demo", players);

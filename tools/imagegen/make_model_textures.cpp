@@ -1,6 +1,7 @@
 // make_model_textures <data dir>: writes the demo models' textures under <data dir>:
 //   models/player/skin.bmp    the player figure: a shirt above, trousers below (v runs down)
 //   models/player/cap.bmp     the cap part
+//   models/demo_floor/floor.bmp  the demo studio's checkered floor
 //   models/studio/walls.bmp   the walls, in bands
 //   textures/shadow_blob.tga  the shadow under models: black, alpha falling from the centre
 //   textures/water.bmp        ripples for water surfaces: light bands that repeat seamlessly
@@ -75,10 +76,11 @@ int main(int argc, char **argv)
     }
     const std::string dir = argv[1];
     try {
-        for (const char *sub : {"/models/player", "/models/studio", "/textures"})
+        for (const char *sub : {"/models/player", "/models/studio", "/models/demo_floor", "/textures"})
             std::filesystem::create_directories(dir + sub);
         imagegen::write_file(dir + "/models/player/skin.bmp", imagegen::make_bmp(skin()));
         imagegen::write_file(dir + "/models/player/cap.bmp", imagegen::make_bmp(checkers(0xC02020, 0xE0E0E0, 16)));
+        imagegen::write_file(dir + "/models/demo_floor/floor.bmp", imagegen::make_bmp(checkers(0x806040, 0x604020, 32)));
         imagegen::write_file(dir + "/models/studio/walls.bmp", imagegen::make_bmp(checkers(0x405070, 0x506080, 64)));
         imagegen::write_file(dir + "/textures/shadow_blob.tga", imagegen::make_tga(blob(), 32));
         imagegen::write_file(dir + "/textures/water.bmp", imagegen::make_bmp(ripples()));
