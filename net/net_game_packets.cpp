@@ -35,12 +35,6 @@ template <class P> P packet_of(const char *buffer)
     return p;
 }
 
-// A packet whose numbers are out of range goes no further; the log says which one.
-void dropped(int type, const char *why)
-{
-    print_message("LAN packet of type %d dropped: %s\n", type, why);
-}
-
 } // namespace
 
 bool net_manager::is_local(const SOCKADDR_IN &from) const
@@ -65,8 +59,10 @@ bool net_manager::is_session_member(const SOCKADDR_IN &from) const
     return false;
 }
 
-void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
+bool net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
 {
+    // A packet whose numbers are out of range goes no further; the log says which one.
+    auto dropped = [&](int type, const char *why) { return refuse(type, why, from); };
     abstract_c *root = abstract_c::root();
     auto send = [&](const msg_c &name, auto... args) {
         return root->message(name, 0, this, MSG_ARG(args)..., MSG_ARGS_END);
@@ -77,13 +73,11 @@ void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
     case NP_CHANGE_PLAYER_INFO: {
         auto p = packet_of<np_change_player_info>(buffer);
         if (!is_session_member(from))
-            break;
-        if (!seat(p.slot) || !in(p.code, 0, LAST_CHANGE_CODE) || !speaks_for(p.address, from)) {
-            dropped(h.type, "slot, field code or address");
-            break;
-        }
+            return dropped(h.type, "a set-up change from outside the session");
+        if (!seat(p.slot) || !in(p.code, 0, LAST_CHANGE_CODE) || !speaks_for(p.address, from))
+            return dropped(h.type, "slot, field code or address");
         root->message(MSG_VAR(change_player_info), MSGF_NO_SELF, this, MSG_ARG((void *)buffer), MSG_ARGS_END);
-        break;
+        return true;
     }
     case NP_PLAYER_INFO_UPDATED: {
         auto p = packet_of<np_player_info_updated>(buffer);
@@ -91,8 +85,8 @@ void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
             send(MSG_VAR(player_info_updated), (int)p.slot,
                  (void *)(buffer + offsetof(np_player_info_updated, info)));
         else
-            dropped(h.type, "slot");
-        break;
+            return dropped(h.type, "slot");
+        return true;
     }
     case NP_ROUND_STARTED: {
         auto p = packet_of<np_round_started>(buffer);
@@ -100,44 +94,42 @@ void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
         if (in(p.round, 1, 8) && p.round_time > 0.0f && p.round_time <= MAX_ROUND_TIME)
             send(MSG_VAR(on_round_started), (int)p.round, p.round_time);
         else
-            dropped(h.type, "round or round time");
-        break;
+            return dropped(h.type, "round or round time");
+        return true;
     }
     case NP_GAME_STOPPED: {
         auto p = packet_of<np_game_stopped>(buffer);
         if (seat(p.value))
             send(MSG_VAR(on_game_stopped), (int)p.code, (int)p.value);
         else
-            dropped(h.type, "model number");
-        break;
+            return dropped(h.type, "model number");
+        return true;
     }
     case NP_QUESTION:
-        handle_question(buffer);
-        break;
+        return handle_question(buffer, from);
     case NP_SCENE_COMMAND:
         handle_scene_command(buffer);
-        break;
+        return true;
     case NP_MARK_EXCLUDED_PLAYER: {
         auto p = packet_of<np_mark_excluded_player>(buffer);
         if (seat(p.slot))
             send(MSG_VAR(mark_excluded_player), (int)p.slot);
         else
-            dropped(h.type, "slot");
-        break;
+            return dropped(h.type, "slot");
+        return true;
     }
     case NP_ANSWER: {
         ENGINE_ASSERT_QUOTING(m_status != NET_STATUS_CLIENT, "m_status != CLIENT");
         auto p = packet_of<np_answer>(buffer);
         // An answer position, a topic position or a chosen opponent's slot, from the PC it names.
-        if (!seat(p.item) || !speaks_for(p.address, from)) {
-            dropped(h.type, "item or address");
-            break;
-        }
+        if (!seat(p.item) || !speaks_for(p.address, from))
+            return dropped(h.type, "item or address");
         int32_t address = p.address;
         uint8_t active = 0;
         send(MSG_VAR(is_he_active_player), (void *)&address, (void *)&active);
+        // A late or repeated answer would be scored again.
         if (!active)
-            break;
+            return dropped(h.type, "an answer while no player of the sender's acts");
         np_question_answered answered = np_question_answered_new();
         answered.item = p.item;
         answered.random = (int32_t)((int64_t)engine_rand() * 4 / (ENGINE_RAND_MAX + 1));
@@ -149,34 +141,30 @@ void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
         answered.right = right;
         send_session_message(&answered);
         send(MSG_VAR(set_delay_before_next_question));
-        break;
+        return true;
     }
     case NP_QUESTION_ANSWERED: {
         auto p = packet_of<np_question_answered>(buffer);
         if (seat(p.item) && seat(p.model_nmb) && in(p.random, 0, 3) && p.right <= 1)
             send(MSG_VAR(question_answered), (int)p.item, (int)p.right, (int)p.model_nmb, (int)p.random);
         else
-            dropped(h.type, "item, model number, gesture or verdict");
-        break;
+            return dropped(h.type, "item, model number, gesture or verdict");
+        return true;
     }
     case NP_VOTE: {
         ENGINE_ASSERT_QUOTING(m_status != NET_STATUS_CLIENT, "m_status != CLIENT");
         auto p = packet_of<np_vote>(buffer);
         // A vote against nobody (the game sends slot 8 for that) would count past the seats.
-        if (!seat(p.target) || !seat(p.voter)) {
-            dropped(h.type, "slot");
-            break;
-        }
+        if (!seat(p.target) || !seat(p.voter))
+            return dropped(h.type, "slot");
         // A peer votes once per vote, and only for a player it seats (computer players' votes
         // are made on every PC alike).
         if (!is_local(from)) {
             player_info voter;
             player_info_init(voter);
             send(MSG_VAR(get_player_info), (int)p.voter, (void *)&voter);
-            if ((uint32_t)voter.m_owner_address != from.sin_addr.s_addr || !voter.m_is_man || voter.m_vote_target != -1) {
-                dropped(h.type, "a vote for a seat the sender does not play, or a second one");
-                break;
-            }
+            if ((uint32_t)voter.m_owner_address != from.sin_addr.s_addr || !voter.m_is_man || voter.m_vote_target != -1)
+                return dropped(h.type, "a vote for a seat the sender does not play, or a second one");
         }
         np_vote_confirmed confirmed = np_vote_confirmed_new();
         confirmed.target = p.target;
@@ -191,45 +179,41 @@ void net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
             send_session_message(&excluded);
             new next_round_timer_c(this, NEXT_ROUND_DELAY);
         }
-        break;
+        return true;
     }
     case NP_VOTE_CONFIRMED: {
         auto p = packet_of<np_vote_confirmed>(buffer);
         if (seat(p.target) && seat(p.voter))
             send(MSG_VAR(vote_confirmed), (void *)buffer);
         else
-            dropped(h.type, "slot");
-        break;
+            return dropped(h.type, "slot");
+        return true;
     }
     case NP_LOCATION_LOADED:
         // Each PC reports its own location; the server's game goes on with its own report.
         if (is_local(from))
             send(MSG_VAR(location_loaded));
-        break;
+        return true;
     default:
-        break;
+        return true;
     }
 }
 
-void net_manager::handle_question(char *buffer)
+bool net_manager::handle_question(char *buffer, const SOCKADDR_IN &from)
 {
     abstract_c *root = abstract_c::root();
     auto send = [&](const msg_c &name, auto... args) {
         return root->message(name, 0, this, MSG_ARG(args)..., MSG_ARGS_END);
     };
     auto p = packet_of<np_question>(buffer);
-    if (!seat(p.model_nmb) || !in(p.item_count, 0, MAX_MENU_ITEMS) || !std::isfinite(p.time_parameter)) {
-        dropped(NP_QUESTION, "model number, item count or time");
-        return;
-    }
+    if (!seat(p.model_nmb) || !in(p.item_count, 0, MAX_MENU_ITEMS) || !std::isfinite(p.time_parameter))
+        return refuse(NP_QUESTION, "model number, item count or time", from);
     // The game's own copy of the session; the acting player must be one of the seats in the game.
     session_info session;
     session_info_init(session);
     send(MSG_VAR(get_session_info), (void *)&session);
-    if (seat_slot_of_model(session.m_players, p.model_nmb) < 0) {
-        dropped(NP_QUESTION, "model number of no seat in the game");
-        return;
-    }
+    if (seat_slot_of_model(session.m_players, p.model_nmb) < 0)
+        return refuse(NP_QUESTION, "model number of no seat in the game", from);
     char *menu = buffer + offsetof(np_question, menu);
     char *hint = buffer + offsetof(np_question, hint);
     const int m = p.model_nmb;
@@ -286,6 +270,7 @@ void net_manager::handle_question(char *buffer)
         send(MSG_VAR(add_to_sequence), animation_delay, 0.03f);
     }
     send(MSG_VAR(activate_sequence));
+    return true;
 }
 
 void net_manager::handle_scene_command(char *buffer)

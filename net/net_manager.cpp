@@ -1,11 +1,13 @@
 #include "net/net_manager.h"
 
+#include "basics/console_log.h"
 #include "kernel/exception.h"
 #include "kernel/scripts.h"
 #include "net/net_clock.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 net_clock_c::net_clock_c(abstract_c *parent, double period) : abstract_c(parent), m_start(0.0), m_period(period)
 {
@@ -57,6 +59,13 @@ double common_time(abstract_c *sender)
     return now;
 }
 
+std::string dotted(uint32_t address)
+{
+    const uint32_t a = ntohl(address);
+    return std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 0xff) + "." + std::to_string((a >> 8) & 0xff) +
+           "." + std::to_string(a & 0xff);
+}
+
 net_manager *required_manager()
 {
     net_manager *manager = get_net_manager();
@@ -71,7 +80,8 @@ net_manager::net_manager(abstract_c *parent, const attribute_list_c *attributes)
     : abstract_c(parent, attributes), m_last_type(0), m_own_address(0), m_local_sender{}, m_host_name{}, m_name{},
       m_hosts{}, m_host_count(0), m_status(NET_STATUS_NONE), m_announce_stop(0), m_clients{}, m_client_count(0),
       m_server{}, m_announce_address{}, m_join_target(0), m_joins_closed(false), m_winsock_started(false),
-      m_received{}, m_last(new last_datagram[REPEAT_SENDERS]), m_last_count(0), m_last_next(0)
+      m_received{}, m_last(new last_datagram[REPEAT_SENDERS]), m_last_count(0), m_last_next(0), m_now(0.0),
+      m_announce_given(false), m_other_refusals{0, 0, "from more senders than the log follows", -1, 0.0}
 {
     winsock_startup();
     m_winsock_started = true;
@@ -86,8 +96,10 @@ net_manager::net_manager(abstract_c *parent, const attribute_list_c *attributes)
         // The sender of local packets: no peer's datagram can come from 0.0.0.0, port 0.
         m_local_sender.sin_family = AF_INET;
         winsocket_c::set_broadcast_address(NET_PORT, &m_announce_address);
-        if (const char *announce = std::getenv("VIZUZUZE_ANNOUNCE_ADDRESS"))
+        if (const char *announce = std::getenv("VIZUZUZE_ANNOUNCE_ADDRESS")) {
             winsocket_c::set_address(announce, NET_PORT, &m_announce_address);
+            m_announce_given = true;
+        }
         set_net_status(NET_STATUS_NONE, "Unnamed");
     } catch (...) {
         winsock_cleanup();
@@ -118,6 +130,7 @@ void net_manager::on_shutdown()
 void net_manager::set_announce_address(const char *address)
 {
     winsocket_c::set_address(address, NET_PORT, &m_announce_address);
+    m_announce_given = true;
 }
 
 void net_manager::set_net_status(int status, const char *name)
@@ -150,7 +163,9 @@ int net_manager::handle_message(const msg_c *message, abstract_c *)
 {
     if (*message == MSG_VAR(tick)) {
         net_receive_loop(nullptr);
-        age_hosts(msg_arg(0)->get_float());
+        age_hosts(m_now);
+        drop_lost_peers();
+        report_refusals();
         return 0;
     }
     if (*message == MSG_VAR(send_next_ping)) {
@@ -185,13 +200,8 @@ int net_manager::handle_message(const msg_c *message, abstract_c *)
 
 void net_manager::send_next_ping()
 {
-    if (m_status == NET_STATUS_SERVER && !m_announce_stop) {
-        np_host_announce announce;
-        std::memset(&announce, 0, sizeof announce);
-        announce.header = {sizeof announce, NP_HOST_ANNOUNCE};
-        copy_name(announce.name, m_name);
-        send_to(&announce, m_announce_address);
-    }
+    if (m_status == NET_STATUS_SERVER && !m_announce_stop)
+        announce();
     np_keep_alive alive;
     std::memset(&alive, 0, sizeof alive);
     alive.header = {sizeof alive, NP_KEEP_ALIVE};
@@ -203,13 +213,46 @@ void net_manager::send_next_ping()
     new net_clock_ext_c(this, NET_PING_PERIOD);
 }
 
-void net_manager::send_to(const void *packet, const SOCKADDR_IN &to)
+void net_manager::announce()
+{
+    np_host_announce packet;
+    std::memset(&packet, 0, sizeof packet);
+    packet.header = {sizeof packet, NP_HOST_ANNOUNCE};
+    copy_name(packet.name, m_name);
+    SOCKADDR_IN targets[NET_MAX_ANNOUNCE_ADDRESSES + 1];
+    int count = 0;
+    targets[count++] = m_announce_address;
+    if (!m_announce_given) {
+        uint32_t broadcasts[NET_MAX_ANNOUNCE_ADDRESSES];
+        const int n = interface_broadcast_addresses(broadcasts, NET_MAX_ANNOUNCE_ADDRESSES);
+        for (int i = 0; i < n; ++i)
+            if (broadcasts[i] != m_announce_address.sin_addr.s_addr) {
+                targets[count] = m_announce_address;
+                targets[count++].sin_addr.s_addr = broadcasts[i];
+            }
+    }
+    for (int i = 0; i < count; ++i) {
+        if (send_to(&packet, targets[i]) != SOCKET_ERROR)
+            continue;
+        const uint32_t address = targets[i].sin_addr.s_addr;
+        bool logged = false;
+        for (uint32_t failed : m_announce_failed)
+            logged = logged || failed == address;
+        if (!logged && m_announce_failed.size() < NET_MAX_ANNOUNCE_ADDRESSES + 1) {
+            print_message("LAN announcement to %s not sent: %s\n", dotted(address).c_str(),
+                          last_winsock_error_name().c_str());
+            m_announce_failed.push_back(address);
+        }
+    }
+}
+
+int net_manager::send_to(const void *packet, const SOCKADDR_IN &to)
 {
     if (!m_socket)
-        return;
+        return 0;
     net_packet_header h;
     std::memcpy(&h, packet, sizeof h);
-    m_socket->sendto(packet, h.length, &to);
+    return m_socket->sendto(packet, h.length, &to);
 }
 
 void net_manager::send_net_to_peer(const void *packet, const SOCKADDR_IN *to)
@@ -317,53 +360,156 @@ void net_manager::remember(uint32_t sender, const char *data, int length)
 
 void net_manager::net_receive_loop(const void *packet)
 {
-    double now = common_time(this);
+    m_now = common_time(this);
     char buffer[NET_MAX_DATAGRAM];
-    SOCKADDR_IN from;
-    int size;
-    net_packet_header h;
-    if (!packet) {
-        if (!m_socket)
-            return;
-        size = m_socket->recieve_from(buffer, sizeof buffer, &from);
-        if (size <= 0 || !net_packet_accept(buffer, size))
-            return;
-        std::memcpy(&h, buffer, sizeof h);
-        uint32_t sender = from.sin_addr.s_addr;
-        if (!sender_allowed(h.type, sender))
-            return;
-        bool never_repeat = h.type == NP_HOST_ANNOUNCE || (h.type >= NP_CHANGE_PLAYER_INFO && h.type <= NP_PLAYER_INFO_UPDATED);
-        if (!never_repeat && is_repeat(sender, buffer, size))
-            return;
-        remember(sender, buffer, size);
-        m_last_type = h.type;
-        ++m_received[h.type];
-    } else {
+    if (packet) {
         ENGINE_ASSERT(net_packet_length_ok(packet));
-        from = m_local_sender;
+        net_packet_header h;
         std::memcpy(&h, packet, sizeof h);
-        size = h.length;
-        std::memcpy(buffer, packet, (size_t)size);
-        if (!net_packet_accept(buffer, size))
+        std::memcpy(buffer, packet, (size_t)h.length);
+        if (net_packet_accept(buffer, h.length))
+            dispatch(buffer, m_local_sender);
+        return;
+    }
+    // One accepted datagram a tick, as the game expects; the refused ones before it are drained.
+    for (int read = 0; read < NET_READS_PER_TICK && m_socket; ++read) {
+        SOCKADDR_IN from;
+        bool too_long = false;
+        const int size = m_socket->recieve_from(buffer, sizeof buffer, &from, &too_long);
+        if (size <= 0) {
+            if (too_long) {
+                refuse(0, "longer than any packet", from);
+                continue;
+            }
+            return;
+        }
+        if (take_datagram(buffer, size, from))
             return;
     }
+}
+
+bool net_manager::take_datagram(char *buffer, int size, const SOCKADDR_IN &from)
+{
+    net_packet_header h;
+    if (!net_packet_accept(buffer, size)) {
+        int32_t type = 0;
+        if (size >= (int)sizeof h)
+            std::memcpy(&type, buffer + offsetof(net_packet_header, type), sizeof type);
+        return refuse(type >= 1 && type <= 16 ? type : 0, "length, type or values of no packet", from);
+    }
+    std::memcpy(&h, buffer, sizeof h);
+    const uint32_t sender = from.sin_addr.s_addr;
+    if (!sender_allowed(h.type, sender))
+        return refuse(h.type, "a type this sender may not send", from);
+    note_alive(sender);
+    bool never_repeat = h.type == NP_HOST_ANNOUNCE || (h.type >= NP_CHANGE_PLAYER_INFO && h.type <= NP_PLAYER_INFO_UPDATED);
+    // Repeats are how keep-alives arrive: not logged.
+    if (!never_repeat && is_repeat(sender, buffer, size))
+        return false;
+    remember(sender, buffer, size);
+    m_last_type = h.type;
+    ++m_received[h.type];
+    return dispatch(buffer, from);
+}
+
+bool net_manager::dispatch(char *buffer, const SOCKADDR_IN &from)
+{
+    net_packet_header h;
+    std::memcpy(&h, buffer, sizeof h);
     switch (h.type) {
     case NP_HOST_ANNOUNCE:
-        update_host(now, from, buffer + offsetof(np_host_announce, name));
-        break;
+        update_host(m_now, from, buffer + offsetof(np_host_announce, name));
+        return true;
     case NP_JOIN_REQUEST:
         if (m_status == NET_STATUS_SERVER)
             handle_join(from);
-        break;
+        return true;
     case NP_SESSION_JOINED:
         handle_session_joined(buffer, from);
-        break;
+        return true;
     case NP_KEEP_ALIVE:
         // Keep-alives only keep datagrams flowing.
-        break;
+        return true;
     default:
-        handle_game_packet(buffer, from);
-        break;
+        return handle_game_packet(buffer, from);
+    }
+}
+
+bool net_manager::refuse(int type, const char *why, const SOCKADDR_IN &from)
+{
+    const uint32_t sender = from.sin_addr.s_addr;
+    for (refusal_s &r : m_refusals)
+        if (r.sender == sender && r.type == type && std::strcmp(r.why, why) == 0) {
+            ++r.count;
+            return false;
+        }
+    if (m_refusals.size() >= NET_REFUSAL_SENDERS) {
+        if (m_other_refusals.count < 0) {
+            print_message("LAN packets dropped %s\n", m_other_refusals.why);
+            m_other_refusals.count = 0;
+            m_other_refusals.since = m_now;
+        } else
+            ++m_other_refusals.count;
+        return false;
+    }
+    print_message("LAN packet of type %d from %s dropped: %s\n", type, dotted(sender).c_str(), why);
+    m_refusals.push_back({sender, type, why, 0, m_now});
+    return false;
+}
+
+void net_manager::report_refusals()
+{
+    auto report = [this](refusal_s &r, const std::string &what) {
+        if (r.count <= 0 || m_now - r.since < NET_REFUSAL_REPORT_PERIOD)
+            return;
+        print_message("LAN packets %s dropped: %lld more in %.0f s\n", what.c_str(), (long long)r.count,
+                      m_now - r.since);
+        r.count = 0;
+        r.since = m_now;
+    };
+    for (refusal_s &r : m_refusals)
+        report(r, "of type " + std::to_string(r.type) + " from " + dotted(r.sender) + " (" + r.why + ")");
+    report(m_other_refusals, m_other_refusals.why);
+}
+
+void net_manager::note_alive(uint32_t sender)
+{
+    if (m_status == NET_STATUS_SERVER) {
+        for (int i = 0; i < m_client_count; ++i)
+            if (m_clients[i].address.sin_addr.s_addr == sender)
+                m_clients[i].last_seen = m_now;
+    } else if (m_status == NET_STATUS_CLIENT && m_server.address.sin_addr.s_addr == sender)
+        m_server.last_seen = m_now;
+}
+
+void net_manager::drop_lost_peers()
+{
+    if (m_status == NET_STATUS_SERVER) {
+        for (int i = 0; i < m_client_count;) {
+            if (!(m_now - m_clients[i].last_seen > NET_PEER_TIMEOUT)) {
+                ++i;
+                continue;
+            }
+            int32_t address = (int32_t)m_clients[i].address.sin_addr.s_addr;
+            print_message("LAN client %s lost: nothing heard for %.0f s\n", dotted((uint32_t)address).c_str(),
+                          NET_PEER_TIMEOUT);
+            for (int j = i + 1; j < m_client_count; ++j)
+                m_clients[j - 1] = m_clients[j];
+            --m_client_count;
+            // Its seats become computer players and the game goes on from where it stands.
+            abstract_c::root()->message(MSG_VAR(replace_lost_players), 0, this, MSG_ARG((void *)&address),
+                                        MSG_ARGS_END);
+        }
+    } else if (m_status == NET_STATUS_CLIENT && m_server.address.sin_addr.s_addr != 0 &&
+               m_now - m_server.last_seen > NET_PEER_TIMEOUT) {
+        print_message("LAN server %s lost: nothing heard for %.0f s\n", dotted(m_server.address.sin_addr.s_addr).c_str(),
+                      NET_PEER_TIMEOUT);
+        char name[NET_NAME_SIZE];
+        copy_name(name, m_name);
+        set_net_status(NET_STATUS_NONE, name);
+        std::memset(&m_server, 0, sizeof m_server);
+        m_join_target = 0;
+        abstract_c::root()->message(MSG_VAR(server_lost), 0, this, MSG_ARGS_END);
     }
 }
 
@@ -407,6 +553,7 @@ void net_manager::handle_join(const SOCKADDR_IN &from)
     net_host_entry &e = m_clients[m_client_count++];
     std::memset(&e, 0, sizeof e);
     e.address = from;
+    e.last_seen = m_now;
     np_session_joined joined = np_session_joined_new();
     int32_t address = (int32_t)from.sin_addr.s_addr;
     joined.address = address;
@@ -437,7 +584,7 @@ void net_manager::handle_session_joined(const char *data, const SOCKADDR_IN &fro
             std::memset(&m_server, 0, sizeof m_server);
             m_server.address = from;
         }
-        m_server.last_seen = common_time(this);
+        m_server.last_seen = m_now;
     }
     // The seats first: the set-up screen that the connection opens picks this PC's own seat.
     session_info session = joined.session;

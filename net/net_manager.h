@@ -8,18 +8,30 @@
 // and starts one more 0.5 s ping timer chain; 0 closes the socket.
 //
 // Every ping: a server whose announcements are not stopped broadcasts a type 1 with its name to
-// the announce address (255.255.255.255, VIZUZUZE_ANNOUNCE_ADDRESS from the environment, or
-// net_set_announce_address); then a type 2 with the host name goes to the clients (server)
-// or to the server (client).
+// the announce address: VIZUZUZE_ANNOUNCE_ADDRESS from the environment or
+// net_set_announce_address when given, else 255.255.255.255 and the broadcast address of every
+// IPv4 interface that is up and broadcast-capable (a network without a default route refuses
+// 255.255.255.255); a failed send is logged once per address. Then a type 2 with the host name
+// goes to the clients (server) or to the server (client).
 //
-// Receiving: each tick takes at most one datagram. It must pass net_packet_accept and come from
-// a sender its role takes: a server takes types 1 and 4 from anyone and the rest from its
-// clients; a client takes type 1 from anyone, type 5 from its server or the host it asked to
-// join, the rest from its server; a PC without a session reads nothing. A datagram equal in
-// bytes to the last accepted one from the same sender is dropped as a repeat, except types 1
-// and 3 to 6. Refused datagrams leave the repeat filter as it was. Local packets (a PC
-// handing a packet to itself) are checked the same way; a wrong length field there is an
-// assertion, as it is before any send.
+// Receiving: each tick takes at most one datagram that is accepted, and drains the refused ones
+// before it in the same tick (at most NET_READS_PER_TICK reads), so that nobody's flood of bad
+// datagrams delays a valid one. A datagram must pass net_packet_accept and come from a sender
+// its role takes: a server takes types 1 and 4 from anyone and the rest from its clients; a
+// client takes type 1 from anyone, type 5 from its server or the host it asked to join, the
+// rest from its server; a PC without a session reads nothing. A datagram equal in bytes to the
+// last accepted one from the same sender is dropped as a repeat, except types 1 and 3 to 6.
+// Refused datagrams leave the repeat filter as it was. A datagram whose numbers a handler
+// refuses (below) counts as refused too. Local packets (a PC handing a packet to itself) are
+// checked the same way; a wrong length field there is an assertion, as it is before any send.
+// Refusals (but repeats) are logged once per sender and kind, then as a count at most every
+// NET_REFUSAL_REPORT_PERIOD seconds; senders past the first NET_REFUSAL_SENDERS share one count.
+//
+// Lost peers, by this PC's common time: any datagram from a session member that its role takes
+// (repeats included) shows it alive. A server drops a client silent for more than
+// NET_PEER_TIMEOUT seconds from its list and sends replace_lost_players (PTR int32 address) to
+// the root. A client whose server is silent that long leaves the session (status 0) and sends
+// server_lost to the root.
 //
 // Handled types: 1 (the host list: 20 hosts, names of at most 127 bytes, own announcements
 // not listed, hosts silent for more than 25 s of this PC's time dropped), 2 (nothing), 4 on a
@@ -58,6 +70,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "kernel/abstract.h"
 #include "net/net_packets.h"
@@ -68,6 +81,12 @@ constexpr int NET_MAX_CLIENTS = 20;
 constexpr int NET_NAME_SIZE = 128;
 constexpr double NET_PING_PERIOD = 0.5;
 constexpr double NET_HOST_TIMEOUT = 25.0;
+// Keep-alives come every 0.5 s: twenty missed in a row is a lost PC.
+constexpr double NET_PEER_TIMEOUT = 10.0;
+constexpr int NET_READS_PER_TICK = 256;
+constexpr double NET_REFUSAL_REPORT_PERIOD = 10.0;
+constexpr int NET_REFUSAL_SENDERS = 64;
+constexpr int NET_MAX_ANNOUNCE_ADDRESSES = 16;
 
 enum : int32_t { NET_STATUS_NONE = 0, NET_STATUS_SERVER = 1, NET_STATUS_CLIENT = 2 };
 
@@ -119,6 +138,26 @@ private:
         char bytes[NET_MAX_DATAGRAM];
     };
 
+    // A refusal already logged for a sender and kind, and what came since.
+    struct refusal_s
+    {
+        uint32_t sender;
+        int32_t type;
+        const char *why;
+        int64_t count;
+        double since;
+    };
+
+    // One datagram read from the socket: true when it was accepted and handled.
+    bool take_datagram(char *buffer, int size, const SOCKADDR_IN &from);
+    // The handlers by type; false when the packet was refused.
+    bool dispatch(char *buffer, const SOCKADDR_IN &from);
+    // Logs the refusal as the top of this file says; always false, for the handlers' returns.
+    bool refuse(int type, const char *why, const SOCKADDR_IN &from);
+    void report_refusals();
+    void note_alive(uint32_t sender);
+    void drop_lost_peers();
+    void announce();
     bool sender_allowed(int type, uint32_t sender) const;
     bool is_repeat(uint32_t sender, const char *data, int length) const;
     void remember(uint32_t sender, const char *data, int length);
@@ -131,10 +170,11 @@ private:
     bool is_session_member(const SOCKADDR_IN &from) const;
     bool is_local(const SOCKADDR_IN &from) const;
     bool speaks_for(int32_t address, const SOCKADDR_IN &from) const;
-    void handle_game_packet(char *buffer, const SOCKADDR_IN &from);
-    void handle_question(char *buffer);
+    bool handle_game_packet(char *buffer, const SOCKADDR_IN &from);
+    bool handle_question(char *buffer, const SOCKADDR_IN &from);
     void handle_scene_command(char *buffer);
-    void send_to(const void *packet, const SOCKADDR_IN &to);
+    // The socket's result; nothing sent (0) without a socket.
+    int send_to(const void *packet, const SOCKADDR_IN &to);
     void send_next_ping();
 
     int32_t m_last_type;
@@ -159,6 +199,12 @@ private:
     std::unique_ptr<last_datagram[]> m_last;
     int m_last_count;
     int m_last_next;
+    // The common time of the tick or packet being handled.
+    double m_now;
+    bool m_announce_given;
+    std::vector<uint32_t> m_announce_failed;
+    std::vector<refusal_s> m_refusals;
+    refusal_s m_other_refusals;
 };
 
 // Each finds the manager with get_net_manager (the root's answer; "m_root" without a root).

@@ -196,8 +196,10 @@ void winsocket_c::close()
     m_socket = INVALID_SOCKET;
 }
 
-int winsocket_c::recieve_from(char *buffer, int size, SOCKADDR_IN *from)
+int winsocket_c::recieve_from(char *buffer, int size, SOCKADDR_IN *from, bool *too_long)
 {
+    if (too_long)
+        *too_long = false;
     if (m_kind != WINSOCK_UDP)
         ENGINE_THROW(exception_c, "recieve_from: Is not a TCP socket");
     SOCKADDR_IN address;
@@ -205,6 +207,8 @@ int winsocket_c::recieve_from(char *buffer, int size, SOCKADDR_IN *from)
     int n = recvfrom(m_socket, buffer, size, 0, reinterpret_cast<SOCKADDR *>(&address), &length);
     if (n == SOCKET_ERROR) {
         int error = WSAGetLastError();
+        if (error == WSAEMSGSIZE && too_long)
+            *too_long = true;
         if (error == WSAEWOULDBLOCK || error == WSAEMSGSIZE)
             return 0;
         ENGINE_THROW(winsock_exception_c, std::string("recvfrom failed: ") + winsock_error_name(error));

@@ -11,7 +11,8 @@
 //
 // recieve_from takes one datagram of at most `size` bytes: 0 when none is waiting, and also
 // 0 for a datagram that was longer than `size`, which is dropped whole (never handed out cut),
-// so that one oversized datagram from anywhere cannot end the program. sendto returns the
+// so that one oversized datagram from anywhere cannot end the program; `too_long`, when given,
+// tells the two apart (true for the dropped datagram: more may be waiting). sendto returns the
 // system's result unchecked: a datagram that cannot be sent is lost silently.
 //
 // winsock_startup / winsock_cleanup are counted by the layer below: each user starts and
@@ -52,7 +53,7 @@ public:
     winsocket_c &operator=(const winsocket_c &) = delete;
 
     void close();
-    int recieve_from(char *buffer, int size, SOCKADDR_IN *from);
+    int recieve_from(char *buffer, int size, SOCKADDR_IN *from, bool *too_long = nullptr);
     int sendto(const void *data, int length, const SOCKADDR_IN *to);
 
     // Each clears the address, sets the family and the port (given in host order).

@@ -1,5 +1,7 @@
 #include "platform/winsock/bsd_sockets.h"
 
+#include <algorithm>
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
@@ -203,6 +205,22 @@ void interface_addresses(std::vector<uint32_t> &addresses)
         if (i->ifa_addr && i->ifa_addr->sa_family == AF_INET && (i->ifa_flags & IFF_UP) &&
             !(i->ifa_flags & IFF_LOOPBACK))
             addresses.push_back(reinterpret_cast<const sockaddr_in *>(i->ifa_addr)->sin_addr.s_addr);
+    ::freeifaddrs(list);
+}
+
+void interface_broadcast_addresses(std::vector<uint32_t> &addresses)
+{
+    ifaddrs *list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return;
+    for (ifaddrs *i = list; i; i = i->ifa_next) {
+        if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET || !(i->ifa_flags & IFF_UP) ||
+            !(i->ifa_flags & IFF_BROADCAST) || !i->ifa_broadaddr || i->ifa_broadaddr->sa_family != AF_INET)
+            continue;
+        const uint32_t address = reinterpret_cast<const sockaddr_in *>(i->ifa_broadaddr)->sin_addr.s_addr;
+        if (std::find(addresses.begin(), addresses.end(), address) == addresses.end())
+            addresses.push_back(address);
+    }
     ::freeifaddrs(list);
 }
 

@@ -30,5 +30,8 @@ bool parse_ipv4(const char *text, uint32_t *address);
 int resolve(const char *name, std::vector<uint32_t> &addresses);
 // IPv4 addresses of the interfaces that are up and not loopback, in interface order.
 void interface_addresses(std::vector<uint32_t> &addresses);
+// Broadcast addresses of the IPv4 interfaces that are up and broadcast-capable, in interface
+// order, each once.
+void interface_broadcast_addresses(std::vector<uint32_t> &addresses);
 int host_name(std::string &name);
 } // namespace bsd_sockets

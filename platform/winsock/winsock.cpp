@@ -315,3 +315,13 @@ int gethostname(char *name, int length)
     std::memcpy(name, own.c_str(), own.size() + 1);
     return 0;
 }
+
+int interface_broadcast_addresses(uint32_t *addresses, int max)
+{
+    std::vector<uint32_t> found;
+    bsd_sockets::interface_broadcast_addresses(found);
+    int n = 0;
+    for (; n < max && n < (int)found.size(); ++n)
+        addresses[n] = found[n];
+    return n;
+}

@@ -182,6 +182,10 @@ int sendto(SOCKET s, const char *buffer, int length, int flags, const SOCKADDR *
 
 // A dotted IPv4 text in network order; INADDR_NONE when it is none.
 uint32_t inet_addr(const char *text);
+// Not WinSock: the broadcast addresses (network order) of this PC's IPv4 interfaces that are up
+// and broadcast-capable, in interface order, each once; at most `max` are written, the count
+// written is returned (0 when there are none or they cannot be read).
+int interface_broadcast_addresses(uint32_t *addresses, int max);
 HOSTENT *gethostbyname(const char *name);
 int gethostname(char *name, int length);
 

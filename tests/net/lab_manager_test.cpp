@@ -1,11 +1,13 @@
 // Network managers on PCs of the lab, with a stand-in for the game: a server and two clients
 // whose clocks start hours apart find each other, join, exchange keep-alives and session
 // messages, and go on when a client dies; a dead server leaves the clients' host lists.
+#include "basics/console_log.h"
 #include "tests/net/lab/manager_tree.h"
 #include "tests/net/lab/net_lab.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -36,12 +38,14 @@ std::map<std::string, std::string> words(const std::string &line)
 }
 
 // Runs a PC with a game stand-in and a manager; the game's messages come out as "game ..." lines.
-void pc_body(net_lab::pc_c &pc, bool server)
+// Without `announce_to`, a server announces where it finds broadcast addresses itself.
+void pc_body(net_lab::pc_c &pc, bool server, const char *announce_to = "10.77.0.255")
 {
     game_stub_c *game = new game_stub_c(pc.root());
     game->m_free_seats = 7;
     net_manager *m = new net_manager(pc.root(), nullptr);
-    net_set_announce_address("10.77.0.255");
+    if (announce_to)
+        net_set_announce_address(announce_to);
     if (server)
         start_net_server("Studio");
     else
@@ -52,6 +56,14 @@ void pc_body(net_lab::pc_c &pc, bool server)
         [&](const std::string &command) {
             if (command == "state")
                 pc.emit(state(pc, *m));
+            else if (command == "log") {
+                // The log lines of failed announcements, oldest first.
+                std::string lines;
+                for (unsigned i = 255; i >= 1; --i)
+                    if (std::strncmp(log_line(i), "LAN announcement", 16) == 0)
+                        lines += std::string(log_line(i)) + ";";
+                pc.emit("log " + lines);
+            }
             else if (command == "join")
                 pc.emit(std::string("join ") + (connect_to_host(0) ? "sent" : "refused"));
             else if (command == "stop") {
@@ -150,4 +162,23 @@ TEST(net_lab_manager, a_session_across_three_pcs)
     for (int n : {1, 2, 3})
         while (lab.alive(n) && lab.next_event(n, line, 0.0))
             EXPECT_EQ(line.rfind("error", 0), std::string::npos) << line;
+}
+
+// Two PCs on a cable with static addresses and no default route: the system refuses
+// 255.255.255.255, but the announcement still reaches the other PC through the interface's own
+// broadcast address; the refusal is logged once.
+TEST(net_lab_manager, a_server_is_heard_on_a_network_without_a_default_route)
+{
+    NET_LAB_OR_SKIP();
+    net_lab::lab_c lab;
+    lab.start_pc(1, 0.0, 4.0, [](net_lab::pc_c &pc) { pc_body(pc, true, nullptr); });
+    lab.start_pc(2, 0.0, 4.0, [](net_lab::pc_c &pc) { pc_body(pc, false); });
+    auto s = state_until(lab, 2, [](auto &s) { return s["hosts"] == "1"; }, 5.0);
+    EXPECT_EQ(s["hosts"], "1");
+    EXPECT_EQ(s["first"], "Studio");
+    state_until(lab, 1, [](auto &s) { return std::stod(s["t"]) > 6.0; }, 5.0);
+    std::string line;
+    lab.send(1, "log");
+    ASSERT_TRUE(lab.wait_for(1, "log ", line, 3.0));
+    EXPECT_EQ(line, "log LAN announcement to 255.255.255.255 not sent: WSAENETUNREACH;");
 }

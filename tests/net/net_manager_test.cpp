@@ -436,3 +436,62 @@ TEST_F(net_manager_test, a_client_joins_the_host_it_asked)
     EXPECT_EQ(m().received_count(NP_GAME_STOPPED), 1);
     EXPECT_EQ(m().received_count(NP_KEEP_ALIVE), 0);
 }
+
+// A PC from which nothing has come for 10 s of this PC's time is lost: the server gives its
+// seats to computer players, a client leaves the session.
+TEST_F(net_manager_test, a_silent_peer_is_lost_after_10_s)
+{
+    peer_s a(2), b(3);
+    server_with_clients({&a, &b});
+    pc->game->m_log.clear();
+    // b keeps alive (repeated keep-alives count too); a answers nothing after its join.
+    float now = pc->time;
+    for (int i = 0; i < 19; ++i) {
+        b.send(keep_alive("b"));
+        now += 0.5f;
+        pc->tick(now);
+    }
+    EXPECT_EQ(pc->game->log(), "") << "9.5 s";
+    for (int i = 0; i < 4; ++i) {
+        b.send(keep_alive("b"));
+        now += 0.5f;
+        pc->tick(now);
+    }
+    EXPECT_EQ(pc->game->log(), "replace_lost_players(127.0.0.2)");
+    ASSERT_EQ(m().client_count(), 1);
+    EXPECT_EQ(dotted(m().client(0).address), "127.0.0.3");
+    // Its late datagrams are a stranger's; nothing is sent to it any more.
+    a.received();
+    a.send(answer(1));
+    pc->ticks(3, 0.25f);
+    EXPECT_EQ(m().received_count(NP_ANSWER), 0);
+    pc->ticks(4, 0.5f);
+    EXPECT_TRUE(a.received().empty());
+    EXPECT_FALSE(b.received().empty());
+
+    // A client whose server falls silent leaves the session.
+    start_net_client("Player");
+    a.send(announce("Studio"));
+    pc->ticks(2);
+    ASSERT_TRUE(connect_to_host(0));
+    np_session_joined joined = np_session_joined_new();
+    joined.address = (int32_t)htonl(0x7f000001u);
+    a.send(&joined);
+    pc->ticks(2);
+    ASSERT_EQ(dotted(m().server().address), "127.0.0.2");
+    pc->game->m_log.clear();
+    now = pc->time;
+    for (int i = 0; i < 30; ++i) {
+        a.send(keep_alive("a"));
+        now += 0.5f;
+        pc->tick(now);
+    }
+    EXPECT_EQ(m().status(), NET_STATUS_CLIENT);
+    for (int i = 0; i < 21; ++i) {
+        now += 0.5f;
+        pc->tick(now);
+    }
+    EXPECT_EQ(pc->game->log(), "server_lost");
+    EXPECT_EQ(m().status(), NET_STATUS_NONE);
+    EXPECT_FALSE(m().has_socket());
+}

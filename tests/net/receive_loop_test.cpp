@@ -212,6 +212,15 @@ class receive_loop_test : public private_pc_test<pc_s>
 protected:
     // A packet this PC hands itself (no session: handled here at once).
     void local(const bytes_t &b) { send_net_message(b.data()); }
+    // This PC serves a session that the peer has joined.
+    void serve(peer_s &client)
+    {
+        start_net_server("Studio");
+        pc->manager->set_announce_address("127.0.0.1");
+        client.send(valid_packet(NP_JOIN_REQUEST));
+        pc->ticks(2);
+        ASSERT_EQ(pc->manager->client_count(), 1);
+    }
 };
 
 TEST_F(receive_loop_test, game_packets_become_messages_and_numbers_out_of_range_drop_them)
@@ -263,15 +272,23 @@ TEST_F(receive_loop_test, game_packets_become_messages_and_numbers_out_of_range_
         {"unknown command", scene("jump", "x", "y"), ""},
         {"keep-alive", valid_packet(NP_KEEP_ALIVE), ""},
     };
+    // A packet dropped for a number out of range leaves a line in the log, the first of its kind
+    // from this sender.
+    std::set<int> dropped_types, logged_types;
     for (const auto &row : rows) {
         log_reset_changed();
         local(row.packet);
         EXPECT_EQ(pc->game->take(), row.heard) << row.what;
-        // A packet dropped for a number out of range leaves a line in the log.
         const bool ignored = std::strcmp(row.what, "unknown command") == 0 || std::strcmp(row.what, "keep-alive") == 0;
         const bool dropped = !*row.heard && !ignored;
-        EXPECT_EQ(log_changed() && std::string(log_line(1)).rfind("LAN packet of type ", 0) == 0, dropped) << row.what;
+        const bool logged = log_changed() && std::string(log_line(1)).rfind("LAN packet of type ", 0) == 0;
+        if (dropped)
+            dropped_types.insert(row.packet[4]);
+        if (logged)
+            logged_types.insert(row.packet[4]);
+        EXPECT_TRUE(dropped || !logged) << row.what;
     }
+    EXPECT_EQ(logged_types, dropped_types);
     // The handler gets the packet itself.
     ASSERT_EQ(pc->game->packets.size(), 2u);
     EXPECT_EQ(pc->game->packets[0], two_ints(NP_VOTE_CONFIRMED, 3, 1));
@@ -446,11 +463,7 @@ TEST_F(receive_loop_test, votes_are_confirmed_to_all_and_the_last_one_announces_
 TEST_F(receive_loop_test, a_clients_datagrams_on_the_server)
 {
     peer_s a(2);
-    start_net_server("Studio");
-    pc->manager->set_announce_address("127.0.0.1");
-    a.send(valid_packet(NP_JOIN_REQUEST));
-    pc->ticks(2);
-    ASSERT_EQ(pc->manager->client_count(), 1);
+    serve(a);
     a.received();
     game_stand_c &g = *pc->game;
     g.take();
@@ -559,6 +572,99 @@ TEST_F(receive_loop_test, a_client_speaks_only_for_its_own_pc_and_players)
     EXPECT_NE(g.take().find("question_answered"), std::string::npos);
     local(two_ints(NP_VOTE, 4, 3));
     EXPECT_EQ(g.take(), "vote_confirmed(PTR) check_all_voted(PTR,PTR)");
+}
+
+// The lines the log holds since the last log_mark(), oldest first.
+const char LOG_MARK[] = "-- receive loop test mark --";
+void log_mark() { print_message("%s\n", LOG_MARK); }
+std::vector<std::string> logged_since_mark()
+{
+    std::vector<std::string> lines;
+    for (unsigned i = 1; i < 256 && std::strcmp(log_line(i), LOG_MARK) != 0; ++i)
+        lines.insert(lines.begin(), log_line(i));
+    return lines;
+}
+
+// A member's and a stranger's floods of refused datagrams are drained in the tick they wait
+// in, so a valid request behind them is handled at once; still one accepted datagram a tick.
+TEST_F(receive_loop_test, refused_datagrams_do_not_take_the_ticks_of_valid_ones)
+{
+    peer_s a(2), stranger(3);
+    serve(a);
+    game_stand_c &g = *pc->game;
+    g.active_address = a.address();
+    g.active_model = 2;
+    g.right_answer = 3;
+    g.take();
+    // 120 waiting: few enough for any socket's receive buffer.
+    for (int i = 0; i < 30; ++i) {
+        a.send(two_ints(NP_ANSWER, 99 + i, a.address())); // an item out of range
+        a.send(two_ints(NP_VOTE, 1, 9));                   // a voter out of range
+        stranger.send(two_ints(NP_ANSWER, 3, stranger.address()));
+        a.send(bytes_t(20, 0x41));                         // no packet at all
+    }
+    a.send(two_ints(NP_ANSWER, 3, a.address()));
+    pc->ticks(1);
+    EXPECT_EQ(g.take("question_answered").substr(0, 36), "question_answered(INT:3,INT:1,INT:2,")
+        << "handled in the tick of the flood";
+
+    // Two valid datagrams still take two ticks.
+    bytes_t first = change(1, 2), second = change(1, 4);
+    put(first, 12, a.address());
+    put(second, 12, a.address());
+    a.send(first);
+    a.send(second);
+    pc->ticks(1);
+    EXPECT_EQ(g.take("change_player_info"), "change_player_info(PTR)");
+    pc->ticks(1);
+    EXPECT_EQ(g.take("change_player_info"), "change_player_info(PTR)");
+}
+
+// Under a flood the log says once per sender and kind what is refused, then how many more every
+// 10 s at most.
+TEST_F(receive_loop_test, refusals_are_logged_once_per_sender_and_kind_then_counted)
+{
+    peer_s a(2), stranger(3);
+    serve(a);
+    log_mark();
+    // 25 s at 50 ticks a second, 24 bad datagrams a tick from the two senders: 30,000 refused.
+    float now = pc->time;
+    for (int tick = 0; tick < 1250; ++tick) {
+        for (int i = 0; i < 6; ++i) {
+            a.send(two_ints(NP_ANSWER, 99, a.address()));
+            a.send(two_ints(NP_VOTE, 8, 1));
+            a.send(bytes_t(12, 0x07));
+            stranger.send(two_ints(NP_ANSWER, 3, stranger.address()));
+        }
+        // The member stays a member: its keep-alives come between.
+        if (tick % 25 == 0)
+            a.send(valid_packet(NP_KEEP_ALIVE));
+        now += 0.02f;
+        pc->tick(now);
+    }
+    const std::vector<std::string> lines = logged_since_mark();
+    size_t bytes = 0;
+    std::set<std::string> first_lines;
+    int counts = 0;
+    for (const std::string &line : lines) {
+        bytes += line.size() + 1;
+        if (line.rfind("LAN packet of type ", 0) == 0)
+            first_lines.insert(line);
+        else if (line.rfind("LAN packets of type ", 0) == 0)
+            ++counts;
+        else
+            ADD_FAILURE() << line;
+    }
+    EXPECT_EQ(first_lines, (std::set<std::string>{
+                               "LAN packet of type 12 from 127.0.0.2 dropped: item or address",
+                               "LAN packet of type 14 from 127.0.0.2 dropped: slot",
+                               "LAN packet of type 0 from 127.0.0.2 dropped: length, type or values of no packet",
+                               "LAN packet of type 12 from 127.0.0.3 dropped: a type this sender may not send",
+                           }));
+    EXPECT_GE(counts, 4 * 2) << "two reports of each kind in 25 s";
+    EXPECT_LE(counts, 4 * 3);
+    EXPECT_LT(bytes, 3000u);
+    EXPECT_EQ(pc->manager->client_count(), 1);
 }
 
 } // namespace

@@ -84,6 +84,8 @@ TEST_F(timer_packets_test, the_game_stop_timer_sends_its_value_to_the_session)
 
     object_pointer_c timer(new game_stop_timer_c(pc->game, 1, 10.0));
     pc->tick(101.0f);
+    // The client keeps alive, or 10 s of silence would make it a lost PC.
+    other->send(valid_packet(NP_KEEP_ALIVE));
     pc->tick(110.9f);
     EXPECT_TRUE(other->received(NP_GAME_STOPPED).empty());
     pc->tick(111.0f);

@@ -39,6 +39,16 @@ public:
             p.m_owner_address = address;
             return 1;
         }
+        if (*message == MSG_VAR(replace_lost_players)) {
+            const uint32_t a = (uint32_t) * (int32_t *)msg_arg(0)->get_ptr();
+            m_log.push_back("replace_lost_players(" + std::to_string(a & 0xff) + "." + std::to_string((a >> 8) & 0xff) +
+                            "." + std::to_string((a >> 16) & 0xff) + "." + std::to_string(a >> 24) + ")");
+            return 1;
+        }
+        if (*message == MSG_VAR(server_lost)) {
+            m_log.push_back("server_lost");
+            return 1;
+        }
         if (*message == MSG_VAR(free_places_available)) {
             m_log.push_back("free_places_available");
             *(uint8_t *)msg_arg(0)->get_ptr() = m_free_seats == 0;
