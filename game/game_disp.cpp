@@ -284,6 +284,8 @@ int game_disp::handle_seat_message(const msg_c *message)
     }
     if (*message == MSG_VAR(replace_lost_players)) {
         const int32_t address = out<int32_t>(0);
+        const int active = m_session.m_active_slot;
+        const bool active_lost = slot_valid(active) && seat(active).m_owner_address == address;
         for (int slot = 0; slot < MAX_PLAYERS; ++slot)
             if (seat(slot).m_owner_address == address) {
                 make_seat_computer(slot, address, true);
@@ -292,6 +294,8 @@ int game_disp::handle_seat_message(const msg_c *message)
                 send_seat(slot);
             }
         end_vote_when_all_voted();
+        if (active_lost)
+            answer_for_lost_seat(active);
         return 1;
     }
     if (*message == MSG_VAR(bots_autochoice)) {

@@ -30,6 +30,12 @@
 // round 1 would run its steps beside the game's, and its location would ask for seats that
 // have left.
 //
+// A lost PC (replace_lost_players from the network manager, PTR int32 address): its seats
+// become this PC's computer players on every PC, and a step already put to one of them and not
+// answered is answered by the computer player. A lost server (server_lost): the game ends, the
+// seats are set up afresh as at construction, and the main menu shows "Связь с сервером
+// потеряна" (cp1251) in its hint line.
+//
 // On a client the seats come from the server (set_session_info, player_info_updated): a seat
 // record with a value the set-up would not take keeps the seat as this PC holds it, so that a
 // faulty server cannot end this PC's game at the round start or on a card.
@@ -248,6 +254,11 @@ protected:
     void question_step_received(int model_nmb, bool computer, bool topic_choice, int item_count, bool first);
     void question_answered(int answer, bool right, int model_nmb, int gesture);
     void game_stopped(int how, int model_nmb);
+    // Server: a question or choice put to a human of the lost PC at `address` and not answered
+    // yet is answered by the computer player now in his seat (call after the seat is replaced).
+    void answer_for_lost_seat(int slot);
+    // Client: the server is lost; the game ends here and the main menu says why.
+    void server_lost();
     // Every seat back in the game with nothing on its account, the humans not ready, no bank.
     void reset_after_game();
     std::string seat_name(int slot) const;

@@ -190,6 +190,10 @@ bool game_disp::handle_flow_message(const msg_c *message, int &result)
                           msg_arg(3)->get_int());
         return true;
     }
+    if (*message == MSG_VAR(server_lost)) {
+        server_lost();
+        return true;
+    }
     if (*message == MSG_VAR(on_game_stopped)) {
         result = 0;
         if (msg_arg_is(0, value_c::INT) && msg_arg_is(1, value_c::INT))
@@ -680,4 +684,46 @@ void game_disp::game_stopped(int how, int model_nmb)
     if (known)
         new history_table_c(this, "History", &entry);
     root()->message(MSG_VAR(load_screen), 0, this, text_value("screen_command"), MSG_ARGS_END);
+}
+
+void game_disp::server_lost()
+{
+    reset_after_game();
+    // The seats were the server's: this PC sets up its own again.
+    session_info_init(m_session);
+    setup_seats();
+    for (int slot = 0; slot < MAX_PLAYERS; ++slot)
+        broadcast_appearance(slot);
+    root()->message(MSG_VAR(free_location), 0, this, MSG_ARGS_END);
+    root()->message(MSG_VAR(load_screen), 0, this, text_value("screen_main"), MSG_ARGS_END);
+    root()->message(MSG_VAR(set_text), 0, this, text_value("hint_line"),
+                    text_value("\xD1\xE2\xFF\xE7\xFC \xF1 \xF1\xE5\xF0\xE2\xE5\xF0\xEE\xEC "
+                               "\xEF\xEE\xF2\xE5\xF0\xFF\xED\xE0"),
+                    MSG_ARGS_END);
+}
+
+void game_disp::answer_for_lost_seat(int slot)
+{
+    // Only the server judges, and only a human's step waits for an answer packet.
+    if (on_client() || !game_running() || m_session.m_answer_state != 0 || seat(slot).m_is_man)
+        return;
+    int32_t item = 0;
+    switch (m_step_kind) {
+    case STEP_QUESTION: {
+        const int32_t right = m_session.m_right_answer;
+        item = computer_answer_right() ? right : (right + 1) % QUESTION_ITEMS;
+        break;
+    }
+    case STEP_TOPIC_CHOICE:
+        item = computer_topic_choice();
+        break;
+    case STEP_OPPONENT_CHOICE:
+        item = highest_pulse_opponent(slot);
+        break;
+    default:
+        return;
+    }
+    // The seat is this PC's computer player now: its answer is this PC's.
+    np_answer answer = {{(int32_t)sizeof(np_answer), NP_ANSWER}, item, own_short_address()};
+    send_net_message(&answer);
 }

@@ -434,4 +434,64 @@ TEST_F(flow_test, a_round_start_other_than_the_next_one_is_refused_during_a_game
     EXPECT_EQ(disp->session().m_round, 1);
 }
 
+TEST_F(flow_test, a_step_put_to_a_lost_pcs_human_is_answered_by_the_computer_player_in_his_seat)
+{
+    // Each kind of step, put to slot 3, a human of another PC, when that PC is lost.
+    const int32_t other = own_address() + 1;
+    // This PC's human answers at once; the stand's answer for slot 3 names this PC and is refused.
+    stand->answer = [](const pc_stand_c::question_s &) { return 0; };
+    const struct
+    {
+        int round;
+        std::initializer_list<int> in_game;
+        game_disp::step_kind_e kind;
+    } rows[] = {{1, {0, 1, 2, 3, 4, 5, 6, 7}, game_disp::STEP_QUESTION},
+                {3, {0, 1, 3, 4, 5, 6}, game_disp::STEP_TOPIC_CHOICE},
+                {5, {0, 3, 5, 6}, game_disp::STEP_OPPONENT_CHOICE}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.round);
+        send("on_game_stopped", MSG_ARG(1), MSG_ARG(0));
+        disp->make_seat_human(3, other);
+        start_round(row.round, row.in_game);
+        // Round 5's first chooser is the richest.
+        disp->seat(3).m_account = 1000;
+        ASSERT_TRUE(run_until([&] { return count_heard("question(") + count_heard("simulate_question(") > 0; }, 25.0));
+        // Steps go on until one waits for slot 3.
+        ASSERT_TRUE(run_until([&] { return disp->session().m_active_slot == 3 && disp->session().m_answer_state == 0; },
+                              300.0))
+            << "step " << disp->step() << " active " << disp->session().m_active_slot << " state "
+            << +disp->session().m_answer_state << " round " << disp->session().m_round;
+        EXPECT_EQ(disp->step_kind(), row.kind);
+        run(5.0);
+        EXPECT_EQ(disp->session().m_answer_state, 0) << "nobody answers for the other PC";
+        const int step = disp->step();
+        listener->take();
+        int32_t address = other;
+        send("replace_lost_players", MSG_ARG((void *)&address));
+        EXPECT_EQ(+disp->seat(3).m_is_man, 0);
+        EXPECT_NE(disp->session().m_answer_state, 0) << "answered";
+        ASSERT_TRUE(run_until([&] { return disp->step() > step; }, 30.0)) << "the game goes on";
+    }
+}
+
+TEST_F(flow_test, a_lost_server_ends_the_game_and_the_main_menu_says_why)
+{
+    disp->make_seat_human(3, own_address() + 1);
+    start_round(2, {0, 1, 2, 3, 4, 5, 6});
+    run(1.0);
+    listener->m_names.push_back("set_text");
+    listener->take();
+    send("server_lost");
+    EXPECT_EQ(heard("load_screen"), strings{"load_screen(STRING:screen_main)"});
+    EXPECT_EQ(heard("set_text"), strings{"set_text(STRING:hint_line,STRING:\xD1\xE2\xFF\xE7\xFC \xF1 "
+                                         "\xF1\xE5\xF0\xE2\xE5\xF0\xEE\xEC \xEF\xEE\xF2\xE5\xF0\xFF\xED\xE0)"});
+    EXPECT_EQ(count_heard("free_location"), 1);
+    EXPECT_FALSE(disp->game_on());
+    for (int slot = 1; slot < MAX_PLAYERS; ++slot)
+        EXPECT_EQ(+disp->seat(slot).m_owner_address, own_address()) << "this PC's own seats again";
+    listener->take();
+    run(30.0);
+    EXPECT_EQ(heard("set_hint"), strings{}) << "no step of the game any more";
+}
+
 } // namespace
