@@ -33,8 +33,9 @@
 // A lost PC (replace_lost_players from the network manager, PTR int32 address): its seats
 // become this PC's computer players on every PC, and a step already put to one of them and not
 // answered is answered by the computer player. A lost server (server_lost): the game ends, the
-// seats are set up afresh as at construction, and the main menu shows "Связь с сервером
-// потеряна" (cp1251) in its hint line.
+// seats are set up afresh as at construction, and the main menu shows in its hint line that the
+// connection to the server is lost ("\xD1\xE2\xFF\xE7\xFC \xF1 \xF1\xE5\xF0\xE2\xE5\xF0\xEE\xEC
+// \xEF\xEE\xF2\xE5\xF0\xFF\xED\xE0").
 //
 // On a client the seats come from the server (set_session_info, player_info_updated): a seat
 // record with a value the set-up would not take keeps the seat as this PC holds it, so that a

@@ -20,6 +20,20 @@ bool is_button(const char *name, const char *button)
     return std::strcmp(name, button) == 0;
 }
 
+// Makes this PC a server or a client; when the system refuses (port 1980 taken by another
+// program on this PC, say) the screen's hint line shows why, and false.
+template <class F> bool start_session(abstract_c *screen, F start)
+{
+    try {
+        start();
+        return true;
+    } catch (const winsock_exception_c &e) {
+        screen->message(MSG_VAR(set_text), 0, screen, pchar_value("hint_line"), pchar_value(e.get_message().c_str()),
+                        MSG_ARGS_END);
+        return false;
+    }
+}
+
 int back_to_main_menu(abstract_c *screen)
 {
     abstract_c::root()->message(MSG_VAR(load_screen), 0, screen, pchar_value("screen_main"), MSG_ARGS_END);
@@ -76,7 +90,8 @@ void screen_connect::join()
 {
     char name[NAME_SIZE];
     named_edit_text(this, "client_name_edit", name, sizeof name);
-    start_net_client(name);
+    if (!start_session(this, [&] { start_net_client(name); }))
+        return;
     root()->message(MSG_VAR(load_command_location), 0, this, pchar_value("player_3"), MSG_ARGS_END);
     root()->message(MSG_VAR(load_screen), 0, this, pchar_value("screen_command"), MSG_ARGS_END);
 }
@@ -90,7 +105,7 @@ int screen_connect::handle_message(const msg_c *message, abstract_c *sender)
         // from the start; joining makes it a client again under the name then typed.
         char name[NAME_SIZE];
         named_edit_text(this, "client_name_edit", name, sizeof name);
-        start_net_client(name);
+        start_session(this, [&] { start_net_client(name); });
     } else if (*message == MSG_VAR(butt_pressed)) {
         const char *name = msg_arg(0)->get_const_pchar();
         if (is_button(name, "connect_to_server") && m_selected_host != -1) {
@@ -119,8 +134,8 @@ int screen_create_server::handle_message(const msg_c *message, abstract_c *sende
         if (is_button(name, "create_server")) {
             char session[screen_connect::NAME_SIZE];
             named_edit_text(this, "server_name_edit", session, sizeof session);
-            start_net_server(session);
-            root()->message(MSG_VAR(load_screen), 0, this, pchar_value("screen_command"), MSG_ARGS_END);
+            if (start_session(this, [&] { start_net_server(session); }))
+                root()->message(MSG_VAR(load_screen), 0, this, pchar_value("screen_command"), MSG_ARGS_END);
             return 1;
         }
         if (is_button(name, "back"))

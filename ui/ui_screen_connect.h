@@ -25,6 +25,9 @@
 //     (start_net_server), then load_screen "screen_command"; "back": load_screen
 //     "screen_main". 1 for both.
 // Names are used as typed, empty ones included; texts of up to 127 bytes are read.
+// When this PC cannot become a client or a server (the socket refused: port 1980 taken by
+// another program on this PC, say) the screen stays, and its "hint_line" shows the reason (the
+// winsock_exception_c's text, "bind failed: WSAEADDRINUSE").
 #pragma once
 
 #include <cstdint>

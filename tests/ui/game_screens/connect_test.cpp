@@ -206,4 +206,37 @@ TEST_F(connect_screen_test, create_server_opens_a_session_under_the_typed_name)
     EXPECT_EQ(manager->status(), NET_STATUS_NONE);
 }
 
+// A second program on this PC holds port 1980: both screens say why and stay, and the program
+// goes on.
+TEST_F(connect_screen_test, port_1980_held_by_another_program_is_shown_and_the_screen_stays)
+{
+    auto hint = [&] {
+        static_text *t = find<static_text>("hint_line");
+        return t && t->line_count() ? t->line_text(0) : std::string();
+    };
+    std::unique_ptr<winsocket_c> other(new winsocket_c(WINSOCK_UDP, nullptr, NET_PORT));
+    ASSERT_EQ(load("screen_client"), 1);
+    ASSERT_NE(live_child_of_container<screen_connect>(), nullptr);
+    EXPECT_EQ(manager->status(), NET_STATUS_NONE);
+    EXPECT_EQ(hint(), "bind failed: WSAEADDRINUSE");
+    take_heard();
+    EXPECT_EQ(press("connect_to_server"), 0);
+    tick_at(2.0);
+    EXPECT_TRUE(take_heard().empty());
+
+    ASSERT_EQ(load("screen_server"), 1);
+    take_heard();
+    EXPECT_EQ(press("create_server"), 1);
+    EXPECT_EQ(manager->status(), NET_STATUS_NONE);
+    EXPECT_EQ(hint(), "bind failed: WSAEADDRINUSE");
+    EXPECT_TRUE(take_heard().empty()) << "the screen stays";
+
+    // Once the other program has gone, the same button works.
+    other.reset();
+    EXPECT_EQ(press("create_server"), 1);
+    EXPECT_EQ(manager->status(), NET_STATUS_SERVER);
+    EXPECT_EQ(take_heard(), lines{"load_screen screen_command"});
+    manager->set_net_status(NET_STATUS_NONE, "Unnamed");
+}
+
 } // namespace
