@@ -9,7 +9,9 @@
 // file stays open from init to done and is read at an offset, without seeking; it is held
 // without sharing only while one of its entries is open. When the first of its entries is
 // opened, the file under the pack's path must still have the size init saw, else the pack is
-// refused; a pack file replaced since is opened anew.
+// refused; a pack file replaced since is opened anew. What that check found is trusted until
+// the system's change watch over the pack and its directory tells of a change. Names are found
+// through a hash index of the entry table built by init.
 
 #ifdef VAULTIS_BUILTIN
 #include "basics/Vaultis.h"
@@ -53,6 +55,7 @@ struct pack_record
     int disk_handle;  // open from init to done (invalid after the file went missing)
     sys_file_id id;   // of the file behind disk_handle
     int open_count;
+    uint64_t verified;  // sys_watch_changes when the file under path was last found as init saw it
     const char *path;
     uint32_t file_size;
     pack_entry *entries;
@@ -61,6 +64,10 @@ struct pack_record
     uint32_t names_size;
     uint32_t data_offset;
     uint32_t data_size;
+    // Entry numbers by the hash of their folded names, -1 where none: a lookup compares one
+    // name or two instead of the dozen a binary search over long shared prefixes needs.
+    int32_t *index;
+    uint32_t index_mask;
 };
 
 struct handle_slot
@@ -103,24 +110,50 @@ const char *entry_name(const pack_record *p, int i)
     return p->names + p->entries[i].name_offset;
 }
 
-int find_in_pack(const pack_record *p, const char *name)
+// FNV-1a over the name as the pack name order sees it.
+uint32_t pack_name_hash(const char *name)
 {
-    if (p->file_num < 1)
-        return -1;
-    int lo = 0, hi = p->file_num - 1;
-    if (pack_name_compare(entry_name(p, 0), name) == 0)
-        return 0;
-    if (pack_name_compare(entry_name(p, hi), name) == 0)
-        return hi;
-    while (hi - lo > 1) {
-        int mid = (lo + hi) / 2;
-        int c = pack_name_compare(entry_name(p, mid), name);
-        if (c == 0)
-            return mid;
-        if (c > 0)
-            hi = mid;
-        else
-            lo = mid;
+    uint32_t h = 2166136261u;
+    for (; *name; ++name)
+        h = (h ^ fold(*name)) * 16777619u;
+    return h;
+}
+
+// The pack's form of a disk name ('\' between components) into out, and its hash.
+uint32_t packed_name(const char *disk, char (&out)[MAX_NAME])
+{
+    uint32_t h = 2166136261u;
+    size_t i = 0;
+    for (; disk[i]; ++i) {
+        out[i] = disk[i] == '/' ? '\\' : disk[i];
+        h = (h ^ fold(out[i])) * 16777619u;
+    }
+    out[i] = 0;
+    return h;
+}
+
+// Entries are placed in table order, so that of names equal in the pack name order (which
+// create_pack never writes) the first in the table is found.
+void build_index(pack_record *p)
+{
+    for (uint32_t i = 0; i <= p->index_mask; ++i)
+        p->index[i] = -1;
+    for (int32_t e = 0; e < p->file_num; ++e) {
+        uint32_t i = pack_name_hash(entry_name(p, e)) & p->index_mask;
+        while (p->index[i] >= 0)
+            i = (i + 1) & p->index_mask;
+        p->index[i] = e;
+    }
+}
+
+// hash: pack_name_hash(name). Names are mostly asked for as the pack spells them: an exact
+// comparison settles those.
+int find_in_pack(const pack_record *p, const char *name, uint32_t hash)
+{
+    for (uint32_t i = hash & p->index_mask; p->index[i] >= 0; i = (i + 1) & p->index_mask) {
+        const char *entry = entry_name(p, p->index[i]);
+        if (std::strcmp(entry, name) == 0 || pack_name_compare(entry, name) == 0)
+            return p->index[i];
     }
     return -1;
 }
@@ -147,12 +180,19 @@ pack_record *load_pack(int fd, const std::string &path)
     if (data_offset + data_size > size || dir_offset + table_size > size || names_offset + names_size > size)
         return nullptr;
 
-    const size_t total = sizeof(pack_record) + table_size + names_size + path.size() + 1;
+    // At most half the index's slots are taken.
+    uint64_t index_slots = 2;
+    while (index_slots < 2 * uint64_t(file_num))
+        index_slots *= 2;
+    const uint64_t index_size = index_slots * sizeof(int32_t);
+    const size_t total = sizeof(pack_record) + index_size + table_size + names_size + path.size() + 1;
     auto *block = static_cast<unsigned char *>(std::malloc(total));
     if (!block)
         return nullptr;
     auto *p = new (block) pack_record{};
-    unsigned char *table = block + sizeof(pack_record);
+    p->index = reinterpret_cast<int32_t *>(block + sizeof(pack_record));
+    p->index_mask = uint32_t(index_slots - 1);
+    unsigned char *table = block + sizeof(pack_record) + index_size;
     char *names = reinterpret_cast<char *>(table + table_size);
     char *path_copy = names + names_size;
     if (!read_exactly(fd, dir_offset, table, table_size) || !read_exactly(fd, names_offset, names, names_size) ||
@@ -180,6 +220,7 @@ pack_record *load_pack(int fd, const std::string &path)
     p->names_size = uint32_t(names_size);
     p->data_offset = uint32_t(data_offset);
     p->data_size = uint32_t(data_size);
+    build_index(p);
     return p;
 }
 
@@ -208,26 +249,37 @@ void drop_pack_file(pack_record *p)
 }
 
 // The first open entry of a pack checks the file under the pack's path, as opening that path
-// would: it must be there, not held by another handle, and of the size init saw.
-bool acquire_pack(pack_record *p)
+// would: it must be there, not held by another handle, and of the size init saw. What a check
+// found holds while the system's change watch tells of no change (changes: its count in this
+// open, 0 when not asked yet).
+bool acquire_pack(pack_record *p, uint64_t &changes)
 {
     if (p->open_count > 0) {
         ++p->open_count;
         return true;
     }
-    sys_file_id now;
-    if (!sys_file_identify(p->path, now)) {
-        drop_pack_file(p);
-        return false;
-    }
-    if (p->disk_handle == SYS_INVALID_FILE || now.device != p->id.device || now.inode != p->id.inode) {
-        drop_pack_file(p);
-        p->disk_handle = sys_file_open_unheld(p->path, &p->id);
-        if (p->disk_handle == SYS_INVALID_FILE)
+    if (!changes)
+        changes = sys_watch_changes();
+    if (p->disk_handle == SYS_INVALID_FILE || p->verified != changes) {
+        p->verified = 0;
+        sys_file_id now;
+        uint64_t watched;
+        if (!sys_file_identify_watched(p->path, now, watched)) {
+            drop_pack_file(p);
             return false;
-        now = p->id;
+        }
+        if (p->disk_handle == SYS_INVALID_FILE || now.device != p->id.device || now.inode != p->id.inode) {
+            drop_pack_file(p);
+            p->disk_handle = sys_file_open_unheld(p->path, &p->id);
+            if (p->disk_handle == SYS_INVALID_FILE)
+                return false;
+            now = p->id;
+        }
+        if (now.size != p->file_size)
+            return false;
+        p->verified = watched;
     }
-    if (now.size != p->file_size || !sys_file_hold(p->disk_handle))
+    if (!sys_file_hold(p->disk_handle))
         return false;
     p->open_count = 1;
     return true;
@@ -357,24 +409,22 @@ int open(const char *name)
     if (!disk_name(name, disk))
         return 0;
     char packed[MAX_NAME];
-    for (size_t i = 0;; ++i) {
-        packed[i] = disk[i] == '/' ? '\\' : disk[i];
-        if (!disk[i])
-            break;
-    }
+    const uint32_t hash = packed_name(disk, packed);
     int slot = free_slot();
     if (slot < 0)
         return 0;
-    int fd = sys_file_open_read(disk);
+    // The system's queue of changes is read once for the whole lookup.
+    uint64_t changes = 0;
+    int fd = sys_file_open_read(disk, &changes);
     if (fd != SYS_INVALID_FILE) {
         g_slots[slot] = handle_slot{1, 0, fd, 0, 0, 0};
         return slot + 1;
     }
     for (int i = 0; i < MAX_PACKS && g_packs[i]; ++i) {
-        int entry = find_in_pack(g_packs[i], packed);
+        int entry = find_in_pack(g_packs[i], packed, hash);
         if (entry < 0)
             continue;
-        if (!acquire_pack(g_packs[i]))
+        if (!acquire_pack(g_packs[i], changes))
             return 0;
         g_slots[slot] = handle_slot{1, 1, SYS_INVALID_FILE, i, entry, 0};
         return slot + 1;

@@ -8,6 +8,7 @@
 #include <dirent.h>
 #include <string_view>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -189,10 +190,66 @@ bool match_component(const std::string &dir, const std::string &comp, std::strin
     return found != nullptr;
 }
 
+// The system's change notification (inotify) over the files and directories whose state was
+// checked: while it has told of no change since a check, the check still holds, and asking it
+// costs one read of its queue instead of a stat. A directory is watched for its entries (not
+// for writes into its files), a file for its contents and its links.
+constexpr uint32_t WATCH_DIR = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MOVE_SELF | IN_DELETE_SELF;
+constexpr uint32_t WATCH_FILE = IN_MODIFY | IN_ATTRIB | IN_MOVE_SELF | IN_DELETE_SELF;
+// Watches are never taken back one by one (a directory may be watched for two reasons);
+// past this many the queue is closed and started afresh, which counts as a change.
+constexpr int MAX_WATCHES = 1024;
+int g_watch = -1;           // the queue, -1 while there is none
+bool g_watch_tried = false;  // a queue the system refused is not asked for again
+uint64_t g_changes = 1;      // grows with every change told (or possible); never 0
+
+// Watches name (relative names from the current directory) with mask; false when it cannot.
+bool watch(const char *name, uint32_t mask)
+{
+    if (g_watch < 0 && !g_watch_tried) {
+        g_watch_tried = true;
+        g_watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    }
+    if (g_watch < 0)
+        return false;
+    const int wd = inotify_add_watch(g_watch, name, mask);
+    if (wd < 0)
+        return false;
+    if (wd > MAX_WATCHES) {
+        ::close(g_watch);
+        g_watch = -1;
+        g_watch_tried = false;
+        ++g_changes;
+        return false;
+    }
+    return true;
+}
+
+// The current directory as the watch vouches for it: its path when it was checked, the kept
+// listing of it, and the count of changes then.
+struct cwd_watch_s
+{
+    bool armed = false;
+    std::string path;
+    uint64_t changes = 0;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+cwd_watch_s g_cwd_watch;
+
+bool current_dir_is(const std::string &path)
+{
+    char buf[4096];
+    return getcwd(buf, sizeof buf) && path == buf;
+}
+
 // True when a relative name's first component is certainly not in the current directory,
-// found with one stat. Asked only when the guess at the current directory's listing lacks the
-// component too, so that names that are there still cost nothing more than their open.
-bool first_component_missing(const char *name)
+// found with one stat, or, while the watch has seen no change of the current directory since
+// that stat, with the question whether it is still the current directory. Asked only when the
+// guess at the current directory's listing lacks the component too, so that names that are
+// there still cost nothing more than their open. *changes is the watch's count (asked here
+// when it is 0).
+bool first_component_missing(const char *name, uint64_t *changes)
 {
     if (name[0] == '/')
         return false;
@@ -202,8 +259,20 @@ bool first_component_missing(const char *name)
     const std::vector<std::string> *guess = cwd_guess();
     if (!guess || find_match(*guess, first))
         return false;
+    if (!*changes)
+        *changes = sys_watch_changes();
+    if (g_cwd_watch.armed && g_cwd_watch.changes == *changes && g_cwd_watch.device == g_cwd_device &&
+        g_cwd_watch.inode == g_cwd_inode && current_dir_is(g_cwd_watch.path))
+        return true;
+    // The watch goes on before the stat, so that a change after the stat is told later.
+    g_cwd_watch.armed = false;
+    std::string path;
+    const bool watched = watch(".", WATCH_DIR) && sys_get_current_dir(path);
+    const uint64_t at = sys_watch_changes();
     std::vector<std::string> scratch;
     const std::vector<std::string> *names = listing_of(".", scratch);
+    if (watched && names && names != &scratch)
+        g_cwd_watch = {true, path, at, g_cwd_device, g_cwd_inode};
     return names && !find_match(*names, first);
 }
 
@@ -281,9 +350,10 @@ constexpr int READ_FLAGS = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
 // is missing, the walk without regard to case, which gives up at the first component that
 // matches nothing. A name whose first component the current directory lacks in any case fails
 // at once.
-int open_existing(const char *name, bool held, struct stat *st = nullptr)
+int open_existing(const char *name, bool held, struct stat *st = nullptr, uint64_t *changes = nullptr)
 {
-    if (!name || first_component_missing(name))
+    uint64_t asked = 0;
+    if (!name || first_component_missing(name, changes ? changes : &asked))
         return SYS_INVALID_FILE;
     int fd = ::open(name, READ_FLAGS);
     if (fd < 0) {
@@ -320,9 +390,41 @@ template <class Op> int64_t transfer(uint64_t len, Op op)
 
 } // namespace
 
-int sys_file_open_read(const char *name)
+int sys_file_open_read(const char *name, uint64_t *changes)
 {
-    return open_existing(name, true);
+    return open_existing(name, true, nullptr, changes);
+}
+
+uint64_t sys_watch_changes()
+{
+    if (g_watch < 0)
+        return ++g_changes;
+    alignas(inotify_event) char events[4096];
+    bool told = false;
+    for (;;) {
+        const ssize_t n = ::read(g_watch, events, sizeof events);
+        if (n > 0) {
+            told = true;
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            // Nothing more queued (EAGAIN); anything else leaves the watch unsure.
+            told |= !(n < 0 && errno == EAGAIN);
+            break;
+        }
+    }
+    return told ? ++g_changes : g_changes;
+}
+
+int sys_file_identify_watched(const char *name, sys_file_id &out, uint64_t &changes)
+{
+    if (!name)
+        return 0;
+    const char *slash = std::strrchr(name, '/');
+    const std::string dir = slash ? std::string(name, size_t(slash - name) + 1) : std::string(".");
+    const bool watched = watch(dir.c_str(), WATCH_DIR) && watch(name, WATCH_FILE);
+    changes = watched ? sys_watch_changes() : 0;
+    return sys_file_identify(name, out);
 }
 
 int sys_file_open_unheld(const char *name, sys_file_id *id)

@@ -6,7 +6,9 @@
 // match in byte order. The walk gives up at the first component that matches nothing. It keeps
 // the listings of directories that had been unchanged for a while (two seconds) before they
 // were read, for as long as their change times stay the same, so that looking up names that
-// are not on disk costs one stat of the directory instead of a listing.
+// are not on disk costs one stat of the directory instead of a listing; while the system's
+// change notification watches the current directory and has told of no change of its entries,
+// not even that stat: only the question whether it is still the current directory.
 //
 // Handles are small non-negative numbers; SYS_INVALID_FILE (-1) is no handle. Files are opened
 // without sharing: while a handle made here is open, every further open or create of the same
@@ -25,8 +27,10 @@
 
 constexpr int SYS_INVALID_FILE = -1;
 
-// An existing regular file, for reading. Returns a handle or SYS_INVALID_FILE.
-int sys_file_open_read(const char *name);
+// An existing regular file, for reading. Returns a handle or SYS_INVALID_FILE. changes, when
+// given, is the caller's count of sys_watch_changes in this operation (0: not asked yet, and
+// then asked here if needed), so that one operation reads the queue of changes once.
+int sys_file_open_read(const char *name, uint64_t *changes = nullptr);
 // The identity of a file and its size.
 struct sys_file_id
 {
@@ -44,6 +48,14 @@ int sys_file_hold(int handle);
 void sys_file_unhold(int handle);
 // The identity of the regular file a full name (used exactly as given) names now; 1, or 0.
 int sys_file_identify(const char *name, sys_file_id &out);
+// Changes told by the system since files were identified: a count that grows whenever a
+// watched file or directory may have changed (every call when nothing can be watched); it
+// reads the system's queue of changes, one call when nothing is queued. Never 0.
+uint64_t sys_watch_changes();
+// sys_file_identify for a name that is then watched, with its directory: while
+// sys_watch_changes still gives changes, the name names that file with that size. changes is
+// 0 when the name cannot be watched.
+int sys_file_identify_watched(const char *name, sys_file_id &out, uint64_t &changes);
 // A new or emptied regular file, for writing. An existing file of the name (matched as above)
 // is emptied; otherwise the file is made in the directory the leading components resolve to.
 int sys_file_create(const char *name);

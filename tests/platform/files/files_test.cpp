@@ -103,4 +103,24 @@ TEST_F(kept_listings, a_new_current_directory_is_looked_at_itself)
     EXPECT_EQ(read_name("keep"), "");
 }
 
+// A miss in a directory the file layer watches is answered without a stat; the directory
+// moved away, and another one moved to its path and entered, must still be looked at itself.
+TEST_F(kept_listings, a_watched_directory_moved_away_is_not_taken_for_the_one_at_its_path)
+{
+    write_file(m_dir.path() / "a/keep", "");
+    write_file(m_dir.path() / "b/data/x.txt", "b");
+    {
+        in_dir enter(m_dir.path() / "a");
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(read_name("data/x.txt"), "(none)");
+        fs::rename(m_dir.path() / "a", m_dir.path() / "old");
+        fs::rename(m_dir.path() / "b", m_dir.path() / "a");
+        in_dir again(m_dir.path() / "a");
+        EXPECT_EQ(read_name("data/x.txt"), "b");
+    }
+    in_dir enter(m_dir.path() / "old");
+    EXPECT_EQ(read_name("data/x.txt"), "(none)");
+    EXPECT_EQ(read_name("keep"), "");
+}
+
 } // namespace
