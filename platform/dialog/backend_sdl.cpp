@@ -1,6 +1,7 @@
 // The dialog drawn with SDL2's renderer: classic grey controls, texts rendered with FreeType
 // from DejaVu Sans (fonts-dejavu-core; without the font the controls show no text). One
-// dialog unit is 3/2 pixels across and 13/8 down, as for an 8-point system font.
+// dialog unit is 3/2 pixels across and 13/8 down, as for an 8-point system font. A message box
+// is such a dialog too: its text wrapped over as many lines as it needs, an OK button below.
 #include "platform/dialog/dialog_core.h"
 #include "platform/dialog/dialog_fake.h"
 #include "platform/sys/cp1251.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 
 namespace {
@@ -19,6 +21,7 @@ const char *const font_file = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 constexpr int font_pixels = 11;
 constexpr int list_row_height = 16;
 constexpr int closed_list_height = 21;
+constexpr int line_height = font_pixels + 4;
 
 int px_x(int dlu) { return dlu * 3 / 2; }
 int px_y(int dlu) { return dlu * 13 / 8; }
@@ -53,8 +56,15 @@ public:
             SDL_DestroyWindow(m_window);
     }
 
-    bool open()
+    // Loads the font, lets `fit` lay the dialog out by its texts, then opens the window.
+    bool open(const std::function<void(sdl_dialog_c &)> &fit)
     {
+        if (FT_Init_FreeType(&m_library) == 0 && FT_New_Face(m_library, font_file, 0, &m_face) == 0)
+            FT_Set_Pixel_Sizes(m_face, 0, font_pixels);
+        else
+            std::fprintf(stderr, "dialog: no font %s; the controls show no text\n", font_file);
+        if (fit)
+            fit(*this);
         const std::string caption = cp1251_to_utf8(m_d.tpl->caption ? m_d.tpl->caption : "");
         m_window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                     px_x(m_d.tpl->cx), px_y(m_d.tpl->cy), SDL_WINDOW_SHOWN);
@@ -64,10 +74,6 @@ public:
         if (!m_renderer)
             return false;
         SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_BLEND);
-        if (FT_Init_FreeType(&m_library) == 0 && FT_New_Face(m_library, font_file, 0, &m_face) == 0)
-            FT_Set_Pixel_Sizes(m_face, 0, font_pixels);
-        else
-            std::fprintf(stderr, "dialog: no font %s; the controls show no text\n", font_file);
         return true;
     }
 
@@ -215,10 +221,7 @@ private:
         if (found != m_texts.end())
             return &found->second;
         const int height = font_pixels + 5, baseline = font_pixels;
-        int width = 0;
-        for (unsigned char c : line)
-            if (FT_Load_Char(m_face, cp1251_code_point(c), FT_LOAD_DEFAULT) == 0)
-                width += int(m_face->glyph->advance.x >> 6);
+        const int width = width_of(line);
         if (width <= 0)
             return nullptr;
         std::vector<uint32_t> pixels(size_t(width) * height, 0);
@@ -248,10 +251,28 @@ private:
         return &(m_texts[line] = {t, width, height});
     }
 
-    // Lines of text broken at spaces to fit width.
+    // The pen's advance over a line, in pixels.
+    int width_of(const std::string &line)
+    {
+        int width = 0;
+        for (unsigned char c : line)
+            if (m_face && FT_Load_Char(m_face, cp1251_code_point(c), FT_LOAD_DEFAULT) == 0)
+                width += int(m_face->glyph->advance.x >> 6);
+        return width;
+    }
+
+public:
+    // Lines of text broken at line feeds, and at spaces to fit width.
     std::vector<std::string> wrap(const std::string &s, int width)
     {
         std::vector<std::string> lines;
+        const size_t feed = s.find('\n');
+        if (feed != std::string::npos) {
+            lines = wrap(s.substr(0, feed), width);
+            for (const std::string &line : wrap(s.substr(feed + 1), width))
+                lines.push_back(line);
+            return lines;
+        }
         std::string line;
         size_t start = 0;
         while (start <= s.size()) {
@@ -260,8 +281,7 @@ private:
                 end = s.size();
             const std::string word = s.substr(start, end - start);
             const std::string joined = line.empty() ? word : line + " " + word;
-            const text_s *t = text(joined);
-            if (!line.empty() && t && t->w > width) {
+            if (!line.empty() && width_of(joined) > width) {
                 lines.push_back(line);
                 line = word;
             } else {
@@ -274,11 +294,12 @@ private:
         return lines;
     }
 
+private:
+
     // justify: 0 left, 1 centre, 2 right; vertically centred in r.
     void draw_text(const std::string &s, const SDL_Rect &r, int justify, bool top = false)
     {
         const std::vector<std::string> lines = wrap(s, r.w);
-        const int line_height = font_pixels + 4;
         int y = top ? r.y : r.y + (r.h - int(lines.size()) * line_height) / 2;
         for (const auto &line : lines) {
             if (const text_s *t = text(line)) {
@@ -414,9 +435,50 @@ private:
     int m_pressed = -1;
 };
 
+// The message box's layout in dialog units: the text across, the OK button centred below it.
+constexpr int box_cx = 240, box_margin = 7, button_cx = 50, button_cy = 14;
+
+INT_PTR message_box_proc(HDLG d, UINT message, WPARAM wparam, LPARAM)
+{
+    if (message == WM_COMMAND && (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL)) {
+        EndDialog(d, IDOK);
+        return TRUE;
+    }
+    return FALSE;
+}
+
 struct sdl_backend_s : dialog_backend_s
 {
-    bool run(platform_dialog_s &d) override
+    bool run(platform_dialog_s &d) override { return show(d, {}); }
+
+    // Drawn as a dialog of its own, with the dialog's font: SDL's message box on X11 draws
+    // with the server's core fonts, which have no Cyrillic.
+    void message_box(const char *text, const char *caption, UINT) override
+    {
+        const dialog_item items[] = {
+            {DLG_TEXT, -1, text, box_margin, box_margin, box_cx - 2 * box_margin, 0, 0},
+            {DLG_DEFPUSHBUTTON, IDOK, "OK", (box_cx - button_cx) / 2, 2 * box_margin, button_cx, button_cy, 0},
+        };
+        dialog_template box = {caption, box_cx, 3 * box_margin + button_cy, items, 2};
+        platform_dialog_s d;
+        d.tpl = &box;
+        d.procedure = message_box_proc;
+        for (const dialog_item &item : items)
+            d.controls.push_back({item, {}, -1, BST_UNCHECKED});
+        // The text as high as its lines, the button and the box's bottom below it.
+        const auto fit = [&](sdl_dialog_c &dialog) {
+            const int lines = std::max<int>(1, int(dialog.wrap(text, px_x(items[0].cx)).size()));
+            const int high = (lines * line_height * 8 + 12) / 13;
+            d.controls[0].item.cy = high;
+            d.controls[1].item.y += high;
+            box.cy += high;
+        };
+        if (!show(d, fit))
+            std::fprintf(stderr, "%s: %s\n", cp1251_to_utf8(caption).c_str(), cp1251_to_utf8(text).c_str());
+    }
+
+private:
+    static bool show(platform_dialog_s &d, const std::function<void(sdl_dialog_c &)> &fit)
     {
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -426,7 +488,7 @@ struct sdl_backend_s : dialog_backend_s
         bool shown;
         {
             sdl_dialog_c dialog(d);
-            shown = dialog.open();
+            shown = dialog.open(fit);
             if (shown) {
                 d.init();
                 dialog.set_icon();
@@ -438,14 +500,6 @@ struct sdl_backend_s : dialog_backend_s
         // The video subsystem stays up, as for the main window: closing it would unload the
         // libraries SDL opened for itself while they still hold memory.
         return shown;
-    }
-
-    void message_box(const char *text, const char *caption, UINT type) override
-    {
-        const std::string t = cp1251_to_utf8(text), c = cp1251_to_utf8(caption);
-        const Uint32 flags = (type & MB_ICONERROR) ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-        if (SDL_ShowSimpleMessageBox(flags, c.c_str(), t.c_str(), nullptr) != 0)
-            std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
     }
 };
 

@@ -8,6 +8,9 @@
 #include "tests/Launcher/launcher_fixture.h"
 #include "tests/platform/shell/stub_program.h"
 
+#include <cstdlib>
+#include <functional>
+
 namespace {
 
 using fixture::fs::exists;
@@ -233,4 +236,49 @@ TEST_F(launcher_test, a_bad_configuration_leaves_a_message_and_what_came_before)
     EXPECT_EQ(lines[0], "Executing 'launcher.cfg'...");
     EXPECT_EQ(lines[1], "Parse error: L2,41: ';' expected");
     EXPECT_EQ(fixture::wait_for_marker("started.txt"), "started \n");
+}
+
+// The demo directory as the build leaves it (the game in bin/ beside demo/): the Launcher
+// started in demo/ starts the game with no file written by hand, from the launcher.cfg the build
+// wrote, and from one the Launcher had saved before with the default name, to which the build's
+// step adds the game (the player's settings stay).
+TEST_F(launcher_test, in_the_demo_directory_play_starts_the_game_built_beside_it)
+{
+    const fixture::fs::path game = fixture::fs::absolute("bin/Vizuzuze");
+    fixture::fs::create_directories("bin");
+    fixture::fs::create_directories("demo");
+    fixture::write_stub_program("bin/Vizuzuze", "started.txt");
+    const std::string build_step = std::string("'") + LAUNCHER_CMAKE + "' -DCFG='" +
+                                   fixture::fs::absolute("demo/launcher.cfg").string() + "' -DGAME='" + game.string() +
+                                   "' -P '" + ENGINE_SOURCE_DIR + "/Launcher/demo_launcher_cfg.cmake'";
+    struct
+    {
+        const char *what;
+        std::function<void()> prepare;
+        std::string saved;
+    } cases[] = {
+        {"the build's own file",
+         [] {
+             fixture::fs::copy_file(fixture::fs::path(ENGINE_BINARY_DIR) / "demo/launcher.cfg", "demo/launcher.cfg",
+                                    fixture::fs::copy_options::overwrite_existing);
+         },
+         saved(800, 600, "../bin/Vizuzuze", 1, 1)},
+        {"a file the Launcher saved",
+         [&] {
+             write_file("demo/launcher.cfg", saved(1024, 768, "Vizuzuze.exe", 0, 1));
+             ASSERT_EQ(std::system(build_step.c_str()), 0);
+             ASSERT_EQ(std::system(build_step.c_str()), 0) << "a second build adds nothing";
+         },
+         saved(1024, 768, "../bin/Vizuzuze", 0, 1)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove("bin/started.txt");
+        c.prepare();
+        fixture::in_dir demo("demo");
+        EXPECT_EQ(run({{action::CLICK, LAUNCHER_PLAY}}), 0);
+        EXPECT_EQ(fixture::wait_for_marker("../bin/started.txt"), "started \n");
+        EXPECT_TRUE(dialog_fake_message_boxes().empty());
+        EXPECT_EQ(read_file("launcher.cfg"), c.saved);
+    }
 }
