@@ -38,7 +38,9 @@ void score_table_c::on_shutdown()
 
 void score_table_c::load_table(const char *value_name)
 {
-    const std::vector<uint8_t> bytes = game_registry_read(value_name);
+    game_value_state state = GAME_VALUE_MISSING;
+    const std::vector<uint8_t> bytes = game_registry_read(value_name, &state);
+    m_unreadable = state == GAME_VALUE_UNREADABLE;
     int32_t count = 0;
     if (bytes.size() >= sizeof count)
         std::memcpy(&count, bytes.data(), sizeof count);
@@ -56,6 +58,9 @@ void score_table_c::load_table(const char *value_name)
 void score_table_c::save_table(const char *value_name)
 {
     if (m_entry_nmb == 0)
+        return;
+    // The scores a table held are kept, if not readable, rather than lost under the new one.
+    if (m_unreadable && !game_registry_keep_aside(value_name))
         return;
     const std::vector<uint8_t> bytes =
         score_table_value(m_entry_buf.data(), std::min<int32_t>(m_entry_nmb, SCORE_TABLE_MAX));

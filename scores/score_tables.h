@@ -16,8 +16,11 @@
 //              written; no such entry: nothing is written.
 // A stored value is hostile input: one shorter than 4 bytes or with a negative count reads as
 // empty, a count beyond the whole entries present counts only those, and every name is cut
-// to end inside its 128 bytes. Registry failures are not reported: a missing key or value is
-// an empty table, an insert makes the key, and a failing write leaves the old value.
+// to end inside its 128 bytes. A missing key or value is an empty table and an insert makes the
+// key. A value that is there but cannot be read (over 1 MiB, say) is an empty table too, and an
+// insert first keeps it aside under another name, writing nothing when that fails; a failing
+// write leaves the old value. Each failure leaves its line in the console log
+// (scores/game_registry.h).
 #pragma once
 
 #include "kernel/abstract.h"
@@ -79,6 +82,7 @@ protected:
 
     int32_t m_entry_nmb;
     std::vector<hiscore_entry> m_entry_buf;
+    bool m_unreadable = false;
 };
 
 class hiscore_table_c : public score_table_c

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -335,6 +336,18 @@ LONG RegSetValueExA(HKEY key, const char *value_name, DWORD, DWORD type, const B
     if (written.step == SYS_REPLACE_CREATE && written.error == ENOENT)
         return ERROR_KEY_DELETED;
     return written.step == SYS_REPLACE_DONE ? ERROR_SUCCESS : error_of(written.error, ERROR_WRITE_FAULT);
+}
+
+LONG reg_rename_value(HKEY key, const char *value_name, const char *new_name)
+{
+    std::string from, to;
+    if (LONG e = value_path(key, value_name, from); e != ERROR_SUCCESS)
+        return e;
+    if (LONG e = value_path(key, new_name, to); e != ERROR_SUCCESS)
+        return e;
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0)
+        return errno == EEXIST ? ERROR_ALREADY_EXISTS : error_of(errno, ERROR_WRITE_FAULT);
+    return ERROR_SUCCESS;
 }
 
 LONG RegCloseKey(HKEY key)

@@ -51,6 +51,7 @@ constexpr LONG ERROR_READ_FAULT = 30;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
 constexpr LONG ERROR_DISK_FULL = 112;
 constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr LONG ERROR_ALREADY_EXISTS = 183;
 constexpr LONG ERROR_MORE_DATA = 234;
 constexpr LONG ERROR_KEY_DELETED = 1018;
 
@@ -69,6 +70,9 @@ LONG RegQueryValueExA(HKEY key, const char *value_name, DWORD *reserved, DWORD *
 LONG RegSetValueExA(HKEY key, const char *value_name, DWORD reserved, DWORD type, const BYTE *data, DWORD data_size);
 // HKEY_CURRENT_USER closes without effect.
 LONG RegCloseKey(HKEY key);
+// Not a Windows call: gives a value a new name in its key, never replacing a value of that name
+// (ERROR_ALREADY_EXISTS), so that one that cannot be read is kept when a new one is written.
+LONG reg_rename_value(HKEY key, const char *value_name, const char *new_name);
 
 // The directory that stands for HKEY_CURRENT_USER\Software from now on (tests give each test
 // its own); null returns to the environment's directory.

@@ -1,11 +1,13 @@
 // The score tables "Hiscore" and "History" in a registry of the test's own: what each operation
 // leaves in the stored value, and stored values that were not written by the game.
+#include "tests/basics/log_ring.h"
 #include "tests/ui/game_screens/registry_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <limits>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -256,13 +258,56 @@ TEST_F(score_tables_test, summed_scores_stop_at_the_int32_limits)
     EXPECT_EQ(text(hiscore()), "rich:" + std::to_string(max) + " poor:" + std::to_string(min));
 }
 
-TEST_F(score_tables_test, a_value_that_cannot_be_written_stays_as_it_was)
+TEST_F(score_tables_test, a_value_that_cannot_be_written_stays_as_it_was_and_is_logged)
 {
     std::filesystem::create_directories(registry.file("Hiscore"));
     const hiscore_entry e = score_entry("a", 1);
+    const std::string mark = log_mark();
     new hiscore_table_c(root, "Hiscore", &e);
+    EXPECT_EQ(log_since(mark), std::vector<std::string>{"Registry value 'Hiscore' could not be saved (error 5)"});
     EXPECT_EQ(text(hiscore()), "");
     EXPECT_TRUE(std::filesystem::is_directory(registry.file("Hiscore")));
+}
+
+// A table over the size a value may have does not read: the insert keeps it under another name
+// before it writes the new table, and a second one goes beside the first.
+TEST_F(score_tables_test, an_unreadable_table_is_logged_and_kept_aside_before_a_new_one_is_written)
+{
+    const std::vector<uint8_t> huge(REG_MAX_VALUE_SIZE + 1, 7);
+    registry.put("Hiscore", huge);
+    std::string mark = log_mark();
+    EXPECT_EQ(text(hiscore()), "");
+    EXPECT_EQ(log_since(mark), std::vector<std::string>{"Registry value 'Hiscore' could not be read (error 13)"});
+
+    const hiscore_entry e = score_entry("a", 1);
+    mark = log_mark();
+    new hiscore_table_c(root, "Hiscore", &e);
+    EXPECT_EQ(log_since(mark), (std::vector<std::string>{"Registry value 'Hiscore' could not be read (error 13)",
+                                                         "Registry value 'Hiscore' kept as 'Hiscore.unreadable-1'"}));
+    EXPECT_EQ(text(hiscore()), "a:1");
+    EXPECT_EQ(registry.value("Hiscore.unreadable-1"), huge);
+
+    registry.put("Hiscore", huge);
+    new hiscore_table_c(root, "Hiscore", &e);
+    EXPECT_EQ(text(hiscore()), "a:1");
+    EXPECT_EQ(registry.value("Hiscore.unreadable-1"), huge);
+    EXPECT_EQ(registry.value("Hiscore.unreadable-2"), huge);
+}
+
+// A writer killed midway leaves its temporary file in the key: the key's next write removes
+// those nobody touched for a while, and leaves a writer at work its own.
+TEST_F(score_tables_test, stale_temporaries_of_the_key_go_with_its_next_write)
+{
+    const std::filesystem::path key = registry.file("Hiscore").parent_path();
+    fixture::write_file(key / ".value-Ab3dE9", "left by a killed writer");
+    fixture::write_file(key / ".value-Zz0011", "a writer at work");
+    const timespec long_ago[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (key / ".value-Ab3dE9").c_str(), long_ago, 0), 0);
+    const hiscore_entry e = score_entry("a", 1);
+    new history_table_c(root, "History", &e);
+    EXPECT_FALSE(std::filesystem::exists(key / ".value-Ab3dE9"));
+    EXPECT_TRUE(std::filesystem::exists(key / ".value-Zz0011"));
+    EXPECT_EQ(text(history()), "a:1");
 }
 
 } // namespace
