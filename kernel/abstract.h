@@ -111,6 +111,8 @@ private:
     void exchange_children(abstract_c *q, abstract_c *p);
     int deliver(const msg_c &message, int flags, abstract_c *sender);
     int deliver_plain(const msg_c &message, abstract_c *sender);
+    void put_in_walk_order();
+    static void links_changed();
 
     static abstract_c *m_root;
 };

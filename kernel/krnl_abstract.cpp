@@ -1,7 +1,9 @@
 #include "kernel/abstract.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <exception>
+#include <vector>
 
 #include "basics/console_log.h"
 #include "kernel/exception.h"
@@ -66,19 +68,95 @@ int abstract_c::message_array(const msg_c &message, int flags, abstract_c *sende
 // before it have run, as the recursive walk does. The parents on the way down are kept at hand
 // (beyond a depth of 32 they are found through m_parent). An object without children is not
 // asked whether to pass the message on: there is no one to pass it to.
+//
+// A broadcast from the root over a tree that has not changed since the root's previous
+// broadcast goes through the walk's order kept in an array instead: the objects' addresses are
+// then known ahead, so the processor fetches them as it fetches a vector's, where following
+// the links waits for each object in turn. Every change of a link counts; after one, the walk
+// goes on from where it is by the links.
+namespace {
+
+constexpr size_t KEPT_PARENTS = 32;
+
+struct walk_entry_s
+{
+    abstract_c *object;
+    uint32_t end;    // the entry after the object's subtree
+    uint32_t depth;  // 1 for a child of the start
+};
+
+// The order of the root's last broadcasts, valid while no link changed (g_links is then
+// still `links`), and the tree seen at the one before (`seen`), so that a tree that changes
+// on every tick is never put in order for nothing.
+uint64_t g_links = 1;
+struct walk_order_s
+{
+    const abstract_c *start = nullptr;
+    uint64_t links = 0;
+    const abstract_c *seen = nullptr;
+    uint64_t seen_links = 0;
+    std::vector<walk_entry_s> entries;
+} g_order;
+
+} // namespace
+
+void abstract_c::links_changed()
+{
+    ++g_links;
+}
+
 int abstract_c::deliver_plain(const msg_c &message, abstract_c *sender)
 {
     if (handle_message(&message, sender))
         return 1;
-    constexpr size_t KEPT = 32;
-    abstract_c *parents[KEPT];
+    abstract_c *parents[KEPT_PARENTS];
     size_t depth = 0;
     abstract_c *node = this;
     bool handled_alive = true;  // node was alive and its handler ran
+    if (this == m_root && m_last_child && pass_to_children(&message)) {
+        if (g_order.start != this || g_order.links != g_links) {
+            if (g_order.seen != this || g_order.seen_links != g_links) {
+                g_order.seen = this;
+                g_order.seen_links = g_links;
+                g_order.start = nullptr;
+                goto by_links;
+            }
+            put_in_walk_order();
+        }
+        const walk_entry_s *entries = g_order.entries.data();
+        const uint32_t count = uint32_t(g_order.entries.size());
+        const uint64_t links = g_links;
+        for (uint32_t k = 0; k < count;) {
+            if (k + 16 < count)
+                __builtin_prefetch(entries[k + 16].object);
+            node = entries[k].object;
+            handled_alive = node->alive();
+            if (handled_alive && node->handle_message(&message, sender))
+                return 1;
+            if (g_links != links) {
+                // The links changed: the way on from here is theirs. The parents on the way
+                // up are the node's ancestors.
+                depth = entries[k].depth;
+                abstract_c *p = node->m_parent;
+                for (size_t d = depth; d-- > 0; p = p->m_parent)
+                    if (d < KEPT_PARENTS)
+                        parents[d] = p;
+                goto on_by_links;
+            }
+            // Unchanged links: the node has children when its subtree is more than itself.
+            if (handled_alive && entries[k].end != k + 1 && node->pass_to_children(&message))
+                ++k;
+            else
+                k = entries[k].end;
+        }
+        return 0;
+    }
+by_links:
+on_by_links:
     for (;;) {
         abstract_c *next = node->m_last_child;
         if (handled_alive && next && node->pass_to_children(&message)) {
-            if (depth < KEPT)
+            if (depth < KEPT_PARENTS)
                 parents[depth] = node;
             ++depth;
         } else {
@@ -89,7 +167,7 @@ int abstract_c::deliver_plain(const msg_c &message, abstract_c *sender)
                 if (next)
                     break;
                 --depth;
-                node = depth < KEPT ? parents[depth] : node->m_parent;
+                node = depth < KEPT_PARENTS ? parents[depth] : node->m_parent;
             }
         }
         node = next;
@@ -105,6 +183,40 @@ int abstract_c::deliver_plain(const msg_c &message, abstract_c *sender)
                 return 1;
         }
     }
+}
+
+// The order of the walk below this object as the links give it, every object in it, with the
+// end of each subtree.
+void abstract_c::put_in_walk_order()
+{
+    std::vector<walk_entry_s> &entries = g_order.entries;
+    entries.clear();
+    std::vector<uint32_t> open;  // the entries whose subtrees are being listed
+    abstract_c *node = m_last_child;
+    while (node) {
+        open.push_back(uint32_t(entries.size()));
+        entries.push_back({node, 0, uint32_t(open.size())});
+        if (node->m_last_child) {
+            node = node->m_last_child;
+            continue;
+        }
+        // Close the subtrees that end here, up to the first with a previous sibling.
+        for (;;) {
+            entries[open.back()].end = uint32_t(entries.size());
+            open.pop_back();
+            if (node->m_prev_sibling) {
+                node = node->m_prev_sibling;
+                break;
+            }
+            node = node->m_parent;
+            if (node == this) {
+                node = nullptr;
+                break;
+            }
+        }
+    }
+    g_order.start = this;
+    g_order.links = g_links;
 }
 
 int abstract_c::deliver(const msg_c &message, int flags, abstract_c *sender)
@@ -163,6 +275,7 @@ void abstract_c::setup(abstract_c *parent)
 
 abstract_c::~abstract_c() noexcept(false)
 {
+    links_changed();
     clear_object_pointers();
     for (abstract_c *child = m_first_child; child;) {
         abstract_c *next = child->m_next_sibling;
@@ -195,6 +308,7 @@ abstract_c *abstract_c::root()
 void abstract_c::add_child(abstract_c *child)
 {
     ENGINE_ASSERT(child->m_parent == this);
+    links_changed();
     child->m_prev_sibling = nullptr;
     child->m_next_sibling = m_first_child;
     if (m_first_child)
@@ -215,6 +329,7 @@ void abstract_c::remove_child(abstract_c *child)
 // child field.
 void abstract_c::link_siblings(abstract_c *towards_first, abstract_c *towards_last)
 {
+    links_changed();
     if (towards_first)
         towards_first->m_next_sibling = towards_last;
     else

@@ -186,6 +186,65 @@ TEST(message_walk, a_broadcast_goes_down_deep_trees_and_back_up)
     delete root;
 }
 
+// The root's broadcasts over an unchanged tree go through a kept order of the walk: from the
+// third on they must still see the tree as the handlers leave it, dead objects, refusals,
+// claims and changes of links deep down included.
+TEST(message_walk, repeated_broadcasts_from_the_root_see_changes_made_on_the_way)
+{
+    journal_c journal;
+    node_c *root = new node_c(nullptr, "R", &journal);
+    std::vector<node_c *> chain;
+    abstract_c *parent = root;
+    for (int i = 0; i < 40; ++i) {
+        chain.push_back(new node_c(parent, "c" + std::to_string(i), &journal));
+        parent = chain.back();
+    }
+    new node_c(chain[2], "s3", &journal);
+    node_c *tail = new node_c(root, "tail", &journal);
+    new node_c(tail, "t1", &journal);
+    std::string plain = "R";
+    for (int i = 0; i < 40; ++i)
+        plain += " c" + std::to_string(i);
+    plain += " s3 tail t1";
+    auto send = [&] {
+        journal.entries.clear();
+        EXPECT_EQ(root->message(MSG_VAR(probe), 0, nullptr, MSG_ARGS_END), 0);
+        return journal.joined();
+    };
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(send(), plain) << i;
+
+    // Made 37 levels down, beyond the parents a walk keeps at hand, under c1: reached after
+    // c1's older child's subtree.
+    bool made = false;
+    chain[37]->m_handler = [&](node_c *, const msg_c *, abstract_c *) {
+        if (!made)
+            new node_c(chain[1], "n", &journal);
+        made = true;
+        return 0;
+    };
+    const std::string with_n = plain.substr(0, plain.find(" tail")) + " n tail t1";
+    EXPECT_EQ(send(), with_n);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(send(), with_n) << i;
+
+    // Killed before its turn, refused by its parent, or after a claim: not reached.
+    chain[37]->m_handler = [&](node_c *, const msg_c *, abstract_c *) {
+        tail->shutdown_tree();
+        return 0;
+    };
+    const std::string killed = with_n.substr(0, with_n.find(" c38")) + " down:t1 down:tail c38 c39 s3 n";
+    EXPECT_EQ(send(), killed);
+    chain[37]->m_handler = nullptr;
+    root->collect_dead_children();
+    send();
+    chain[5]->m_handler = [](node_c *, const msg_c *, abstract_c *) { return 1; };
+    journal.entries.clear();
+    EXPECT_EQ(root->message(MSG_VAR(probe), 0, nullptr, MSG_ARGS_END), 1);
+    EXPECT_EQ(journal.joined(), "R c0 c1 c2 c3 c4 c5");
+    delete root;
+}
+
 TEST_F(delivery_fixture, flag_2_needs_flag_1)
 {
     EXPECT_EQ(thrown_message([&] { send(r, 2, nullptr); }), "Invalid message delivery flags");
