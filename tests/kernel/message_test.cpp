@@ -157,16 +157,26 @@ TEST_F(delivery_fixture, a_broadcast_sees_the_tree_as_its_handlers_leave_it)
     EXPECT_EQ(journal.joined(), "R A A1 B down:D B1 X");
 }
 
+namespace {
+
+// 40 objects below `below`, each the only child of the one before, named c0 to c39.
+std::vector<node_c *> make_chain(abstract_c *below, journal_c *journal)
+{
+    std::vector<node_c *> chain;
+    for (int i = 0; i < 40; ++i) {
+        chain.push_back(new node_c(below, "c" + std::to_string(i), journal));
+        below = chain.back();
+    }
+    return chain;
+}
+
+} // namespace
+
 TEST(message_walk, a_broadcast_goes_down_deep_trees_and_back_up)
 {
     journal_c journal;
     node_c *root = new node_c(nullptr, "R", &journal);
-    std::vector<node_c *> chain;
-    abstract_c *parent = root;
-    for (int i = 0; i < 40; ++i) {
-        chain.push_back(new node_c(parent, "c" + std::to_string(i), &journal));
-        parent = chain.back();
-    }
+    const std::vector<node_c *> chain = make_chain(root, &journal);
     new node_c(chain[34], "s35", &journal);  // newer than c35: after its subtree
     new node_c(chain[2], "s3", &journal);
     new node_c(root, "tail", &journal);
@@ -193,12 +203,7 @@ TEST(message_walk, repeated_broadcasts_from_the_root_see_changes_made_on_the_way
 {
     journal_c journal;
     node_c *root = new node_c(nullptr, "R", &journal);
-    std::vector<node_c *> chain;
-    abstract_c *parent = root;
-    for (int i = 0; i < 40; ++i) {
-        chain.push_back(new node_c(parent, "c" + std::to_string(i), &journal));
-        parent = chain.back();
-    }
+    const std::vector<node_c *> chain = make_chain(root, &journal);
     new node_c(chain[2], "s3", &journal);
     node_c *tail = new node_c(root, "tail", &journal);
     new node_c(tail, "t1", &journal);
