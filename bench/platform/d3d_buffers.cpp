@@ -4,6 +4,12 @@
 // drawn and (in the first loop) released, between begin_scene and present. The ratio says what
 // making and releasing costs over refilling. [backend] picks the device ("gl", the default, or
 // "recording").
+//
+// The limits differ: the OpenGL device, the game's, draws, so making and releasing weighs
+// against real work (1.5). The recording device draws nothing; its frame is the filling alone
+// (about 1.6 us), against which the four allocations and the resource list of a made pair
+// (about 70 ns, 1.1 us for sixteen) show as 1.6 to 1.9: the limit is 2, what that measurement
+// supports, and what it guards is that making stays a few allocations.
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -111,7 +117,8 @@ int main(int argc, char **argv)
 
     char what[128];
     std::snprintf(what, sizeof what, "%s device, %d small buffer pairs made and released a frame", backend, BATCHES);
-    const int over = print_ratio(what, made, "the same buffers kept and refilled", refilled, "us per frame", 1e6, 1.5);
+    const double limit = std::strcmp(backend, "recording") == 0 ? 2.0 : 1.5;
+    const int over = print_ratio(what, made, "the same buffers kept and refilled", refilled, "us per frame", 1e6, limit);
     root->shutdown_tree();
     delete root;
     return over;
