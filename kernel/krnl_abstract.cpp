@@ -96,7 +96,19 @@ struct walk_order_s
     const abstract_c *seen = nullptr;
     uint64_t seen_links = 0;
     std::vector<walk_entry_s> entries;
+    // Walks going through the entries now: a broadcast that a handler sends on the way neither
+    // puts the tree in order again nor uses the order (the outer walk holds the entries).
+    int walking = 0;
 } g_order;
+
+class walking_guard_c
+{
+public:
+    walking_guard_c() { ++g_order.walking; }
+    ~walking_guard_c() { --g_order.walking; }
+    walking_guard_c(const walking_guard_c &) = delete;
+    walking_guard_c &operator=(const walking_guard_c &) = delete;
+};
 
 } // namespace
 
@@ -113,7 +125,9 @@ int abstract_c::deliver_plain(const msg_c &message, abstract_c *sender)
     size_t depth = 0;
     abstract_c *node = this;
     bool handled_alive = true;  // node was alive and its handler ran
-    if (this == m_root && m_last_child && pass_to_children(&message)) {
+    if (this == m_root && g_order.walking == 0 && m_last_child) {
+        if (!pass_to_children(&message))
+            return 0;
         if (g_order.start != this || g_order.links != g_links) {
             if (g_order.seen != this || g_order.seen_links != g_links) {
                 g_order.seen = this;
@@ -126,6 +140,7 @@ int abstract_c::deliver_plain(const msg_c &message, abstract_c *sender)
         const walk_entry_s *entries = g_order.entries.data();
         const uint32_t count = uint32_t(g_order.entries.size());
         const uint64_t links = g_links;
+        walking_guard_c walking;
         for (uint32_t k = 0; k < count;) {
             if (k + 16 < count)
                 __builtin_prefetch(entries[k + 16].object);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "test_node.h"
@@ -243,6 +244,24 @@ TEST(message_walk, repeated_broadcasts_from_the_root_see_changes_made_on_the_way
     chain[37]->m_handler = nullptr;
     root->collect_dead_children();
     send();
+
+    // A handler that changes the tree and then sends broadcasts of its own from the root, which
+    // put the new tree in order while the walk it runs in is still going.
+    bool grown = false;
+    chain[20]->m_handler = [&](node_c *self, const msg_c *message, abstract_c *) {
+        if (grown || *message != MSG_VAR(probe))
+            return 0;
+        grown = true;
+        for (int i = 0; i < 300; ++i)
+            new node_c(self, "g", &journal);
+        for (int i = 0; i < 3; ++i)
+            root->message(MSG_VAR(other), 0, nullptr, MSG_ARGS_END);
+        return 0;
+    };
+    const std::string grown_order = send();
+    EXPECT_EQ(std::count(journal.entries.begin(), journal.entries.end(), "g"), 300 * 4);
+    EXPECT_EQ(grown_order.substr(grown_order.size() - 9), " g g s3 n") << "the outer walk went on by the links";
+    chain[20]->m_handler = nullptr;
     chain[5]->m_handler = [](node_c *, const msg_c *, abstract_c *) { return 1; };
     journal.entries.clear();
     EXPECT_EQ(root->message(MSG_VAR(probe), 0, nullptr, MSG_ARGS_END), 1);
