@@ -14,6 +14,15 @@
 // once. Then blocks of ten game frames (whole main loop iterations: the engine ticks, animates
 // and draws) alternate with blocks of ten reference frames, each timed until its drawing has
 // finished. Run under an X server: xvfb-run -a -s "-screen 0 1024x768x24" bench_studio.
+//
+// bench_studio round [frames] measures a round's frame the same way: the first round's studio
+// (locations/studio.isc, as the game loads it for round 1) with the first eight contestant
+// figures of the game's list (start.isc), shown by the test object test_3d, and the game screen
+// over it showing a question with four answers, as the game shows it. bench_studio menu
+// [frames] measures the main menu over its location, the program started as it starts (the
+// intro and the splash run first). Both also report the processor time of the whole program a
+// frame (every thread: the rasterizer's too). BENCH_STUDIO_PICTURE=<file> writes the measured
+// frame as a PPM picture.
 #define GL_GLEXT_PROTOTYPES 1 // before any GL header
 #include "Vizuzuze/program.h"
 #include "bench/core/bench_util.h"
@@ -34,6 +43,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -938,6 +948,41 @@ double thread_seconds()
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
+double process_seconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+// The frame as a binary PPM (BENCH_STUDIO_PICTURE names the file): to see what was measured.
+void write_ppm(const char *path, const std::vector<D3DCOLOR> &picture, UINT width, UINT height)
+{
+    std::string out = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    for (size_t i = 0; i < size_t(width) * height && i < picture.size(); ++i) {
+        const D3DCOLOR c = picture[i];
+        out += char((c >> 16) & 0xFF);
+        out += char((c >> 8) & 0xFF);
+        out += char(c & 0xFF);
+    }
+    write_file(path, out);
+}
+
+// The live object below `from` whose attribute "name" is `name`, or null.
+abstract_c *named_object(abstract_c *from, const char *name)
+{
+    for (abstract_c *c = from->first_child(); c; c = c->next_sibling()) {
+        if (!c->alive())
+            continue;
+        const value_c *n = c->find_attribute("name");
+        if (n && n->type() == value_c::STRING && std::strcmp(n->get_const_pchar(), name) == 0)
+            return c;
+        if (abstract_c *found = named_object(c, name))
+            return found;
+    }
+    return nullptr;
+}
+
 // Share of pixels whose colours differ by more than a few steps in a channel.
 double differing_share(const std::vector<D3DCOLOR> &a, const std::vector<D3DCOLOR> &b)
 {
@@ -968,7 +1013,8 @@ class studio_bench_c final : public abstract_c
 {
 public:
     studio_bench_c(abstract_c *parent, const attribute_list_c *attributes)
-        : abstract_c(parent, attributes), m_frames(attribute("frames")->get_int())
+        : abstract_c(parent, attributes), m_frames(attribute("frames")->get_int()),
+          m_scene(attribute("scene")->get_const_pchar())
     {
     }
     int handle_message(const msg_c *message, abstract_c *) override
@@ -1006,6 +1052,10 @@ private:
             std::printf("the first frame: %d draws\n", m_first_frame.draws);
             return;
         case phase_e::settle:
+            if (!scene_ready()) {
+                m_settled_at = monotonic_seconds() + SETTLE_SECONDS;
+                return;
+            }
             if (monotonic_seconds() < m_settled_at)
                 return;
             m_d3d = get_d3d_service(this);
@@ -1019,6 +1069,7 @@ private:
             m_phase = phase_e::measure;
             m_block_start = monotonic_seconds();
             m_block_cpu = thread_seconds();
+            m_block_all = process_seconds();
             return;
         case phase_e::measure:
             if (++m_in_block < BLOCK)
@@ -1028,6 +1079,34 @@ private:
         case phase_e::done:
             return;
         }
+    }
+
+    // The round's question screen is put over the studio once the studio has drawn; the menu
+    // is ready when the program has come to it.
+    bool scene_ready()
+    {
+        if (m_scene == "menu")
+            return named_object(root(), "screen_main") != nullptr;
+        if (m_scene != "round")
+            return true;
+        abstract_c *screen = named_object(root(), "screen_game");
+        if (!screen) {
+            if (!m_screen_asked)
+                root()->message(MSG_VAR(load_screen), 0, this, value_c("screen_game", value_c::STRING),
+                                MSG_ARGS_END);
+            m_screen_asked = true;
+            return false;
+        }
+        if (!m_question_shown) {
+            // "Which river flows through Moscow?" and four answers, '_' between the pieces.
+            const char *question = "\xca\xe0\xea\xe0\xff \xf0\xe5\xea\xe0 \xf2\xe5\xf7\xe5\xf2 \xf7\xe5\xf0\xe5\xe7 "
+                                   "\xcc\xee\xf1\xea\xe2\xf3?_\xc2\xee\xeb\xe3\xe0_\xcc\xee\xf1\xea\xe2\xe0_"
+                                   "\xce\xea\xe0_\xcd\xe5\xe2\xe0";
+            screen->message(MSG_VAR(question), 0, this, value_c(question, value_c::STRING), value_c(0), value_c(0),
+                            value_c(4), MSG_ARGS_END);
+            m_question_shown = true;
+        }
+        return true;
     }
 
     void start_reference()
@@ -1049,6 +1128,8 @@ private:
         std::fflush(stdout);
         if (differ > 0.01)
             throw std::runtime_error("the loop draws another picture than the game: no comparison");
+        if (const char *path = std::getenv("BENCH_STUDIO_PICTURE"))
+            write_ppm(path, m_capture.picture, m_capture.width, m_capture.height);
         m_capture.draws.clear();
     }
 
@@ -1057,24 +1138,33 @@ private:
     {
         glFinish();
         const double game = monotonic_seconds() - m_block_start, game_cpu = thread_seconds() - m_block_cpu;
-        const double t0 = monotonic_seconds(), cpu0 = thread_seconds();
+        const double game_all = process_seconds() - m_block_all;
+        const double t0 = monotonic_seconds(), cpu0 = thread_seconds(), all0 = process_seconds();
         for (int f = 0; f < BLOCK; ++f)
             m_reference->frame();
         glFinish();
         const double loop = monotonic_seconds() - t0, loop_cpu = thread_seconds() - cpu0;
+        const double loop_all = process_seconds() - all0;
         if (m_counted >= 0) { // the first pair of blocks warms up
             m_game_seconds += game;
             m_loop_seconds += loop;
             m_game_cpu += game_cpu;
             m_loop_cpu += loop_cpu;
+            m_game_all += game_all;
+            m_loop_all += loop_all;
         }
         m_counted += BLOCK;
         m_in_block = 0;
         if (m_counted >= m_frames) {
-            report("the demo studio, ms a frame", m_game_seconds * 1e3 / m_counted, m_loop_seconds * 1e3 / m_counted,
-                   "ms", "GL 2.1 loop", "<= 1.3");
+            const std::string what = m_scene == "round" ? "the round-1 studio and its question, ms a frame"
+                                     : m_scene == "menu"    ? "the main menu, ms a frame"
+                                                            : "the demo studio, ms a frame";
+            report(what.c_str(), m_game_seconds * 1e3 / m_counted, m_loop_seconds * 1e3 / m_counted, "ms",
+                   "GL 2.1 loop", "<= 1.3");
             report("the same, the main thread's processor time", m_game_cpu * 1e3 / m_counted,
                    m_loop_cpu * 1e3 / m_counted, "ms", "GL 2.1 loop", "none: the game also animates");
+            report("the same, every thread's processor time", m_game_all * 1e3 / m_counted,
+                   m_loop_all * 1e3 / m_counted, "ms", "GL 2.1 loop", "none: the game also animates");
             m_reference.reset();
             m_phase = phase_e::done;
             stop();
@@ -1082,6 +1172,7 @@ private:
         }
         m_block_start = monotonic_seconds();
         m_block_cpu = thread_seconds();
+        m_block_all = process_seconds();
     }
 
     enum class phase_e
@@ -1093,6 +1184,8 @@ private:
         done
     };
     const int m_frames;
+    const std::string m_scene;  // "studio", "round" or "menu"
+    bool m_screen_asked = false, m_question_shown = false;
     phase_e m_phase = phase_e::first;
     double m_settled_at = 0;
     d3d_service_c *m_d3d = nullptr;
@@ -1101,6 +1194,7 @@ private:
     std::unique_ptr<gl_loop> m_reference;
     double m_block_start = 0, m_game_seconds = 0, m_loop_seconds = 0;
     double m_block_cpu = 0, m_game_cpu = 0, m_loop_cpu = 0;
+    double m_block_all = 0, m_game_all = 0, m_loop_all = 0;
     int m_in_block = 0, m_counted = -BLOCK;
 };
 
@@ -1147,16 +1241,43 @@ double launch(const std::string &self, const fs::path &dir, bool quiet)
     return first;
 }
 
-// The initial script, starting the demo studio, with the benchmark's object created last.
-void write_init(const fs::path &dir, int frames)
+// The first eight contestants' figures as the game's start lists them (movie_loader in
+// start.isc), as attributes of test_3d.
+std::string round_players(const fs::path &data)
+{
+    const std::string start = read_text(data / "scripts" / "start.isc");
+    std::string out;
+    for (int i = 0; i < 8; ++i)
+        for (const char *what : {"model", "part"}) {
+            const std::string key = "player" + std::to_string(i) + "_" + what + " = \"";
+            const size_t at = start.find(key);
+            const size_t end = at == std::string::npos ? at : start.find('"', at + key.size());
+            if (end == std::string::npos)
+                throw std::runtime_error("start.isc names no " + key.substr(0, key.size() - 4));
+            out += "    string " + start.substr(at, end + 1 - at) + ";\n";
+        }
+    return out;
+}
+
+// The initial script, starting the scene, with the benchmark's object created last.
+void write_init(const fs::path &dir, int frames, const std::string &scene)
 {
     std::string init = read_text(fs::path(ENGINE_SOURCE_DIR) / "data" / "scripts" / "init.isc");
-    if (!demo_studio::start_studio(init))
+    if (scene == "studio" && !demo_studio::start_studio(init))
         throw std::runtime_error("init.isc has no game start to replace by the studio");
+    if (scene == "round") {
+        const size_t at = init.find(demo_studio::GAME_START);
+        if (at == std::string::npos)
+            throw std::runtime_error("init.isc has no game start to replace by the round");
+        init.replace(at, std::string(demo_studio::GAME_START).size(),
+                     "create test_3d {\n    string location_name = \"studio\";\n" + round_players(dir / "data") +
+                         "    float fps_time = 0; int process_camera = 0; int dump_camera = 0; float move_vel = 4;\n};");
+    }
     const size_t end = init.rfind("};");
     if (end == std::string::npos)
         throw std::runtime_error("no children block in init.isc");
-    init.insert(end, "    create bench_studio { int frames = " + std::to_string(frames) + "; };\n");
+    init.insert(end, "    create bench_studio { int frames = " + std::to_string(frames) + "; string scene = \"" + scene +
+                         "\"; };\n");
     // The root's pacing sleep on every tick is no work of the engine's: off, so that the loop
     // runs as fast as it draws.
     const std::string root = "create root : root_defaults {";
@@ -1173,7 +1294,13 @@ int main(int argc, char **argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "game") == 0)
         return run_game();
-    const int frames = argc > 1 ? std::atoi(argv[1]) : 300;
+    int arg = 1;
+    const std::string scene = argc > arg && !std::isdigit((unsigned char)argv[arg][0]) ? argv[arg++] : "studio";
+    const int frames = argc > arg ? std::atoi(argv[arg]) : 300;
+    if (scene != "studio" && scene != "round" && scene != "menu") {
+        std::fprintf(stderr, "usage: bench_studio [studio|round|menu] [frames]\n");
+        return 2;
+    }
     if (!std::getenv("DISPLAY")) {
         std::fprintf(stderr, "bench_studio: needs a display (DISPLAY is not set)\n");
         return 1;
@@ -1187,13 +1314,13 @@ int main(int argc, char **argv)
         const std::string self = fs::canonical("/proc/self/exe").string();
         // Start-up: launches that stop at the first frame, and the one that measures frames.
         std::vector<double> startup;
-        write_init(dir.path(), 0);
+        write_init(dir.path(), 0, scene);
         for (int i = 0; i < 4; ++i)
             startup.push_back(launch(self, dir.path(), true));
-        write_init(dir.path(), std::max(frames, BLOCK));
+        write_init(dir.path(), std::max(frames, BLOCK), scene);
         startup.push_back(launch(self, dir.path(), false));
         std::printf("%-44s %10.3f ms (median of %zu launches, %.0f to %.0f; target < 1000 ms)\n",
-                    "launch to the studio's first drawn frame", median(startup) * 1e3, startup.size(),
+                    ("launch to the " + scene + "'s first drawn frame").c_str(), median(startup) * 1e3, startup.size(),
                     *std::min_element(startup.begin(), startup.end()) * 1e3,
                     *std::max_element(startup.begin(), startup.end()) * 1e3);
     } catch (const std::exception &e) {
