@@ -292,16 +292,19 @@ void add_command_textures(std::vector<ui_texture> &out)
 
 void add_game_textures(std::vector<ui_texture> &out)
 {
-    picture flashes(64, 32, 0, 0);
+    // Two cells of 256 x 64 a row, stretched over the whole answer panel: state 1 is a bold
+    // frame round the panel, solid at its edge and glowing inwards, the panel clear inside.
+    picture flashes(512, 128, 0, 0);
     const uint32_t colours[2] = {GAME_RIGHT_FLASH, GAME_WRONG_FLASH};
     for (int row = 0; row < 2; ++row)
-        for (int y = 0; y < 16; ++y) {
-            // Strongest at the middle of the band, fading towards its edges.
-            const int from_middle = y < 8 ? 7 - y : y - 8;
-            const uint8_t alpha = uint8_t(240 - from_middle * 30);
-            for (int x = 32; x < 64; ++x)
-                flashes.set(x, row * 16 + y, colours[row], alpha);
-        }
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 256; ++x) {
+                // Texels from the nearest edge; the panel is about four times wider than high.
+                const int edge = std::min(std::min(x, 255 - x) / 4, std::min(y, 63 - y));
+                const int alpha = edge < 3 ? 255 : std::max(0, 200 - (edge - 3) * 70);
+                if (alpha > 0)
+                    flashes.set(256 + x, row * 64 + y, colours[row], uint8_t(alpha));
+            }
     out.push_back({"game_flashes", 32, flashes});
 
     // Wide, so that a field stretched across the screen keeps a thin border.

@@ -118,9 +118,9 @@ constexpr uint8_t SEAT_ALPHA = 160;
 uint32_t seat_look_colour(int n);
 
 // The game screen's flashes and answer fields, added to the list by make_ui_textures.
-// game_flashes: 64 x 32 (32 bits), two rows of two states 32 x 16: state 0 transparent (off),
-// state 1 a band GAME_RIGHT_FLASH (row 0) or GAME_WRONG_FLASH (row 1) most opaque along its
-// middle line.
+// game_flashes: 512 x 128 (32 bits), two rows of two states 256 x 64: state 0 transparent
+// (off), state 1 a frame GAME_RIGHT_FLASH (row 0) or GAME_WRONG_FLASH (row 1), opaque along the
+// edge and fading inwards, clear in the middle: stretched over the answer panel, it frames it.
 // game_field: 256 x 64 (32 bits), a dark panel at alpha GAME_FIELD_ALPHA with a one-pixel
 // opaque GAME_FIELD_BORDER border, stretched behind the answers and the topics.
 void add_game_textures(std::vector<ui_texture> &out);

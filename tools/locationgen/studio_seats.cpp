@@ -14,9 +14,9 @@ constexpr double PI = 3.14159265358979;
 constexpr double EYE_HEIGHT = PODIUM_TOP + 2.05;
 // The medium close-up: this far from the face, this much off the figure's axis, looking down
 // so much that the face sits in the upper third of a 50-degree view.
-constexpr double CLOSE_UP_DISTANCE = 1.35;
+constexpr double CLOSE_UP_DISTANCE = 2.3;
 constexpr double CLOSE_UP_OFF_AXIS = 20.0 * PI / 180.0;
-constexpr double CLOSE_UP_DROP = 0.3;
+constexpr double CLOSE_UP_DROP = 0.45;
 
 struct point {
     double x, y, z;
@@ -166,7 +166,7 @@ std::string studio_seat_script(int seat, seat_kind kind)
     const view near = looking(beside(eyes, facing + CLOSE_UP_OFF_AXIS, CLOSE_UP_DISTANCE + 0.9, 0.35), chest);
     // His own PC (his question and his choices): over his right shoulder, his cheek at the
     // frame's edge, the others across the circle before him.
-    const point shoulder_cam = beside(beside(eyes, facing + PI, 0.5, 0.35), facing - PI / 2, 1.3, 0.0);
+    const point shoulder_cam = beside(beside(eyes, facing + PI, 0.9, 0.45), facing - PI / 2, 1.5, 0.0);
     const point across = beside(beside(eyes, facing, 2.5, 0.0), facing + PI / 2, 1.5, 0.0);
     const view shoulder = looking(shoulder_cam, point{across.x, across.y, 2.0});
 
@@ -203,7 +203,7 @@ std::string studio_seat_script(int seat, seat_kind kind)
                "    float wobble_radius = 0.3; float wobble_period = 1.2; int wobble_lerp = 1; };\n",
                seat, vec(on_circle(STUDIO_SEAT_RADIUS, turn, 6.0)).c_str());
         const view push_from = looking(beside(eyes, facing + CLOSE_UP_OFF_AXIS, 3.2, 0.6), chest);
-        const view push_to = looking(beside(eyes, facing + CLOSE_UP_OFF_AXIS, 1.05, 0.0), beside(chest, 0, 0, 0.12));
+        const view push_to = looking(beside(eyes, facing + CLOSE_UP_OFF_AXIS, 1.6, 0.0), beside(chest, 0, 0, 0.15));
         path(out, "winner" + n + "_path", "winner_push" + n, {push_from, push_to}, {4.0, 1.0});
         relay(out, "pillar" + n + "_slideout_go", 0,
               {{"winner_push" + n, 1}, {"confetti" + n, 1}, {"lamp_green" + n + "_show", 1}, {"sparks_right" + n, 1},

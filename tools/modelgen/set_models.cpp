@@ -81,14 +81,17 @@ static_desc podium()
     return d;
 }
 
-// The lamp panel on the lectern's front, `depth` in front of it (the coloured panels stand in
-// front of the white one, so that a lit colour hides it).
+// The lamp panel on the lectern's front, `depth` in front of it, and a strip over its desk
+// (the coloured panels stand in front of the white one, so that a lit colour hides it).
 static_desc lamp_panel(float depth)
 {
     static_desc d;
     const float x = LECTERN_FRONT + depth, w = LECTERN_HALF_WIDTH - 0.05f;
     add_mapped_quad(d, {x, -w, PODIUM_TOP + 0.15f}, {0, 2 * w, 0}, {0, 0, PODIUM_DESK - PODIUM_TOP - 0.3f}, {0, 1},
                     {1, 0});
+    // The desk's top lit as well, which a camera at the contestant's eye level sees.
+    const float z = PODIUM_DESK + depth / 2;
+    add_mapped_quad(d, {LECTERN_FRONT - 0.28f, -w, z}, {0.26f, 0, 0}, {0, 2 * w, 0}, {0, 1}, {1, 0});
     return d;
 }
 
