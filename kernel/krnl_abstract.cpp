@@ -145,16 +145,13 @@ int abstract_c::deliver_plain(const msg_c &message, abstract_c *sender)
             if (k + 16 < count)
                 __builtin_prefetch(entries[k + 16].object);
             node = entries[k].object;
-            // Read before the handler: a broadcast it sends may build the order anew, and
-            // the array with it.
-            const size_t node_depth = entries[k].depth;
             handled_alive = node->alive();
             if (handled_alive && node->handle_message(&message, sender))
                 return 1;
             if (g_links != links) {
                 // The links changed: the way on from here is theirs. The parents on the way
                 // up are the node's ancestors.
-                depth = node_depth;
+                depth = entries[k].depth;
                 abstract_c *p = node->m_parent;
                 for (size_t d = depth; d-- > 0; p = p->m_parent)
                     if (d < KEPT_PARENTS)
