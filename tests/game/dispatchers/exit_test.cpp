@@ -229,7 +229,7 @@ TEST_F(exit_test, exit_window_yes_plays_the_project_credits_to_the_end)
     }
     EXPECT_GT(end, 3.0) << "both pauses and the scroll";
     EXPECT_LT(end, 60.0);
-    EXPECT_EQ(sounds->journal, lines{"play sounds/music"});
+    EXPECT_EQ(sounds->journal, lines{"play sounds/theme"});
 }
 
 } // namespace

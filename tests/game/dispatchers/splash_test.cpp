@@ -189,7 +189,7 @@ TEST_F(splash_test, project_splash_script_runs_to_the_main_menu)
     put_picture("textures/splash.bmp", 64, 64);
     listener->m_names = {"video_finished", "load_screen"};
     run_script("scripts/splash.isc");
-    EXPECT_EQ(sound_journal(), "play sounds/music");
+    EXPECT_EQ(sound_journal(), "play sounds/theme");
     float finished = -1.0f, menu = -1.0f;
     for (int i = 1; i <= 500 && menu < 0.0f; ++i) {
         const float now = 0.04f * (float)i;
@@ -203,7 +203,7 @@ TEST_F(splash_test, project_splash_script_runs_to_the_main_menu)
     EXPECT_LT(finished, 1.0f) << "three pictures at 25 a second";
     ASSERT_GT(menu, finished + 1.0f) << "the picture stays a while";
     EXPECT_LT(menu, finished + 10.0f);
-    EXPECT_EQ(sound_journal(), "release sounds/music");
+    EXPECT_EQ(sound_journal(), "release sounds/theme");
 }
 
 } // namespace
