@@ -5,7 +5,9 @@
 #include "movie_fixture.h"
 
 #include "scenes/camera.h"
+#include "services/manager_sound_files.h"
 #include "tools/locationgen/studio_seats.h"
+#include "tools/soundgen/cues.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +16,108 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// The sound manager's side: a sound as long as its cue (tools/soundgen/cues.h), music or not as
+// its description in data/sounds says; it plays from sound_play until it ends (never, when
+// looped), sound_stop or its release. Music that starts while other music plays is noted.
+class cue_sound_c : public abstract_c
+{
+public:
+    cue_sound_c(abstract_c *parent, std::string name, const float &now, std::vector<std::string> &overlaps,
+                std::vector<std::string> &started)
+        : abstract_c(parent), m_name(std::move(name)), m_now(now), m_overlaps(overlaps), m_started(started)
+    {
+        const sound_descr d = load_sound_descr(m_name.c_str());
+        m_music = (d.flags & SOUND_MUSIC) != 0;
+        m_looped = (d.flags & SOUND_LOOPED) != 0;
+        for (const soundgen::cue &c : soundgen::demo_cues())
+            if (m_name == std::string("sounds/") + c.name)
+                m_seconds = (float)c.seconds;
+    }
+    bool music_playing() const { return m_music && m_start >= 0.0f && (m_looped || m_now < m_start + m_seconds); }
+    int handle_message(const msg_c *message, abstract_c *) override
+    {
+        if (*message == MSG_VAR(sound_play)) {
+            if (m_music) {
+                // Music that starts while other music plays is the fault this looks for.
+                for (abstract_c *c = parent()->first_child(); c; c = c->next_sibling())
+                    if (auto *other = dynamic_cast<cue_sound_c *>(c); other && other != this && other->music_playing())
+                        m_overlaps.push_back(m_name + " over " + other->m_name);
+                m_started.push_back(m_name);
+            }
+            m_start = m_now;
+            return 1;
+        }
+        if (*message == MSG_VAR(sound_stop)) {
+            m_start = -1.0f;
+            return 1;
+        }
+        if (*message == MSG_VAR(sound_is_playing))
+            return m_start >= 0.0f && (m_looped || m_now < m_start + m_seconds);
+        if (*message == MSG_VAR(sound_3d_params))
+            return 1;
+        if (*message == MSG_VAR(mgr_release_res)) {
+            m_start = -1.0f;
+            shutdown_tree();
+            return 1;
+        }
+        return 0;
+    }
+
+    std::string m_name;
+    const float &m_now;
+    std::vector<std::string> &m_overlaps, &m_started;
+    bool m_music = false, m_looped = false;
+    float m_seconds = 0.5f, m_start = -1.0f;
+};
+
+class cue_sound_manager_c : public abstract_c
+{
+public:
+    using abstract_c::abstract_c;
+    int handle_message(const msg_c *message, abstract_c *) override
+    {
+        if (*message == MSG_VAR(tick)) {
+            now = msg_arg(0)->get_float();
+            return 0;
+        }
+        if (*message == MSG_VAR(get_sound_mgr)) {
+            *(abstract_c **)msg_arg(0)->get_ptr() = this;
+            return 1;
+        }
+        if (*message == MSG_VAR(mgr_load_res)) {
+            *(abstract_c **)msg_arg(0)->get_ptr() =
+                new cue_sound_c(this, msg_arg(1)->get_const_pchar(), now, overlaps, started);
+            return 1;
+        }
+        return 0;
+    }
+    // The names of the music cues that play now.
+    std::vector<std::string> music() const
+    {
+        std::vector<std::string> out;
+        for (abstract_c *c = first_child(); c; c = c->next_sibling())
+            if (auto *sound = dynamic_cast<cue_sound_c *>(c); sound && sound->alive() && sound->music_playing())
+                out.push_back(sound->m_name);
+        return out;
+    }
+    float now = 0.0f;
+    std::vector<std::string> overlaps, started;
+};
+
+// The clock's side: entities of a location loaded between ticks count from the last tick.
+class clock_stand_in_c : public abstract_c
+{
+public:
+    using abstract_c::abstract_c;
+    int handle_message(const msg_c *message, abstract_c *) override
+    {
+        if (!(*message == MSG_VAR(get_common_time)))
+            return 0;
+        *(double *)msg_arg(0)->get_ptr() = journal().now;
+        return 1;
+    }
+};
 
 class game_locations : public movie_fixture
 {
@@ -40,8 +144,24 @@ protected:
             held_figures(name);
         for (int i = 0; i < 24; ++i)
             held_figures(("model" + std::to_string(i)).c_str());
-        new sound_manager_stand_in_c(root);
+        fs::create_directories(m_dir / "data" / "sounds");
+        fs::copy(fs::path(ENGINE_SOURCE_DIR) / "data" / "sounds", m_dir / "data" / "sounds", fs::copy_options::recursive);
+        sounds_heard = new cue_sound_manager_c(root);
+        new clock_stand_in_c(root);
         make_loader(8);
+    }
+    cue_sound_manager_c *sounds_heard = nullptr;
+    using names = std::vector<std::string>;
+    void start_sequence(const char *step)
+    {
+        send(MSG_VAR(add_to_sequence), step, 1);
+        send(MSG_VAR(activate_sequence));
+    }
+    void reload(const msg_c &message, const char *name)
+    {
+        send(MSG_VAR(free_location));
+        root->collect_dead_children();
+        open(message, name);
     }
 
     // Loads a location with `message` and makes it the fixture's location.
@@ -90,14 +210,18 @@ protected:
     }
 };
 
-TEST_F(game_locations, menu_space_flies_the_camera_in_and_ends_its_start_sequence)
+TEST_F(game_locations, menu_space_flies_the_camera_in_at_its_start)
 {
     // The main menu: no game, so no players.
     open(MSG_VAR(load_location), "menu_space");
     EXPECT_EQ(std::vector<std::string>{}, missing({"start_relay", "camera"}));
     const vec3 start = entity<locator_c>("camera")->get_placement().position;
 
-    EXPECT_TRUE(play("start_relay", 1, 8.0f));
+    // The start also starts the theme through a relay, which reports no end: the menu's step
+    // stays open, the flight ends.
+    game->watched_id = "start_flight";
+    play("start_relay", 1, 8.0f);
+    EXPECT_NE(std::string::npos, journal().take().find("start_flight:finish"));
     const vec3 end = entity<locator_c>("camera")->get_placement().position;
     EXPECT_GT((end - start).length(), 20.0f) << "the camera flew in";
     EXPECT_LT(end.length(), 16.0f) << "and stands near the studio";
@@ -368,6 +492,80 @@ TEST_F(game_locations, every_location_sets_its_own_fog)
         }
         before = now;
     }
+}
+
+TEST_F(game_locations, no_two_music_cues_play_at_once_from_the_menus_through_a_game)
+{
+    // Every portrait's model, as the game lists them for the set-up.
+    loader->shutdown_tree();
+    make_loader(24);
+    // The main menu, made twice while its location stays (back from the options).
+    open(MSG_VAR(load_location), "menu_space");
+    start_sequence("start_relay");
+    run(1.0f);
+    EXPECT_EQ(names{"sounds/theme"}, sounds_heard->music()) << "the main menu has its theme";
+    start_sequence("start_relay");
+    run(1.0f);
+    EXPECT_EQ(names{"sounds/theme"}, sounds_heard->music());
+
+    // The set-up screen, made twice while its location stays (a client joining again).
+    open(MSG_VAR(load_command_location), "player_3");
+    EXPECT_EQ(names{}, sounds_heard->music()) << "the menu's location took its theme with it";
+    send(MSG_VAR(activate), "sound_menu", 1);
+    run(0.5f);
+    send(MSG_VAR(activate), "sound_menu", 1);
+    run(0.5f);
+    EXPECT_EQ(names{"sounds/theme"}, sounds_heard->music());
+
+    // A round: its introduction, answers, and a player sent out.
+    for (int slot = 0; slot < 8; ++slot)
+        game->seats.push_back({slot, true});
+    reload(MSG_VAR(load_location), "studio");
+    send(MSG_VAR(activate), "start_relay", 1);
+    run(1.0f);
+    EXPECT_EQ(names{"sounds/jingle"}, sounds_heard->music());
+    run(3.0f);
+    EXPECT_EQ(names{"sounds/bed_question"}, sounds_heard->music()) << "the bed follows the jingle";
+    send(MSG_VAR(activate), "lamp_green3_relay", 1);
+    run(0.5f);
+    EXPECT_EQ(names{}, sounds_heard->music()) << "the sting ducks the bed";
+    send(MSG_VAR(activate), "lamp_red4_relay", 1);
+    run(1.0f);
+    EXPECT_EQ(names{}, sounds_heard->music()) << "a second sting keeps it ducked";
+    run(1.0f);
+    EXPECT_EQ(names{"sounds/bed_question"}, sounds_heard->music()) << "and the bed comes back";
+    send(MSG_VAR(activate), "start_relay", 1);
+    run(5.0f);
+    EXPECT_EQ(names{"sounds/bed_question"}, sounds_heard->music()) << "an introduction sent twice";
+    send(MSG_VAR(activate), "pillar5_slideout_go", 1);
+    run(3.0f);
+    EXPECT_EQ(names{}, sounds_heard->music()) << "the vote's loser leaves to his sting, not the bed";
+
+    // The final: its own tense bed after the jingle, and the winner's fanfare at the end.
+    reload(MSG_VAR(load_final_location), "final_studio");
+    send(MSG_VAR(activate), "path_mover0", 1);
+    run(4.0f);
+    EXPECT_EQ(names{"sounds/bed_vote"}, sounds_heard->music());
+    send(MSG_VAR(activate), "lamp_green0_relay", 1);
+    run(2.0f);
+    EXPECT_EQ(names{"sounds/bed_vote"}, sounds_heard->music());
+    send(MSG_VAR(activate), "lamp_red1_relay", 1);
+    run(0.5f);
+    send(MSG_VAR(activate), "pillar0_slideout_go", 1);
+    run(2.0f);
+    EXPECT_EQ(names{"sounds/fanfare"}, sounds_heard->music());
+
+    // Back to the set-up after the game.
+    open(MSG_VAR(load_command_location), "player_3");
+    send(MSG_VAR(activate), "sound_menu", 1);
+    run(0.5f);
+    EXPECT_EQ(names{"sounds/theme"}, sounds_heard->music());
+
+    EXPECT_EQ(names{}, sounds_heard->overlaps);
+    EXPECT_EQ((names{"sounds/theme", "sounds/theme", "sounds/theme", "sounds/theme", "sounds/jingle",
+                     "sounds/bed_question", "sounds/bed_question", "sounds/jingle", "sounds/bed_question",
+                     "sounds/jingle", "sounds/bed_vote", "sounds/bed_vote", "sounds/fanfare", "sounds/theme"}),
+              sounds_heard->started);
 }
 
 // The same locations with the models, sky and sparks the demo data's generators made, on the
