@@ -22,7 +22,9 @@
 // [frames] measures the main menu over its location, the program started as it starts (the
 // intro and the splash run first). Both also report the processor time of the whole program a
 // frame (every thread: the rasterizer's too). BENCH_STUDIO_PICTURE=<file> writes the measured
-// frame as a PPM picture.
+// frame as a PPM picture; BENCH_STUDIO_PIXELS=1 prints the pixels each draw of the loop's first
+// frame writes (an occlusion query around each) and the share of fully clear texels of every
+// texture with alpha: where the rasterizer's work goes.
 #define GL_GLEXT_PROTOTYPES 1 // before any GL header
 #include "Vizuzuze/program.h"
 #include "bench/core/bench_util.h"
@@ -716,10 +718,46 @@ public:
             glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         }
         glClear(m_frame.clear_mask);
+        // Where the pixels go: the fragments each draw writes, counted once (BENCH_STUDIO_PIXELS).
+        const bool count_pixels = picture && std::getenv("BENCH_STUDIO_PIXELS");
+        GLuint query = 0;
+        if (count_pixels)
+            glGenQueries(1, &query);
+        uint64_t all_samples = 0;
         for (const ref_draw_s &d : m_frame.draws) {
             for (item_e item : d.changes)
                 apply(item, d.state);
+            if (count_pixels)
+                glBeginQuery(GL_SAMPLES_PASSED, query);
             draw(d);
+            if (count_pixels) {
+                glEndQuery(GL_SAMPLES_PASSED);
+                GLuint samples = 0;
+                glGetQueryObjectuiv(query, GL_QUERY_RESULT, &samples);
+                all_samples += samples;
+                const ref_state_s &r = d.state;
+                const ref_texture_s *t = r.texture >= 0 ? &m_frame.textures[size_t(r.texture)] : nullptr;
+                std::printf("draw %3zu: %8u pixels, %5d vertices, %s%s%s%s%s texture %d (%d x %d)\n",
+                            size_t(&d - m_frame.draws.data()), samples, int(d.count),
+                            r.position_size == 4 ? "screen" : "3D", r.blend ? ", blended" : "",
+                            r.blend && r.blend_func[1] == GL_ONE ? " adding" : "", r.depth_test ? ", depth test" : "",
+                            r.depth_mask ? ", depth write" : "", r.texture,
+                            t && !t->levels.empty() ? int(t->levels[0].width) : 0,
+                            t && !t->levels.empty() ? int(t->levels[0].height) : 0);
+            }
+        }
+        if (count_pixels) {
+            for (size_t i = 0; i < m_frame.textures.size(); ++i) {
+                const ref_texture_s &t = m_frame.textures[i];
+                if (t.compressed || t.levels.empty() || t.type != GL_UNSIGNED_INT_8_8_8_8_REV)
+                    continue;
+                size_t clear = 0, all = t.levels[0].bits.size() / 4;
+                for (size_t k = 0; k < all; ++k)
+                    clear += t.levels[0].bits[k * 4 + 3] == 0;
+                std::printf("texture %zu: %zu of %zu texels clear\n", i, clear, all);
+            }
+            std::printf("all draws: %llu pixels\n", (unsigned long long)all_samples);
+            glDeleteQueries(1, &query);
         }
         if (picture) {
             int w, h;
