@@ -207,17 +207,6 @@ void mix::noise(double start, double length, double amplitude, const burst &b, u
     }
 }
 
-void mix::fade(double start, double length, double from, double to)
-{
-    const int first = std::max(0, (int)std::lrint(start * m_rate));
-    const int last = std::min(frames(), (int)std::lrint((start + length) * m_rate));
-    for (int i = first; i < last; ++i) {
-        const double g = from + (to - from) * (double)(i - first) / std::max(1, last - first);
-        m_left[(size_t)i] *= (float)g;
-        m_right[(size_t)i] *= (float)g;
-    }
-}
-
 samples mix::finish(double target_lufs, double ceiling) const
 {
     const size_t n = m_left.size();

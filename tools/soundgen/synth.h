@@ -56,12 +56,11 @@ public:
     void chord(double start, double length, const std::vector<double> &hz, double amplitude, const voice &v,
                double spread = 0.0);
     void noise(double start, double length, double amplitude, const burst &b, uint32_t seed, double pan = 0.0);
-    // Multiplies the mix by a fade from `from` to `to` over [start, start + length).
-    void fade(double start, double length, double from, double to);
 
     // The mix as 16-bit stereo at `target_lufs`, its peaks held under `ceiling` (0..1 of full
-    // scale) by a limiter with a short look-ahead.
-    samples finish(double target_lufs, double ceiling = 0.89) const;
+    // scale; the default, -1.4 dBFS, leaves room for the overshoot of a lossy encoder) by a
+    // limiter with a short look-ahead.
+    samples finish(double target_lufs, double ceiling = 0.85) const;
 
 private:
     void add(int frame, double left, double right);

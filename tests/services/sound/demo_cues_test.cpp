@@ -58,9 +58,9 @@ TEST(demo_cues, are_as_loud_as_mixed_never_clip_and_loop_without_a_click)
             EXPECT_LT(lufs, -12.0);
         }
 
-        // Under -1 dBFS, with room for the Ogg Vorbis encoder's overshoot, and no sample held at
-        // full scale.
-        EXPECT_LT(soundgen::peak_level(s), 0.9);
+        // Under -1 dBFS with room for the Ogg Vorbis encoder's overshoot (a few tenths of a dB),
+        // and no sample held at full scale.
+        EXPECT_LT(soundgen::peak_level(s), 0.86);
         int largest_step = 0, at_full_scale = 0;
         for (size_t i = 0; i + 2 < s.size(); ++i) {
             largest_step = std::max(largest_step, std::abs(s[i + 2] - s[i]));
