@@ -586,7 +586,7 @@ protected:
         std::string portraits;
         for (int i = 0; i < 24; ++i)
             portraits += "string player" + std::to_string(i) + "_model = \"models/player\"; string player" +
-                         std::to_string(i) + "_part = \"" + (i % 2 ? "cap" : "body") + "\"; ";
+                         std::to_string(i) + "_part = \"contestant" + std::to_string(i) + "\"; ";
         loader = create<movie_loader_c>("create movie_loader { " + portraits + "};\n");
     }
 };

@@ -1,6 +1,4 @@
 // make_model_textures <data dir>: writes the demo models' textures under <data dir>:
-//   models/player/skin.bmp    the player figure: a shirt above, trousers below (v runs down)
-//   models/player/cap.bmp     the cap part
 //   models/demo_floor/floor.bmp  the demo studio's checkered floor
 //   models/studio/walls.bmp   the walls, in bands
 //   textures/shadow_blob.tga  the shadow under models: black, alpha falling from the centre
@@ -16,15 +14,6 @@
 using imagegen::picture;
 
 namespace {
-
-picture skin()
-{
-    picture p(64, 64, 0x3060C0);
-    p.fill_rect(0, 32, 64, 32, 0x303040);
-    for (int x = 0; x < 64; x += 8)
-        p.fill_rect(x, 0, 2, 32, 0x4070D0);
-    return p;
-}
 
 picture checkers(uint32_t a, uint32_t b, int cell)
 {
@@ -76,10 +65,8 @@ int main(int argc, char **argv)
     }
     const std::string dir = argv[1];
     try {
-        for (const char *sub : {"/models/player", "/models/studio", "/models/demo_floor", "/textures"})
+        for (const char *sub : {"/models/studio", "/models/demo_floor", "/textures"})
             std::filesystem::create_directories(dir + sub);
-        imagegen::write_file(dir + "/models/player/skin.bmp", imagegen::make_bmp(skin()));
-        imagegen::write_file(dir + "/models/player/cap.bmp", imagegen::make_bmp(checkers(0xC02020, 0xE0E0E0, 16)));
         imagegen::write_file(dir + "/models/demo_floor/floor.bmp", imagegen::make_bmp(checkers(0x806040, 0x604020, 32)));
         imagegen::write_file(dir + "/models/studio/walls.bmp", imagegen::make_bmp(checkers(0x405070, 0x506080, 64)));
         imagegen::write_file(dir + "/textures/shadow_blob.tga", imagegen::make_tga(blob(), 32));

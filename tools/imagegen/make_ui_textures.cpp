@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <stdexcept>
+#include <string>
 
 int main(int argc, char **argv)
 {
@@ -12,7 +13,9 @@ int main(int argc, char **argv)
     }
     try {
         for (const imagegen::ui_texture &t : imagegen::make_ui_textures())
-            imagegen::write_file(std::string(argv[1]) + "/" + t.name + ".tga", imagegen::make_tga(t.pic, t.depth));
+            // The portraits on disk are the contestants' own, rendered by make_contestants.
+            if (std::string(t.name) != "vote_portraits")
+                imagegen::write_file(std::string(argv[1]) + "/" + t.name + ".tga", imagegen::make_tga(t.pic, t.depth));
     } catch (const std::exception &e) {
         std::fprintf(stderr, "make_ui_textures: %s\n", e.what());
         return 1;

@@ -55,9 +55,11 @@ TEST_F(start_test, every_contestant_has_a_figure_in_the_movie_loader)
     ASSERT_NE(loader, nullptr);
     ASSERT_GT(store->count(), 0);
     ASSERT_EQ(loader->all_models().size(), size_t(store->count()));
-    for (const location_player &p : loader->all_models()) {
+    // Portrait n is the contestant n of the players' model.
+    for (size_t n = 0; n < loader->all_models().size(); ++n) {
+        const location_player &p = loader->all_models()[n];
         EXPECT_STREQ(p.model_name, "models/player");
-        EXPECT_TRUE(std::strcmp(p.part_name, "body") == 0 || std::strcmp(p.part_name, "cap") == 0) << p.part_name;
+        EXPECT_EQ("contestant" + std::to_string(n), std::string(p.part_name));
     }
 }
 

@@ -369,11 +369,12 @@ TEST_F(anim, texture_and_file_errors_pass_unchanged_and_leave_nothing_behind)
     EXPECT_EQ(nullptr, mgr->first_child());
 }
 
-// The demo player figure: the generated skeleton and body with the hand-written definition.
+// The demo players: the generated skeleton and contestants with the hand-written definition.
 TEST_F(anim, the_demo_player_has_the_games_gestures_in_sound_steps)
 {
     const std::string out = (m_dir.path() / "data" / "models").string();
     ASSERT_EQ(0, std::system((std::string(MAKE_MODELS_PROGRAM) + " " + DEMO_MODELS_DESCRIPTION + " " + out).c_str()));
+    ASSERT_EQ(0, std::system((std::string(MAKE_CONTESTANTS_PROGRAM) + " " + (m_dir.path() / "data").string()).c_str()));
     std::filesystem::copy_file(std::filesystem::path(ENGINE_SOURCE_DIR) / "data/models/player/animated.def",
                                m_dir.path() / "data/models/player/animated.def");
     abstract_c *res = nullptr;
@@ -398,7 +399,7 @@ TEST_F(anim, the_demo_player_has_the_games_gestures_in_sound_steps)
     }
     EXPECT_TRUE(modes[0] && modes[1] && modes[2] && modes[3]);
     EXPECT_TRUE(frame_morph && any_morph);
-    EXPECT_EQ(2, d->part_count());
+    EXPECT_EQ(24, d->part_count());
 
     // Neighbouring key frames turn no joint by more than about 45 degrees, and every moving
     // gesture moves some joint visibly.

@@ -29,6 +29,7 @@ TEST_F(shadow_display, the_player_standing_on_the_floor_casts_a_dark_blob)
         for (abstract_c *m : {floor, player})
             m->message(MSG_VAR(model_set_lighting), 0, nullptr, MSG_ARG(0), MSG_ARGS_END);
         floor->message(MSG_VAR(model_accept_shadows), 0, nullptr, MSG_ARGS_END);
+        player->message(MSG_VAR(model_switch_part), 0, nullptr, MSG_ARG("contestant0"), MSG_ARG(1), MSG_ARGS_END);
         player->message(MSG_VAR(model_play_gesture), 0, nullptr, MSG_ARG("idle_still"), MSG_ARGS_END);
 
         // A shadow of size 0 is skipped: the frame without a shadow.
