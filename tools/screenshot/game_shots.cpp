@@ -165,7 +165,7 @@ int main(int argc, char **argv)
     const box field_gap = {40, 660, 940, 6};
     const box selector = cells(control("screen_game.isc", "player_name_edit"));
     const box vote = cells(control("screen_vote.isc", "player_name_edit"));
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(900);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1500);
     int acted = 0;
     while (!fs::exists(store / "Hiscore") && game.running() && std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
