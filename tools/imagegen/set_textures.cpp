@@ -105,14 +105,13 @@ picture floor_pattern()
                 continue;
             // Rings of light: the seats' ring brightest, the centre's emblem, the stage's edge.
             blend(p, x, y, 0xFFFFFF, line((r - 4.0f) * PX, 2.5f));
-            for (float ring : {1.3f, 2.4f, 6.0f, 10.0f})
+            // No disc in the middle: seen from the side it would pass for an empty podium.
+            for (float ring : {2.4f, 6.0f, 10.0f})
                 blend(p, x, y, 0xC8D0E8, line((r - ring) * PX, 1.2f) * 0.8f);
-            if (r < 1.1f)
-                blend(p, x, y, 0xE0E4F0, 0.35f);
             // Radial lines between the rings, one between each two seats and one through each.
             const float step = PI / 8;
             const float off = std::remainder(a, step) * r * PX;
-            if (r > 1.4f && r < 9.9f && std::fabs(r - 4.0f) > 0.9f)
+            if (r > 0.3f && r < 9.9f && std::fabs(r - 4.0f) > 0.9f)
                 blend(p, x, y, 0xB0B8D0, line(off, 0.8f) * 0.6f);
             // Bulbs along the ring between the seats and the stage's edge.
             const float bulb_step = PI / 24;
