@@ -36,19 +36,19 @@ const contestant CONTESTANT_TABLE[CONTESTANTS] = {
     {true, 39, 1.15f, 0.02f, 0.29f, OLIVE, DARK_BROWN, 0x4A3420, hair_style::bun, 0x2E8C8C, 0, 0, 0x202020, true, true, 0x8C1C24, false, 0},
     {false, 30, 0.92f, 0.04f, 0.29f, FAIR, GINGER, 0x4A7A4A, hair_style::crop, 0xE8E8E8, 0x7A1E2A, 0, 0x1E2230, false, true, 0x101010, false, 0},
     {true, 48, 1.25f, 0.015f, 0.295f, MEDIUM, GREY, 0x4A3420, hair_style::bob, 0x7A3A8C, 0, 0, 0x303038, false, true, 0x202020, true, 0},
-    {false, 19, 0.85f, 0.05f, 0.285f, OLIVE, BROWN_H, 0x3A2A18, hair_style::curly, 0xE05A28, 0, 0, 0x2A3A6A, false, false, 0xE0E0E0, false, 0},
+    {false, 19, 0.85f, 0.065f, 0.3f, OLIVE, BROWN_H, 0x3A2A18, hair_style::curly, 0xE05A28, 0, 0, 0x2A3A6A, false, false, 0xE0E0E0, false, 0},
     {true, 55, 1.08f, 0.01f, 0.29f, FAIR, 0x9A4A6A, 0x4A6A8A, hair_style::crop, 0x5A7A5A, 0x2A3A2A, 0, 0x2A3A2A, true, true, 0x3A2A20, true, 0},
     {false, 36, 1.0f, 0.03f, 0.295f, DARK, BLACK_H, 0x24160C, hair_style::buzz, 0xF0F0F0, 0x1A1A22, 0x1A1A22, 0x1A1A22, false, true, 0x0C0C0C, false, 0},
     {true, 29, 0.95f, 0.04f, 0.28f, TAN, BLACK_H, 0x24160C, hair_style::ponytail, 0xE8E0D0, 0xB02838, 0, 0xB02838, true, true, 0x1A1A1A, false, 0},
     {false, 42, 1.35f, 0.0f, 0.305f, FAIR, BROWN_H, 0x5A7A8A, hair_style::side_part, 0x8CA0C8, 0, 0, 0x4A4A52, false, false, 0x2A2020, false, 2},
-    {true, 25, 0.87f, 0.05f, 0.275f, PALE, GINGER, 0x3A7A4A, hair_style::ponytail, 0x3AA05A, 0, 0, 0xD8D0C0, false, false, 0x6A4A2A, true, 0},
+    {true, 25, 0.87f, 0.0f, 0.265f, PALE, GINGER, 0x3A7A4A, hair_style::ponytail, 0x3AA05A, 0, 0, 0xD8D0C0, false, false, 0x6A4A2A, true, 0},
     {false, 58, 1.1f, 0.01f, 0.3f, BROWN, GREY, 0x3A2A18, hair_style::crop, 0xC8B898, 0x5A5A3A, 0x6A2A2A, 0x5A5A3A, false, true, 0x2A1A10, false, 1},
     {true, 33, 1.02f, 0.03f, 0.285f, MEDIUM, BLONDE, 0x4A6AA0, hair_style::long_straight, 0x1E2A4A, 0, 0, 0x1E2A4A, true, true, 0xC02030, false, 0},
     {false, 47, 1.15f, 0.02f, 0.3f, OLIVE, DARK_BROWN, 0x3A2A18, hair_style::fringe_bald, 0xA0C0E0, 0x2A3A5A, 0xC0A030, 0x2A3A5A, false, true, 0x1A1A1A, false, 1},
-    {true, 21, 0.9f, 0.045f, 0.275f, DARK, DARK_BROWN, 0x24160C, hair_style::bun, 0xF07AA0, 0, 0, 0xF0F0F0, true, false, 0xF0C0D0, false, 0},
+    {true, 21, 0.9f, 0.005f, 0.265f, DARK, DARK_BROWN, 0x24160C, hair_style::bun, 0xF07AA0, 0, 0, 0xF0F0F0, true, false, 0xF0C0D0, false, 0},
     {false, 64, 0.95f, 0.0f, 0.295f, PALE, WHITE_H, 0x6A8AA0, hair_style::side_part, 0xE0D8C8, 0x4A3A5A, 0x8A2A5A, 0x3A3A3A, false, true, 0x2A2020, true, 2},
     {true, 37, 1.18f, 0.02f, 0.29f, BROWN, BLACK_H, 0x24160C, hair_style::curly, 0xF2EEE4, 0x3A6A5A, 0, 0x3A6A5A, false, true, 0x1A1A1A, true, 0},
-    {false, 31, 1.05f, 0.035f, 0.29f, MEDIUM, BLONDE, 0x4A6AA0, hair_style::side_part, 0x202020, 0, 0, 0x5A5A62, false, false, 0x202020, false, 0},
+    {false, 31, 1.05f, 0.06f, 0.3f, MEDIUM, BLONDE, 0x4A6AA0, hair_style::side_part, 0x202020, 0, 0, 0x5A5A62, false, false, 0x202020, false, 0},
     {true, 44, 1.05f, 0.025f, 0.29f, OLIVE, AUBURN, 0x3A5A3A, hair_style::long_straight, 0xE8C8A0, 0x5A2A1A, 0, 0x3A2A20, false, true, 0x3A2A1A, false, 0},
     {false, 26, 0.9f, 0.045f, 0.285f, TAN, DARK_BROWN, 0x2A1A10, hair_style::crop, 0x3A70C0, 0, 0, 0x2A2A32, false, false, 0xF0F0F0, true, 2},
 };
@@ -195,7 +195,8 @@ std::vector<torso_ring> torso_rings(const contestant &c)
         {CROTCH_Z, 0, 0, 0},   {0.885f, 0, .075f, .10f}, {0.93f, 0, .12f, .175f},  {1.0f, 0, .145f, .215f},
         {1.08f, 0, .14f, .2f}, {1.18f, .005f, .13f, .18f}, {1.3f, .01f, .135f, .19f}, {1.42f, .012f, .145f, .205f},
         {1.54f, .012f, .15f, .22f}, {1.64f, .008f, .145f, .24f}, {1.72f, 0, .13f, .275f}, {1.765f, -.005f, .115f, .29f},
-        {1.8f, -.008f, .1f, .29f}, {1.84f, -.01f, .085f, .27f}, {1.868f, -.008f, .065f, .17f},
+        {1.8f, -.008f, .1f, .295f}, {1.832f, -.01f, .09f, .285f}, {1.853f, -.01f, .078f, .24f},
+        {1.868f, -.008f, .065f, .17f},
         {1.89f, -.002f, .055f, .07f},
     };
     const float g = c.girth;
@@ -231,7 +232,7 @@ std::vector<torso_ring> torso_rings(const contestant &c)
                 k.rx *= 1.16f, k.cx += 0.03f;
             if (k.z == 1.72f || k.z == 1.765f || k.z == 1.8f)
                 k.ry = std::max(k.ry * 0.93f, 0.272f);
-            if (k.z == 1.84f)
+            if (k.z == 1.832f || k.z == 1.853f)
                 k.ry *= 0.95f;
             if (k.z >= 1.83f)
                 k.rx *= 0.92f, k.ry *= 0.92f;
@@ -262,10 +263,10 @@ influences trunk_weights(const contestant &c, float z)
         return {{HIPS, 1 - s}, {SPINE, s}};
     }
     const float neck_top = chin_z(c) - 0.005f;
-    if (z < 1.85f)
+    if (z < 1.856f)
         return rigid(SPINE);
     if (z < neck_top) {
-        const float s = smooth((z - 1.85f) / (neck_top - 1.85f));
+        const float s = (z - 1.856f) / (neck_top - 1.856f);
         return {{SPINE, 1 - s}, {HEAD, s}};
     }
     return rigid(HEAD);
@@ -349,14 +350,14 @@ void add_arms(figure_mesh &m, const contestant &c)
         {0, .95f * R, R},
         {0.13f, std::max(.9f * R, .05f * ga * fa), std::max(.92f * R, .052f * ga * fa)},
         {0.26f, .048f * ga * fa, .05f * ga * fa},
-        {0.4f, .041f * ga * fa, .042f * ga * fa},
-        {0.47f, .044f * ga * fa, .043f * ga * fa},
-        {0.58f, .037f * ga * fa, .036f * ga * fa},
-        {WRIST, .026f * std::sqrt(ga) * hand, .027f * std::sqrt(ga) * hand},
-        {0.73f, .04f * hand, .017f * hand},
-        {0.8f, .046f * hand, .02f * hand},
-        {0.86f, .04f * hand, .018f * hand},
-        {0.9f, .026f * hand, .014f * hand},
+        {0.4f, .044f * ga * fa, .045f * ga * fa},
+        {0.47f, .047f * ga * fa, .046f * ga * fa},
+        {0.58f, .04f * ga * fa, .039f * ga * fa},
+        {WRIST, .029f * std::sqrt(ga) * hand, .03f * std::sqrt(ga) * hand},
+        {0.73f, .043f * hand, .019f * hand},
+        {0.8f, .049f * hand, .022f * hand},
+        {0.86f, .043f * hand, .02f * hand},
+        {0.9f, .028f * hand, .015f * hand},
         {0.925f, 0, 0},
     };
     for (int side : {1, -1}) {
