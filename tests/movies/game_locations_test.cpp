@@ -422,6 +422,9 @@ TEST_F(game_locations, every_figure_stands_on_its_podium_and_no_camera_move_come
             moves.push_back("accel_mover" + std::to_string(i) + "_y");
             if (i < 7)
                 moves.push_back("interp_mover" + std::to_string(i));
+            // The winner's push-in, on the final's finalists.
+            if (c.final_round && i < 2)
+                moves.push_back("winner_push" + std::to_string(i));
         }
         auto *camera = entity<locator_c>("camera");
         float worst = 1e9f;
@@ -446,6 +449,23 @@ TEST_F(game_locations, every_figure_stands_on_its_podium_and_no_camera_move_come
                 << "after the camera moves";
         }
     }
+}
+
+TEST_F(game_locations, the_finals_winner_keeps_his_podium_lit_green_and_the_camera_pushes_in_on_him)
+{
+    for (int slot = 0; slot < 8; ++slot)
+        game->seats.push_back({slot, slot < 2});
+    open(MSG_VAR(load_final_location), "final_studio");
+    EXPECT_TRUE(shown("lamp_white1"));
+    EXPECT_FALSE(shown("lamp_white5")) << "the podium of one who left is dark";
+    // The game names the winner as it names one who leaves.
+    send(MSG_VAR(activate), "pillar1_slideout_go", 1);
+    run(6.0f);
+    EXPECT_EQ(0.0f, entity<locator_c>("pillar1")->get_placement().position.z);
+    EXPECT_EQ("", standing_apart(entity("player1"), entity("pillar1")));
+    EXPECT_TRUE(shown("lamp_green1"));
+    const vec3 face = entity<locator_c>("player1")->get_placement().position + vec3{0, 0, 2.05f};
+    EXPECT_LT((entity<locator_c>("camera")->get_placement().position - face).length(), 2.0f) << "a close-up of him";
 }
 
 TEST_F(game_locations, every_location_sets_its_own_fog)
