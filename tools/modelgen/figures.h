@@ -7,8 +7,9 @@
 // smooth normals from the neighbouring rings): the trunk from the crotch through the neck to
 // the crown, blended between hips, spine and head so it bends without tearing; arms and legs
 // whose top is a ball centred on their joint, sunk into the trunk, so they turn in place;
-// feet, nose, ears, hair and a skirt fixed to their bones and sunk into the piece they sit
-// on. Every piece names the piece it hangs on, for the tests that look for gaps.
+// feet, nose, ears and hair fixed to their bones and a skirt whose hem follows the legs
+// halfway, each sunk into the piece it sits on. Every piece names the piece it hangs on, for
+// the tests that look for gaps.
 //
 // Texture: one 256 x 256 picture a figure, painted by tools/imagegen/figure_textures.h. Its
 // regions (rows top-down): the head 0..127 (u the turn about the trunk's axis, warped so the
