@@ -65,7 +65,11 @@ run_one() {
   fi
   local dirs=("$corpus")
   [ -d "$seeds" ] && dirs+=("$seeds")
-  (cd "$work" && "$exe" "${args[@]}" "${dirs[@]}") >"$log" 2>&1
+  # A harness that meets a library leak of its own has tools/lsan_fuzz_<name>.supp in place of
+  # tools/lsan.supp.
+  local lsan=$LSAN_OPTIONS
+  [ -f "$here/../tools/lsan_fuzz_$name.supp" ] && lsan=${lsan//\/lsan.supp/\/lsan_fuzz_$name.supp}
+  (cd "$work" && LSAN_OPTIONS=$lsan "$exe" "${args[@]}" "${dirs[@]}") >"$log" 2>&1
   local rc=$?
   local runs
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
