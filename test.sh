@@ -9,7 +9,7 @@ cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DENGINE_SANITIZE=ON -DENGINE_
 cmake --build build-test -j "$jobs"
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_FUZZ=ON -DENGINE_TESTS=OFF \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
-cmake --build build-fuzz -j "$jobs"
+cmake --build build-fuzz -j "$jobs" --target fuzz_harnesses
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # Each test process prints the suppressions it used; tools/ctest_run.sh sums them for the log.
