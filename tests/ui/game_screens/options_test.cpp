@@ -1,6 +1,7 @@
 // The options holder and the options screen, with a registry of the test's own and a stand-in
 // sound manager that records the volumes it is given.
 #include "services/manager_basic.h"
+#include "tests/basics/log_ring.h"
 #include "tests/ui/game_screens/registry_fixture.h"
 #include "ui/ui_scale.h"
 #include "ui/ui_screen_options.h"
@@ -159,12 +160,14 @@ TEST_F(options_holder_test, the_questions_write_one_byte_zero_or_one)
     }
 }
 
-TEST_F(options_holder_test, a_failing_write_at_the_end_leaves_the_old_value)
+TEST_F(options_holder_test, a_failing_write_at_the_end_leaves_the_old_value_and_is_logged)
 {
     std::filesystem::create_directories(registry.file("Options"));
     auto *holder = new options_loader(root, nullptr);
     EXPECT_EQ(text(holder->options()), text(defaults));
+    const std::string mark = log_mark();
     holder->shutdown_tree();
+    EXPECT_EQ(log_since(mark), std::vector<std::string>{"Registry value 'Options' could not be saved (error 5)"});
     EXPECT_TRUE(std::filesystem::is_directory(registry.file("Options")));
 }
 
