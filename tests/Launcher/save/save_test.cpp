@@ -6,6 +6,7 @@
 #include "tools/netns/private_network.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -55,9 +56,15 @@ TEST_F(save_test, a_writer_killed_at_any_moment_leaves_each_file_old_or_new)
     const std::string old_text = text_of('o', 300);
     const std::string new_text = text_of('n', 4000);
     std::filesystem::remove("probe.cfg");
-    set_notes('o', 300);
-    for (const char *f : files)
-        cvar_save(f);
+    // How long one round of saves takes here, so that the kills spread over the writes.
+    const auto started = std::chrono::steady_clock::now();
+    for (int i = 0; i < 5; ++i) {
+        set_notes(i % 2 ? 'n' : 'o', i % 2 ? 4000 : 300);
+        for (const char *f : files)
+            cvar_save(f);
+    }
+    const double round_us =
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - started).count() / 5.0;
     for (int kill_no = 0; kill_no < 100; ++kill_no) {
         const pid_t child = fork();
         ASSERT_GE(child, 0);
@@ -70,8 +77,9 @@ TEST_F(save_test, a_writer_killed_at_any_moment_leaves_each_file_old_or_new)
             }
             _exit(0);
         }
-        // The kill lands at a different moment of the writes each time.
-        usleep(useconds_t(200 + (kill_no * 997) % 5000));
+        // The kill lands at a different moment of the writes each time: over the first three
+        // rounds of saves, in steps of a 33rd of a round.
+        usleep(useconds_t(round_us * double(kill_no % 100) / 33.0));
         kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
