@@ -3,6 +3,10 @@
 #include "kernel/exception.h"
 #include "services/manager_basic.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
 multistate_image::multistate_image(abstract_c *parent, const attribute_list_c *attributes)
     : ui_vis_grid_c(parent, attributes)
 {
@@ -111,7 +115,8 @@ void multistate_image::vertex_at(const vec2 &offset, const vec2 &grid_point, flo
                                  unsigned *colour)
 {
     ENGINE_ASSERT(m_x_tile == 1 && m_y_tile == 1);
-    const float gx = grid_point.x, gy = grid_point.y;
+    const float gx = m_part.left + grid_point.x * (m_part.right - m_part.left);
+    const float gy = m_part.top + grid_point.y * (m_part.bottom - m_part.top);
     *x = m_screen_rect.left + (m_screen_rect.right - m_screen_rect.left) * gx + offset.x;
     *y = m_screen_rect.top + (m_screen_rect.bottom - m_screen_rect.top) * gy + offset.y;
     *u = (m_tex_rect.left + (float(m_column) + gx) * (m_tex_rect.right - m_tex_rect.left) / float(m_columns)) /
@@ -119,4 +124,84 @@ void multistate_image::vertex_at(const vec2 &offset, const vec2 &grid_point, flo
     *v = (m_tex_rect.top + (float(m_row) + gy) * (m_tex_rect.bottom - m_tex_rect.top) / float(m_rows)) /
          m_tex_height;
     *colour = m_color;
+}
+
+void multistate_image::build_geometry(const vec2 &offset)
+{
+    m_part = showing_part();
+    ui_vis_grid_c::build_geometry(offset);
+}
+
+void multistate_image::draw(const vec2 &offset)
+{
+    if (m_part.right <= m_part.left || m_part.bottom <= m_part.top)
+        return;
+    ui_vis_grid_c::draw(offset);
+}
+
+rect multistate_image::showing_part() const
+{
+    const rect whole(0, 0, 1, 1);
+    const uint32_t blend = blend_flags();
+    if (!(blend & (UI_BLEND_TEXTURE | UI_BLEND_BOTH)) || (blend & UI_BLEND_ADDITIVE))
+        return whole;
+    const auto *texture = static_cast<const IDirect3DTexture8 *>(texture_handle());
+    if (!texture || texture->GetLevelCount() < 1)
+        return whole;
+    const IDirect3DTexture8::level_s &level = texture->level(0);
+    const D3DFORMAT format = texture->format();
+    const int bytes = format == D3DFMT_A8R8G8B8 ? 4 : format == D3DFMT_A4R4G4B4 || format == D3DFMT_A1R5G5B5 ? 2 : 0;
+    const int width = int(level.width), height = int(level.height);
+    if (bytes == 0 || level.locked || width == 0 || height == 0 ||
+        level.bits.size() < size_t(height - 1) * level.pitch + size_t(width) * size_t(bytes))
+        return whole;
+    const float cell_w = (m_tex_rect.right - m_tex_rect.left) / float(m_columns);
+    const float cell_h = (m_tex_rect.bottom - m_tex_rect.top) / float(m_rows);
+    const float left = m_tex_rect.left + cell_w * float(m_column), top = m_tex_rect.top + cell_h * float(m_row);
+    if (!(cell_w > 0 && cell_h > 0) || cell_w * cell_h > 65536.0f)
+        return whole;
+    auto clear = [&](int x, int y) {
+        const BYTE *texel = level.bits.data() + size_t(y) * level.pitch + size_t(x) * size_t(bytes);
+        if (bytes == 4)
+            return texel[3] == 0;
+        uint16_t v;
+        std::memcpy(&v, texel, 2);
+        return (v & (format == D3DFMT_A4R4G4B4 ? 0xF000 : 0x8000)) == 0;
+    };
+    // The texels a sample of the cell may reach: its own and, for filtering, one around them.
+    const int x0 = std::max(0, int(std::floor(left)) - 1), y0 = std::max(0, int(std::floor(top)) - 1);
+    const int x1 = std::min(width, int(std::ceil(left + cell_w)) + 1);
+    const int y1 = std::min(height, int(std::ceil(top + cell_h)) + 1);
+    if (x0 >= x1 || y0 >= y1)
+        return whole;
+    // Most cells show texels at all four edges: then all of the cell shows, found at once.
+    auto column_shows = [&](int x) {
+        for (int y = y0; y < y1; ++y)
+            if (!clear(x, y))
+                return true;
+        return false;
+    };
+    auto row_shows = [&](int y) {
+        for (int x = x0; x < x1; ++x)
+            if (!clear(x, y))
+                return true;
+        return false;
+    };
+    if (column_shows(x0) && column_shows(x1 - 1) && row_shows(y0) && row_shows(y1 - 1))
+        return whole;
+    int bx0 = x1, by0 = y1, bx1 = x0, by1 = y0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            if (!clear(x, y)) {
+                bx0 = std::min(bx0, x);
+                bx1 = std::max(bx1, x + 1);
+                by0 = std::min(by0, y);
+                by1 = std::max(by1, y + 1);
+            }
+    if (bx0 >= bx1)
+        return rect();
+    // The texels that show, with the margin a filtered sample reaches, as fractions of the cell.
+    auto fraction = [](float t, float from, float size) { return std::clamp((t - from) / size, 0.0f, 1.0f); };
+    return rect(fraction(float(bx0 - 1), left, cell_w), fraction(float(by0 - 1), top, cell_h),
+                fraction(float(bx1 + 1), left, cell_w), fraction(float(by1 + 1), top, cell_h));
 }

@@ -12,7 +12,12 @@
 //
 // Drawn colour: opaque white unless set_color changes it (the script's `color` attribute is
 // required but not applied). Blending follows the colour's alpha and the texture's alpha
-// channel: none, vertex alpha, texture alpha or both.
+// channel: none, vertex alpha, texture alpha or both. Where the texture's alpha blends it, only
+// the part of the cell whose texels are not all clear is drawn (with a texel's margin for
+// filtering): clear texels add nothing to what is behind them, and a cell that is clear
+// throughout is not drawn at all (the game screen's flashes rest in such a cell over the whole
+// question panel). The texels of cells up to 65,536 texels are looked at whenever the image is
+// built, so a texture that changes is drawn as it is now; larger cells are drawn whole.
 //
 // Script attributes, all required: color (vec3), tex_name (string; the texture is
 // "textures/<tex_name>"), columns, rows (int), tex (rect); besides `screen_rect`, `visible`
@@ -35,6 +40,8 @@ public:
                      const rect &tex_rect);
 
     void on_shutdown() override;
+    void build_geometry(const vec2 &offset) override;
+    void draw(const vec2 &offset) override;
     void vertex_at(const vec2 &offset, const vec2 &grid_point, float *x, float *y, float *u, float *v,
                    unsigned *colour) override;
 
@@ -53,6 +60,10 @@ public:
     const std::string &texture_path() const { return m_texture_path; }
 
 protected:
+    // The part of the current cell that shows, as fractions of the cell (see above): 0, 0, 1, 1
+    // for all of it, an empty rectangle for none.
+    rect showing_part() const;
+
     std::string m_texture_path;
     rect m_tex_rect;
     float m_tex_width = 0.0f;
@@ -63,4 +74,5 @@ protected:
     int m_row = 0;
     unsigned m_color = 0xFFFFFFFFu;
     int m_shared_texture = 0;
+    rect m_part = rect(0, 0, 1, 1);  // showing_part when the geometry was built
 };

@@ -28,6 +28,8 @@ public:
         m_device_texture = d3d->create_texture(s.width, s.height, d3d->get_texture_format(s.alpha), 1);
         if (s.pixels)
             upload(d3d, *s.pixels);
+        else if (s.alpha)
+            upload(d3d, imagegen::picture(s.width, s.height, 0x808080)); // opaque: images draw it whole
         add_attribute(nullptr, m_attributes, "handle", value_c((void *)m_device_texture), 0);
         add_attribute(nullptr, m_attributes, "width", value_c(s.width), 0);
         add_attribute(nullptr, m_attributes, "height", value_c(s.height), 0);

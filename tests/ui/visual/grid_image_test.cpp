@@ -236,6 +236,50 @@ TEST_F(ui_render_test, image_states_map_cells_of_the_texel_rectangle)
     EXPECT_EQ(rect_text(strip->tex_rect()), "32,16,544,24") << "a zero width runs the texture's width from left";
 }
 
+// Clear texels add nothing under the texture's alpha: an image draws only the part of its
+// cell that shows, with a texel's margin for filtering (so the neighbour cell's edge, which a
+// filtered sample reaches, still draws), and a cell that is clear throughout not at all.
+TEST_F(ui_render_test, images_draw_only_the_part_of_their_cell_that_shows)
+{
+    // Four 32 x 16 cells; one block of texels shows: x 32..35, y 4..7, at cell (1, 0)'s corner.
+    imagegen::picture cells(64, 32, 0xFFFFFF, 0);
+    cells.fill_rect(32, 4, 4, 4, 0xFF0000);
+    textures->textures["textures/cells"] = {64, 32, 1, &cells};
+    attribute_list_c list = image_attrs("cells", 2, 2, rect(), rect(100, 200, 420, 360));
+    multistate_image *image = new multistate_image(root, &list);
+    ASSERT_EQ(image->blend_flags(), ui_vis_renderable_c::UI_BLEND_TEXTURE);
+    struct
+    {
+        unsigned column, row;
+        const char *drawn; // the rectangle drawn, "" for no draw
+    } cases[] = {
+        {0, 0, "410,230,420,290"},  // the neighbour's first column is within a filtered sample's reach
+        {1, 0, "100,230,150,290"},
+        {0, 1, ""},
+        {1, 1, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::to_string(c.column) + "," + std::to_string(c.row));
+        image->set_column(c.column);
+        image->set_row(c.row);
+        render();
+        if (!*c.drawn) {
+            EXPECT_EQ(rec->count(recording_call_e::draw_indexed), 0u);
+            continue;
+        }
+        EXPECT_EQ(rec->count(recording_call_e::draw_indexed), 1u);
+        const std::vector<unlit_vertex_s> v = vertices(image->vertex_buffer());
+        ASSERT_EQ(v.size(), 4u);
+        EXPECT_EQ(rect_text(rect(v[0].x, v[0].y, v[3].x, v[3].y)), c.drawn);
+        // The texture coordinates follow the part: the same texel lands on the same pixel.
+        const float texel_x = (v[0].x - 100) / 10 + 32 * float(c.column), texel_y = (v[0].y - 200) / 10;
+        EXPECT_FLOAT_EQ(v[0].u, texel_x / 64);
+        EXPECT_FLOAT_EQ(v[0].v, texel_y / 32);
+    }
+
+    image->shutdown_tree();
+}
+
 TEST_F(ui_render_test, images_give_back_their_own_textures_and_keep_shared_ones)
 {
     vec2 corner(3, 4);
