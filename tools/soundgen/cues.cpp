@@ -46,8 +46,10 @@ void hat(mix &m, double at, double amplitude, uint32_t seed, double pan)
 
 void cymbal(mix &m, double at, double length, double amplitude, uint32_t seed)
 {
-    m.noise(at, length, amplitude, burst{3500.0, 15000.0, 0.003, length / 3.0}, seed, -0.3);
-    m.noise(at, length, amplitude, burst{3500.0, 15000.0, 0.003, length / 3.0}, seed + 101, 0.3);
+    // Rings away over the last half of its length instead of stopping.
+    const burst ring{3500.0, 15000.0, 0.003, length / 3.0, length / 2.0};
+    m.noise(at, length, amplitude, ring, seed, -0.3);
+    m.noise(at, length, amplitude, ring, seed + 101, 0.3);
 }
 
 // Many hands: claps of band-passed noise at random times, each hand at its own pace, the
