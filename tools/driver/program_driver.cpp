@@ -251,8 +251,11 @@ bool control_attribute_box(const std::string &path, const std::string &name, con
     control_s c;
     box own;
     std::vector<int> v;
-    if (!find_control(path, name, c, error) || !box_of(c, own))
+    if (!find_control(path, name, c, error))
         return false;
+    // Without a rectangle of its own a control stands at its parent's corner.
+    if (!box_of(c, own))
+        own = {c.origin_x, c.origin_y, 0, 0};
     if (!numbers(c.attrs, attribute.c_str(), 4, v)) {
         if (error)
             *error = "control \"" + name + "\" has no rect " + attribute;

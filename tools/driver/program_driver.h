@@ -89,7 +89,9 @@ public:
     // A click on the control named in the screen script; false when the script has no such one.
     bool click_control(const std::string &script, const std::string &name);
     void move(int x, int y);         // the pointer to (x, y), no button
-    void key(unsigned long keysym);  // pressed and released
+    // Pressed and released a quarter of a second later. The game's key repeat runs on its own
+    // clock: on the test clock a key held across frames types its character again.
+    void key(unsigned long keysym);
     // Key by key, with no Shift: letters arrive lower case; digits, space and punctuation
     // without Shift as they stand.
     void type_text(const std::string &ascii);

@@ -28,6 +28,7 @@ create screen_x {
             rect item_rect_3 = [0 44 470 32];
         };
         create text_button : wide_tpl { string name = "choose"; vec2 pos = [94 96]; string text = "x;y"; };
+        create multi_static_text { string name = "lines"; rect static_rect_2 = [24 42 720 24]; };
     };
     create static_text { string name = "after"; rect screen_rect = [5 6 7 8]; };
     create edit { string name = "field"; rect screen_rect = [392 170 0 0]; };
@@ -65,6 +66,9 @@ TEST(program_driver_layout, controls_are_found_where_the_program_draws_them)
     EXPECT_EQ(item.x, 32);
     EXPECT_EQ(item.y, 668);
     EXPECT_EQ(item.cx(), 32 + 235);
+    ASSERT_TRUE(program_driver::control_attribute_box(path.string(), "lines", "static_rect_2", item));
+    EXPECT_EQ(item.x, 24); // at the parent's corner, having no rectangle of its own
+    EXPECT_EQ(item.y, 562);
 
     std::string error;
     program_driver::box none;

@@ -1,0 +1,480 @@
+// A whole game on this PC through the real program on the demo data, played by scripted input as
+// a user plays it: the main menu, the player set-up, seven rounds with answers right and wrong,
+// the votes, a topic choice, an opponent choice, the final, the hiscore table and the winner's
+// survey, saved as the game filled it in; then the results the program kept are read back from its files: the "Hiscore" and
+// "History" tables of its registry store and the survey file.
+//
+// The program runs on the test clock (ENGINE_CLOCK_RATE) and knows nothing of the test: where
+// the game is comes from console.log (the studio of each round), the window's pixels (the
+// answers, the panels of a choice and of a vote) and the files it writes. Two things of the data
+// copy are changed so that a scripted player can play it: every right answer of the question
+// files reads as a long line and every wrong one as a short word, so that the player tells them
+// apart by the amount of text on the screen, and the computer players know nothing (intellect 0)
+// and vote against the lowest account (character 1), so that the player, answering nearly
+// everything right, reaches the final and wins it whatever the random numbers give.
+#include <gtest/gtest.h>
+// After gtest: Xlib defines macros (None, Bool) that gtest's own names would meet.
+#include "tools/driver/program_driver.h"
+
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using program_driver::box;
+using program_driver::shot;
+using clock_type = std::chrono::steady_clock;
+
+// Faster than this, a loaded machine draws a round's studio too seldom for the sequences of an
+// answer to show at all; slower, the game takes minutes more.
+constexpr double CLOCK_RATE = 8.0;
+// Real seconds for the game from the set-up to the winner's table.
+constexpr double GAME_LIMIT = 420.0;
+
+const char RIGHT_ANSWER[] = "\xC2\xE5\xF0\xED\xFB\xE9 \xEE\xF2\xE2\xE5\xF2: \xE8\xEC\xE5\xED\xED\xEE "
+                            "\xFD\xF2\xEE\xF2, \xEF\xF0\xE0\xE2\xE8\xEB\xFC\xED\xFB\xE9"; // a long line
+const char WRONG_ANSWER[] = "\xCD\xE5\xF2";                                             // a short word
+const char HUMAN_NAME[] = "\xC8\xE3\xF0\xEE\xEA"
+                          "1"; // the human seat's default name
+
+std::string read_file(const fs::path &p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void write_file(const fs::path &p, const std::string &text) { std::ofstream(p, std::ios::binary) << text; }
+
+void pause_seconds(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
+
+// Every question file: the title and the questions stay, the first answer line of a group (the
+// right one) becomes RIGHT_ANSWER and the three others WRONG_ANSWER.
+int mark_right_answers(const fs::path &questions)
+{
+    int files = 0;
+    for (const auto &entry : fs::recursive_directory_iterator(questions)) {
+        if (entry.path().extension() != ".txt")
+            continue;
+        const std::string text = read_file(entry.path());
+        std::string out;
+        size_t at = 0;
+        for (int line = 0; at < text.size(); ++line) {
+            size_t end = text.find("\r\n", at);
+            if (end == std::string::npos)
+                end = text.size();
+            const int role = line == 0 ? 0 : (line - 1) % 5;
+            out += role == 0 ? text.substr(at, end - at) : role == 1 ? RIGHT_ANSWER : WRONG_ANSWER;
+            out += "\r\n";
+            at = end + 2;
+        }
+        write_file(entry.path(), out);
+        ++files;
+    }
+    return files;
+}
+
+// The computer players of the store know nothing and vote against the lowest account.
+int weaken_computer_players(const fs::path &players)
+{
+    std::string text = read_file(players);
+    const std::regex intellect("int intellect = [0-9]+;"), character("int character = [0-9]+;");
+    const auto count = std::distance(std::sregex_iterator(text.begin(), text.end(), intellect), std::sregex_iterator());
+    text = std::regex_replace(text, intellect, "int intellect = 0;");
+    text = std::regex_replace(text, character, "int character = 1;");
+    write_file(players, text);
+    return (int)count;
+}
+
+// Pixels of text: the menus' white letters and their highlight (orange).
+bool is_text(uint32_t c)
+{
+    const int r = int(c >> 16 & 255), g = int(c >> 8 & 255), b = int(c & 255);
+    return (r >= 200 && g >= 200 && b >= 200) || (r >= 220 && g >= 150 && g <= 235 && b <= 90);
+}
+
+bool near(uint32_t c, uint32_t want, int tolerance)
+{
+    for (int shift : {16, 8, 0})
+        if (std::abs(int(c >> shift & 255) - int(want >> shift & 255)) > tolerance)
+            return false;
+    return true;
+}
+
+int count_in(const shot &s, const box &b, const std::function<bool(uint32_t)> &what)
+{
+    int n = 0;
+    for (int y = b.y; y < b.y + b.h && y < s.height; ++y)
+        for (int x = b.x; x < b.x + b.w && x < s.width; ++x)
+            n += what(s.at(x, y)) ? 1 : 0;
+    return n;
+}
+
+// Whether most of the box shows the colour (a panel's texture, an edit field's cells).
+bool mostly(const shot &s, const box &b, uint32_t colour)
+{
+    return count_in(s, b, [colour](uint32_t c) { return near(c, colour, 24); }) * 2 > b.w * b.h;
+}
+
+// Where a text stands and how much of it there is: the cores of the letters only, since their
+// edges blend with the studio that shows through the panel and changes as the camera moves.
+struct text_extent
+{
+    int count = 0, left = 0, right = 0;
+    bool alike(const text_extent &o) const
+    {
+        return std::abs(count - o.count) <= std::max(20, count / 10) && std::abs(left - o.left) <= 3 &&
+               std::abs(right - o.right) <= 3;
+    }
+};
+text_extent extent_of(const shot &s, const box &b)
+{
+    text_extent e;
+    e.left = b.x + b.w;
+    for (int y = b.y; y < b.y + b.h && y < s.height; ++y)
+        for (int x = b.x; x < b.x + b.w && x < s.width; ++x) {
+            const uint32_t c = s.at(x, y);
+            if ((c >> 16 & 255) >= 235 && (c >> 8 & 255) >= 235 && (c & 255) >= 235) {
+                ++e.count;
+                e.left = std::min(e.left, x);
+                e.right = std::max(e.right, x);
+            }
+        }
+    return e;
+}
+
+constexpr uint32_t ANSWER_FIELD = 0x222b55; // game_field under the answers
+constexpr uint32_t EDIT_CELLS = 0xc0c0e0;   // ui_edit, the cells of an edit field
+
+// A card of a player (the opponent selector, the vote), seen by the cells of its edit fields. It
+// is due to be acted on when it appears, and again when it is still there 8 s later (the click
+// came before the program took it).
+class card_watch
+{
+public:
+    explicit card_watch(std::vector<box> cells) : m_cells(std::move(cells)) {}
+    bool due(const shot &s)
+    {
+        bool shown = true;
+        for (const box &b : m_cells)
+            shown = shown && mostly(s, b, EDIT_CELLS);
+        const bool appeared = shown && !m_shown;
+        m_shown = shown;
+        if (!shown || (!appeared && clock_type::now() - m_acted < std::chrono::seconds(8)))
+            return false;
+        m_acted = clock_type::now();
+        return true;
+    }
+
+private:
+    std::vector<box> m_cells;
+    bool m_shown = false;
+    clock_type::time_point m_acted;
+};
+
+class whole_game_display_test : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "whole_game_XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        fs::copy(fs::path(ENGINE_BINARY_DIR) / "demo" / "data", dir / "data", fs::copy_options::recursive);
+        ASSERT_GE(mark_right_answers(dir / "data" / "questions"), 40); // 19 topics in round 3, 15 in round 4, one file elsewhere
+        ASSERT_GE(weaken_computer_players(dir / "data" / "scripts" / "players.isc"), 8);
+        scripts = dir / "data" / "scripts";
+        if (const char *keep = std::getenv("WHOLE_GAME_SHOTS"))
+            shots_dir = keep;
+        game = std::make_unique<program_driver::driver_c>(dir.string());
+    }
+    void TearDown() override
+    {
+        game.reset();
+        if (!dir.empty())
+            fs::remove_all(dir);
+    }
+
+    std::string script(const char *name) const { return (scripts / name).string(); }
+    box control(const char *screen, const char *name) const
+    {
+        box b;
+        std::string error;
+        EXPECT_TRUE(program_driver::control_box(script(screen), name, b, &error)) << error;
+        return b;
+    }
+    box answer_item(int i) const
+    {
+        box b;
+        const std::string rect = "item_rect_" + std::to_string(i);
+        EXPECT_TRUE(program_driver::control_attribute_box(script("screen_game.isc"), "answer_menu", rect, b));
+        return b;
+    }
+    // Cells of an edit field right of the short texts of a card (a character, a health).
+    static box cells_of(const box &edit) { return {edit.x + 108, edit.y + 6, 26, 12}; }
+
+    // The studio of the round being played, from the last location the program loaded.
+    std::string studio() const
+    {
+        const std::string log = game->log();
+        const size_t at = log.rfind("Location '");
+        return at == std::string::npos ? std::string() : log.substr(at + 10, log.find('\'', at + 10) - at - 10);
+    }
+    void keep_picture(const shot &s, const char *what)
+    {
+        if (shots_dir.empty())
+            return;
+        char name[64];
+        std::snprintf(name, sizeof name, "%03d_%s.png", ++pictures, what);
+        program_driver::save_png((fs::path(shots_dir) / name).string(), s);
+    }
+    // A click, and the pointer then parked where it covers nothing the test reads.
+    void click(const box &b)
+    {
+        game->click(b);
+        game->move(1010, 400);
+    }
+
+    fs::path dir, scripts;
+    std::string shots_dir;
+    int pictures = 0;
+    std::unique_ptr<program_driver::driver_c> game;
+};
+
+// The table of results as the registry store keeps it: an int32 count, then 164-byte entries
+// (the name in the first 128 bytes, the score at byte 136).
+struct table_entry
+{
+    std::string name;
+    int32_t score;
+    int32_t age;
+};
+std::vector<table_entry> read_table(const fs::path &file)
+{
+    const std::string bytes = read_file(file);
+    std::vector<table_entry> out;
+    if (bytes.size() < 4)
+        return out;
+    int32_t count = 0;
+    std::memcpy(&count, bytes.data(), 4);
+    for (int32_t i = 0; i < count && 4 + (size_t)(i + 1) * 164 <= bytes.size(); ++i) {
+        const char *e = bytes.data() + 4 + (size_t)i * 164;
+        table_entry t;
+        t.name.assign(e, strnlen(e, 128));
+        std::memcpy(&t.score, e + 136, 4);
+        std::memcpy(&t.age, e + 156, 4);
+        out.push_back(t);
+    }
+    return out;
+}
+
+// The survey file's seven fields: a length byte, then byte i of the text stored plus i + 7.
+std::vector<std::string> read_survey(const fs::path &file)
+{
+    const std::string bytes = read_file(file);
+    std::vector<std::string> fields;
+    size_t at = 0;
+    while (at < bytes.size() && fields.size() < 7) {
+        const size_t length = (unsigned char)bytes[at++];
+        std::string text;
+        for (size_t i = 0; i < length && at < bytes.size(); ++i)
+            text += char((unsigned char)bytes[at++] - i - 7);
+        fields.push_back(text);
+    }
+    return fields;
+}
+
+TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_its_results_are_kept)
+{
+    ASSERT_TRUE(game->start((fs::path(ENGINE_BINARY_DIR) / "bin" / "Vizuzuze").string(), {"-datadir", "data"},
+                            CLOCK_RATE, {"HOME=" + dir.string()}))
+        << game->error();
+    ASSERT_NE(game->wait_log("Location 'menu_space'", 90), std::string::npos) << game->log();
+    // "Игра на этом ПК" leads to the player set-up (its location "player_3"); "Начать игру" starts
+    // the game with the human of this PC in seat 1 and seven computer players.
+    size_t mark = game->log().size();
+    for (int attempt = 0; attempt < 5 && game->wait_log("Location 'player_3'", 3, mark) == std::string::npos; ++attempt)
+        click(control("screen_main.isc", "game"));
+    ASSERT_NE(game->wait_log("Location 'player_3'", 30, mark), std::string::npos) << game->log();
+    mark = game->log().size();
+    for (int attempt = 0; attempt < 5 && game->wait_log("Location 'studio'", 3, mark) == std::string::npos; ++attempt)
+        click(control("screen_command.isc", "start_game"));
+    ASSERT_NE(game->wait_log("Location 'studio'", 60, mark), std::string::npos) << game->log();
+
+    const fs::path store = dir / "config" / "Varnholt" / "Telvoran";
+    const box field_gap = {40, 660, 940, 6}; // between the two rows of answers
+    // The question (or the prompt of a choice) above the answers: it tells one step from the next,
+    // where the answers themselves read alike and change colour when chosen.
+    box question_text;
+    ASSERT_TRUE(program_driver::control_attribute_box(script("screen_game.isc"), "question_multi_static",
+                                                      "static_rect_1", question_text));
+    question_text.h = 3 * 24;
+    const auto card = [this](const char *screen) {
+        return std::vector<box>{cells_of(control(screen, "character_edit")), cells_of(control(screen, "health_edit")),
+                                cells_of(control(screen, "age_edit"))};
+    };
+    const std::vector<box> selector_cells = card("screen_game.isc"), vote_cells = card("screen_vote.isc");
+
+    int right = 0, wrong = 0, topics = 0, opponents = 0, votes = 0;
+    std::string wrong_in; // the studios where the first answer was given wrong on purpose
+    // A question or a choice is acted on once: when it appears (the steps between two of the
+    // human's show no answers), or when another one has stood unchanged for a second.
+    text_extent acted_on, last_seen;
+    int items_before = 0, unchanged = 0;
+    auto last_picture = clock_type::now();
+    card_watch selector(selector_cells), vote(vote_cells);
+    const auto end = clock_type::now() + std::chrono::duration<double>(GAME_LIMIT);
+    shot s;
+    // Every end of a game writes "History"; a won final also "Hiscore".
+    while (!fs::exists(store / "History")) {
+        ASSERT_TRUE(game->running()) << "the program ended during the game:\n" << game->log();
+        if (clock_type::now() >= end && game->grab(s))
+            keep_picture(s, "stuck");
+        ASSERT_LT(clock_type::now(), end) << "no end of the game after " << GAME_LIMIT << " s: " << right
+                                          << " right, " << wrong << " wrong, " << topics << " topics, " << opponents
+                                          << " opponents, " << votes << " votes, in " << studio() << "\n"
+                                          << game->log();
+        pause_seconds(0.2);
+        if (!game->grab(s))
+            continue;
+        if (std::getenv("WHOLE_GAME_TRACE") && clock_type::now() - last_picture > std::chrono::seconds(10)) {
+            keep_picture(s, "trace");
+            last_picture = clock_type::now();
+        }
+        // A question or a topic choice of this PC's human: the answers (or six topics) on their field.
+        int texts[7] = {};
+        int items = 0;
+        text_extent seen;
+        if (mostly(s, field_gap, ANSWER_FIELD)) {
+            for (int i = 1; i <= 6; ++i) {
+                texts[i] = count_in(s, answer_item(i), is_text);
+                items += texts[i] >= 40 ? 1 : 0;
+            }
+            seen = extent_of(s, question_text);
+        }
+        unchanged = seen.alike(last_seen) ? unchanged + 1 : 0;
+        last_seen = seen;
+        const bool asked = items == 4 || items == 6;
+        const bool appeared = asked && items != items_before && unchanged >= 1;
+        if (!asked || appeared)
+            items_before = items;
+        if (asked && (appeared || (!seen.alike(acted_on) && unchanged >= 5))) {
+            acted_on = seen;
+            int pick = 1;
+            if (items == 6) {
+                keep_picture(s, "topics");
+                ++topics;
+            } else {
+                // The right answer is the long line; the first answer of rounds 1 and 2 is given wrong.
+                const std::string where = studio();
+                const bool miss = (where == "studio" || where == "studio2") && wrong_in.find(where + ";") == std::string::npos;
+                for (int i = 2; i <= 4; ++i)
+                    if (miss ? texts[i] < texts[pick] : texts[i] > texts[pick])
+                        pick = i;
+                if (miss)
+                    wrong_in += where + ";";
+                keep_picture(s, miss ? "wrong" : "right");
+                ++(miss ? wrong : right);
+            }
+            if (std::getenv("WHOLE_GAME_TRACE"))
+                std::printf("%s: %d items (%d %d %d %d %d %d), item %d\n", studio().c_str(), items, texts[1], texts[2],
+                            texts[3], texts[4], texts[5], texts[6], pick);
+            click(answer_item(pick));
+            continue;
+        }
+        // An opponent choice of the human: the card of the pre-selected opponent and its button.
+        if (selector.due(s)) {
+            keep_picture(s, "opponent");
+            click(control("screen_game.isc", "select_opponent"));
+            ++opponents;
+            continue;
+        }
+        // A vote: the card of the target the human points at, and "Против!".
+        if (vote.due(s)) {
+            keep_picture(s, "vote");
+            click(control("screen_vote.isc", "vote_against"));
+            ++votes;
+        }
+    }
+    const std::string log = game->log();
+    ASSERT_NE(log.find("Location 'final_studio'"), std::string::npos) << "the game ended before the final:\n" << log;
+    pause_seconds(1.0);
+    ASSERT_TRUE(fs::exists(store / "Hiscore")) << "the final's winner is not in the table";
+    EXPECT_GE(wrong, 2);
+    EXPECT_GE(right, 10);
+    EXPECT_GE(topics, 1);
+    EXPECT_GE(opponents, 1);
+    EXPECT_GE(votes, 2);
+
+    // The winner's table shows; its "ok" leads to the survey, where the form is filled and saved.
+    const box ok = control("screen_hiscore.isc", "ok");
+    const box surname = cells_of(control("screen_survey.isc", "surname_edit"));
+    bool survey = false;
+    for (int attempt = 0; attempt < 40 && !survey; ++attempt) {
+        pause_seconds(0.5);
+        ASSERT_TRUE(game->running()) << game->log();
+        if (game->grab(s) && mostly(s, surname, EDIT_CELLS)) {
+            survey = true;
+            break;
+        }
+        if (attempt % 4 == 3) {
+            keep_picture(s, "hiscore");
+            click(ok);
+        }
+    }
+    ASSERT_TRUE(survey) << "no survey after the winner's table:\n" << game->log();
+    // Nothing is typed: the game's key repeat runs on its clock, so a key held for a frame on the
+    // test clock would type its letter several times. The form keeps what the game filled in.
+    keep_picture(s, "survey");
+    mark = game->log().size();
+    click(control("screen_survey.isc", "save_survey"));
+    ASSERT_NE(game->wait_log("Location 'player_3'", 30, mark), std::string::npos)
+        << "the survey did not lead back to the set-up:\n" << game->log();
+
+    // The program ends in order: the close asks, "Да" plays the credits, which end it.
+    for (int attempt = 0; attempt < 10 && game->running(); ++attempt) {
+        game->close();
+        pause_seconds(1.0);
+        click({312 + 120, 294 + 110, 40, 32});
+        game->wait_exit(5);
+        if (game->running())
+            game->key(XK_space);
+        game->wait_exit(5);
+    }
+    ASSERT_FALSE(game->running()) << "the program did not end:\n" << game->log();
+    EXPECT_EQ(game->exit_status(), 0);
+    EXPECT_EQ(game->log().find("---------------------------"), std::string::npos) << game->log();
+
+    // What the program kept: the winner in both tables with the score the survey names.
+    const std::vector<table_entry> hiscore = read_table(store / "Hiscore"), history = read_table(store / "History");
+    ASSERT_EQ(hiscore.size(), 1u);
+    EXPECT_EQ(hiscore[0].name, HUMAN_NAME);
+    EXPECT_GT(hiscore[0].score, 0);
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0].name, HUMAN_NAME);
+    EXPECT_EQ(history[0].score, hiscore[0].score);
+    const std::vector<std::string> form = read_survey(dir / "winner.vrh");
+    ASSERT_EQ(form.size(), 7u);
+    EXPECT_EQ(form[3], std::to_string(hiscore[0].age));
+    EXPECT_EQ(form[6], std::to_string(hiscore[0].score));
+}
+
+} // namespace
