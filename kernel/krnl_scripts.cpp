@@ -32,6 +32,21 @@ constexpr size_t max_include_path = 1022;
     ENGINE_THROW(parser_exception_c, tok.position_string() + what);
 }
 
+// A string value. The tokenizer refuses one longer than the buffer as if no string came; here
+// that is said as it is, at the string's opening quote.
+void read_string_value(tok_c &tok, char *text, int size)
+{
+    tok.skip_space();
+    if (tok.peek_char() != '"') {
+        tok.read_string(text, size);
+        return;
+    }
+    const std::string at = tok.position_string();
+    if (!tok.parse_string(text, size))
+        ENGINE_THROW(parser_exception_c,
+                     at + ": quoted string too long (at most " + std::to_string(size - 2) + " characters)");
+}
+
 // The folder part of a script's name, separator included ("" when it has none).
 std::string script_folder(const char *script_name)
 {
@@ -178,7 +193,7 @@ void scripts_c::parse_attributes(attribute_list_c &list, tok_c &tok, const attri
             set_attribute_by_id(list, id, value_c(tok.read_float()));
         } else if (kind == "string") {
             char text[string_value_buffer];
-            tok.read_string(text, sizeof text);
+            read_string_value(tok, text, sizeof text);
             set_attribute_by_id(list, id, value_c(text, value_c::STRING));
         } else if (kind == "vec2") {
             set_attribute_by_id(list, id, value_c(tok.read_vec2()));

@@ -117,11 +117,23 @@ TEST_F(scripts_test, attribute_blocks)
     EXPECT_EQ(n, 6);
     EXPECT_EQ(get_required_attribute(copy, "i")->get_int(), 7);
 
+    // A string value holds 510 characters; a longer one is refused as too long, where it opens.
+    const std::string longest(510, 's');
+    tok_c fits(("{ string s = \"" + longest + "\"; }").c_str(), 0);
+    attribute_list_c long_list;
+    scripts_c::parse_attributes(long_list, fits, nullptr);
+    EXPECT_EQ(get_required_attribute(long_list, "s")->get_const_pchar(), longest);
+    const std::string too_long = "{ string s = \"" + longest + "t\"; }", far_too_long = "{ string s = \"" +
+                                                                                           std::string(600, 's') + "\"; }";
+
     struct
     {
         const char *text;
         const char *message;
     } errors[] = {
+        {too_long.c_str(), "L1,14: quoted string too long (at most 510 characters)"},
+        {far_too_long.c_str(), "L1,14: quoted string too long (at most 510 characters)"},
+        {"{ string s = 5; }", "L1,15: quoted string expected"},
         {"{ int i = 1; float i = 2; }", "Type mismatch in assignment operator"},
         {"{ double d = 1; }", "L1,13: unknown attribute typename"},
         {"{ int i = 1 }", "L1,13: ';' expected"},
