@@ -10,7 +10,7 @@
 #include "test_console/creators.h"
 #include "ui/creators.h"
 
-void vizuzuze_prepare()
+void vizuzuze_register_creators()
 {
     kernel_register_creators();
     services_register_creators();
@@ -20,6 +20,11 @@ void vizuzuze_prepare()
     ui_register_creators();
     game_register_creators();
     net_register_creators();
+}
+
+void vizuzuze_prepare()
+{
+    vizuzuze_register_creators();
     // The program draws through OpenGL; tests keep the recording device.
     d3d_select_backend("gl");
 }

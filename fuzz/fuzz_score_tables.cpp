@@ -3,6 +3,7 @@
 // no more entries than were asked for and than the value holds, every name ends inside its
 // field, and every value written is a well-formed table of 1 to 5 entries.
 #include "fuzz/fuzz_support.h"
+#include "fuzz/registry_stand.h"
 #include "platform/registry/winreg.h"
 #include "scores/game_registry.h"
 #include "scores/score_tables.h"
@@ -14,18 +15,11 @@
 namespace {
 
 abstract_c *g_root = nullptr;
-std::string g_registry;
 
 [[noreturn]] void fault(const char *what, const char *value)
 {
     std::fprintf(stderr, "fuzz_score_tables: %s (%s)\n", what, value);
     std::abort();
-}
-
-void remove_registry()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(g_registry, ignored);
 }
 
 // The whole entries a stored value holds, as the tables must count them at most.
@@ -91,16 +85,7 @@ template <class Table> void run(const char *value, const uint8_t *data, size_t s
 
 void fuzz::harness_setup()
 {
-    // Operations write and flush their values: memory is quicker than a disk where there is one.
-    std::string pattern = std::filesystem::is_directory("/dev/shm") ? "/dev/shm/engine_fuzz_registry_XXXXXX"
-                                                                     : scratch_dir() + "/registry_XXXXXX";
-    if (!mkdtemp(pattern.data())) {
-        std::perror("fuzz_score_tables: mkdtemp");
-        std::abort();
-    }
-    g_registry = pattern;
-    std::atexit(remove_registry);
-    reg_set_root(g_registry.c_str());
+    use_private_registry();
     g_root = new abstract_c(nullptr);
 }
 

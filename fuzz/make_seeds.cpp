@@ -15,7 +15,9 @@
 #include "tools/locationgen/studio_seats.h"
 #include "tools/modelgen/modelgen.h"
 #include "tools/soundgen/soundgen.h"
+#include "ui/ui_screen_options.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -448,6 +450,23 @@ void score_tables()
     }
 }
 
+// The user's options as the game stores them: its defaults, everything off at 0, the extremes of
+// the percentages, and values one byte short and long.
+void options()
+{
+    const game_options records[] = {{1, 80, 1, 100, 1, 1}, {0, 0, 0, 0, 0, 0}, {1, INT32_MAX, -1, INT32_MIN, 2, -7}};
+    const char *names[] = {"defaults", "off", "extremes"};
+    for (size_t i = 0; i < 3; ++i) {
+        const auto *bytes = reinterpret_cast<const uint8_t *>(&records[i]);
+        put("options", names[i], std::vector<uint8_t>(bytes, bytes + sizeof records[i]));
+    }
+    const auto *bytes = reinterpret_cast<const uint8_t *>(&records[0]);
+    put("options", "short", std::vector<uint8_t>(bytes, bytes + sizeof records[0] - 1));
+    std::vector<uint8_t> longer(bytes, bytes + sizeof records[0]);
+    longer.push_back(0);
+    put("options", "long", longer);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -472,6 +491,7 @@ int main(int argc, char **argv)
         animated_models();
         static_models();
         score_tables();
+        options();
     } catch (const std::exception &e) {
         std::fprintf(stderr, "make_seeds: %s\n", e.what());
         return 1;
