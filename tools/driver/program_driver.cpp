@@ -355,6 +355,17 @@ int driver_c::exit_status()
 
 std::string driver_c::log() const { return read_file(fs::path(m_directory) / "console.log"); }
 
+std::string driver_c::location() const
+{
+    static const std::string mark = "Location '";
+    const std::string text = log();
+    const size_t at = text.rfind(mark);
+    if (at == std::string::npos)
+        return std::string();
+    const size_t from = at + mark.size(), end = text.find('\'', from);
+    return end == std::string::npos ? std::string() : text.substr(from, end - from);
+}
+
 size_t driver_c::wait_log(const std::string &text, double seconds, size_t from)
 {
     const auto end = clock_type::now() + std::chrono::duration<double>(seconds);

@@ -73,6 +73,9 @@ public:
     bool running();                // false once the program has ended
     int exit_status();             // its exit code, -1 while it runs or when it was killed
     std::string log() const;       // console.log as it stands
+    // Where the program is: the last location it loaded (console.log's "Location '<name>'": the
+    // main menu's "menu_space", the set-up's "player_3", a round's studio), "" before the first.
+    std::string location() const;
     // Until console.log holds `text` at or after byte `from`: its offset, or npos when the time
     // ran out or the program ended first.
     size_t wait_log(const std::string &text, double seconds, size_t from = 0);

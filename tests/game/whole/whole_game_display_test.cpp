@@ -161,8 +161,39 @@ text_extent extent_of(const shot &s, const box &b)
     return e;
 }
 
-constexpr uint32_t ANSWER_FIELD = 0x222b55; // game_field under the answers
-constexpr uint32_t EDIT_CELLS = 0xc0c0e0;   // ui_edit, the cells of an edit field
+// Whether the box shows one dark, even colour, as the field under the answers does between its
+// rows (the studio behind the hidden panel is neither).
+bool dark_and_even(const shot &s, const box &b)
+{
+    int low[3] = {255, 255, 255}, high[3] = {0, 0, 0};
+    for (int y = b.y; y < b.y + b.h && y < s.height; ++y)
+        for (int x = b.x; x < b.x + b.w && x < s.width; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const int v = int(s.at(x, y) >> (16 - 8 * c) & 255);
+                low[c] = std::min(low[c], v);
+                high[c] = std::max(high[c], v);
+            }
+    return high[0] < 128 && high[1] < 128 && high[2] < 128 && high[0] - low[0] <= 24 && high[1] - low[1] <= 24 &&
+           high[2] - low[2] <= 24;
+}
+
+// A texel (0xRRGGBB) of an uncompressed 24- or 32-bit TGA file, 0 when it cannot be read.
+uint32_t tga_texel(const fs::path &file, int x, int y)
+{
+    const std::string d = read_file(file);
+    if (d.size() < 18 || d[2] != 2)
+        return 0;
+    const auto byte = [&d](size_t i) { return uint32_t((unsigned char)d[i]); };
+    const int width = int(byte(12) | byte(13) << 8), height = int(byte(14) | byte(15) << 8), bytes = int(byte(16)) / 8;
+    const int row = (byte(17) & 0x20) ? y : height - 1 - y;
+    const size_t at = 18 + byte(0) + (size_t(row) * size_t(width) + size_t(x)) * size_t(bytes);
+    if ((bytes != 3 && bytes != 4) || x >= width || y >= height || at + 3 > d.size())
+        return 0;
+    return byte(at + 2) << 16 | byte(at + 1) << 8 | byte(at);
+}
+
+// The cells of an edit field as the program draws them: its texture's middle part, opaque.
+uint32_t EDIT_CELLS = 0;
 
 // A card of a player (the opponent selector, the vote), seen by the cells of its edit fields. It
 // is due to be acted on when it appears, and again when it is still there 8 s later (the click
@@ -202,6 +233,8 @@ protected:
         ASSERT_GE(mark_right_answers(dir / "data" / "questions"), 40); // 19 topics in round 3, 15 in round 4, one file elsewhere
         ASSERT_GE(weaken_computer_players(dir / "data" / "scripts" / "players.isc"), 8);
         scripts = dir / "data" / "scripts";
+        EDIT_CELLS = tga_texel(dir / "data" / "textures" / "ui_edit.tga", 16, 12);
+        ASSERT_NE(EDIT_CELLS, 0u) << "no edit field texture";
         if (const char *keep = std::getenv("WHOLE_GAME_SHOTS"))
             shots_dir = keep;
         game = std::make_unique<program_driver::driver_c>(dir.string());
@@ -231,13 +264,6 @@ protected:
     // Cells of an edit field right of the short texts of a card (a character, a health).
     static box cells_of(const box &edit) { return {edit.x + 108, edit.y + 6, 26, 12}; }
 
-    // The studio of the round being played, from the last location the program loaded.
-    std::string studio() const
-    {
-        const std::string log = game->log();
-        const size_t at = log.rfind("Location '");
-        return at == std::string::npos ? std::string() : log.substr(at + 10, log.find('\'', at + 10) - at - 10);
-    }
     void keep_picture(const shot &s, const char *what)
     {
         if (shots_dir.empty())
@@ -320,13 +346,21 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
     ASSERT_NE(game->wait_log("Location 'studio'", 60, mark), std::string::npos) << game->log();
 
     const fs::path store = dir / "config" / "Varnholt" / "Telvoran";
-    const box field_gap = {40, 660, 940, 6}; // between the two rows of answers
+    // Between the two rows of answers, where nothing but the field shows.
+    box items_at[7];
+    for (int i = 1; i <= 6; ++i)
+        items_at[i] = answer_item(i);
+    const box &first = items_at[1], &second = items_at[2], &third = items_at[3];
+    const box field_gap = {first.x + 8, first.y + first.h + 2, second.x + second.w - first.x - 16,
+                           third.y - first.y - first.h - 4};
     // The question (or the prompt of a choice) above the answers: it tells one step from the next,
     // where the answers themselves read alike and change colour when chosen.
-    box question_text;
+    box question_text, last_line;
     ASSERT_TRUE(program_driver::control_attribute_box(script("screen_game.isc"), "question_multi_static",
                                                       "static_rect_1", question_text));
-    question_text.h = 3 * 24;
+    ASSERT_TRUE(program_driver::control_attribute_box(script("screen_game.isc"), "question_multi_static",
+                                                      "static_rect_3", last_line));
+    question_text.h = last_line.y + last_line.h - question_text.y;
     const auto card = [this](const char *screen) {
         return std::vector<box>{cells_of(control(screen, "character_edit")), cells_of(control(screen, "health_edit")),
                                 cells_of(control(screen, "age_edit"))};
@@ -350,7 +384,7 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
             keep_picture(s, "stuck");
         ASSERT_LT(clock_type::now(), end) << "no end of the game after " << GAME_LIMIT << " s: " << right
                                           << " right, " << wrong << " wrong, " << topics << " topics, " << opponents
-                                          << " opponents, " << votes << " votes, in " << studio() << "\n"
+                                          << " opponents, " << votes << " votes, in " << game->location() << "\n"
                                           << game->log();
         pause_seconds(0.2);
         if (!game->grab(s))
@@ -363,9 +397,9 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
         int texts[7] = {};
         int items = 0;
         text_extent seen;
-        if (mostly(s, field_gap, ANSWER_FIELD)) {
+        if (dark_and_even(s, field_gap)) {
             for (int i = 1; i <= 6; ++i) {
-                texts[i] = count_in(s, answer_item(i), is_text);
+                texts[i] = count_in(s, items_at[i], is_text);
                 items += texts[i] >= 40 ? 1 : 0;
             }
             seen = extent_of(s, question_text);
@@ -384,7 +418,7 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
                 ++topics;
             } else {
                 // The right answer is the long line; the first answer of rounds 1 and 2 is given wrong.
-                const std::string where = studio();
+                const std::string where = game->location();
                 const bool miss = (where == "studio" || where == "studio2") && wrong_in.find(where + ";") == std::string::npos;
                 for (int i = 2; i <= 4; ++i)
                     if (miss ? texts[i] < texts[pick] : texts[i] > texts[pick])
@@ -395,9 +429,9 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
                 ++(miss ? wrong : right);
             }
             if (std::getenv("WHOLE_GAME_TRACE"))
-                std::printf("%s: %d items (%d %d %d %d %d %d), item %d\n", studio().c_str(), items, texts[1], texts[2],
+                std::printf("%s: %d items (%d %d %d %d %d %d), item %d\n", game->location().c_str(), items, texts[1], texts[2],
                             texts[3], texts[4], texts[5], texts[6], pick);
-            click(answer_item(pick));
+            click(items_at[pick]);
             continue;
         }
         // An opponent choice of the human: the card of the pre-selected opponent and its button.

@@ -80,3 +80,21 @@ TEST(program_driver_layout, controls_are_found_where_the_program_draws_them)
 }
 
 } // namespace
+
+namespace {
+
+// Where the program is, as its log says: the last location it loaded.
+TEST(program_driver_location, is_the_last_location_in_the_log)
+{
+    const fs::path dir = fs::temp_directory_path() / ("driver_location_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    program_driver::driver_c driver(dir.string());
+    EXPECT_EQ(driver.location(), ""); // no log yet
+    std::ofstream(dir / "console.log") << "Location 'menu_space'\nGeometry 'x' loaded\nLocation 'studio2'\nShadow\n";
+    EXPECT_EQ(driver.location(), "studio2");
+    std::ofstream(dir / "console.log") << "Location 'cut";
+    EXPECT_EQ(driver.location(), ""); // a line still being written
+    fs::remove_all(dir);
+}
+
+} // namespace
