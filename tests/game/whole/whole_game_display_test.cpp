@@ -334,7 +334,7 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
                             CLOCK_RATE, {"HOME=" + dir.string()}))
         << game->error();
     ASSERT_NE(game->wait_log("Location 'menu_space'", 90), std::string::npos) << game->log();
-    // "Игра на этом ПК" leads to the player set-up (its location "player_3"); "Начать игру" starts
+    // The main menu's "game" leads to the player set-up (its location "player_3"); "start_game" starts
     // the game with the human of this PC in seat 1 and seven computer players.
     size_t mark = game->log().size();
     for (int attempt = 0; attempt < 5 && game->wait_log("Location 'player_3'", 3, mark) == std::string::npos; ++attempt)
@@ -441,7 +441,7 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
             ++opponents;
             continue;
         }
-        // A vote: the card of the target the human points at, and "Против!".
+        // A vote: the card of the target the human points at, and its button "vote_against".
         if (vote.due(s)) {
             keep_picture(s, "vote");
             click(control("screen_vote.isc", "vote_against"));
@@ -483,7 +483,8 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
     ASSERT_NE(game->wait_log("Location 'player_3'", 30, mark), std::string::npos)
         << "the survey did not lead back to the set-up:\n" << game->log();
 
-    // The program ends in order: the close asks, "Да" plays the credits, which end it.
+    // The program ends in order: the close asks, "yes" of the exit window plays the credits, which
+    // end it.
     for (int attempt = 0; attempt < 10 && game->running(); ++attempt) {
         game->close();
         pause_seconds(1.0);
