@@ -166,9 +166,9 @@ std::string studio_seat_script(int seat, seat_kind kind)
     const view near = looking(beside(eyes, facing + CLOSE_UP_OFF_AXIS, CLOSE_UP_DISTANCE + 0.9, 0.35), chest);
     // His own PC (his question and his choices): over his right shoulder, his cheek at the
     // frame's edge, the others across the circle before him.
-    const point shoulder_cam = beside(beside(eyes, facing + PI, 1.0, 0.5), facing - PI / 2, 0.6, 0.0);
+    const point shoulder_cam = beside(beside(eyes, facing + PI, 1.0, 0.9), facing - PI / 2, 0.6, 0.0);
     const point across = beside(beside(eyes, facing, 6.5, 0.0), facing + PI / 2, 0.6, 0.0);
-    const view shoulder = looking(shoulder_cam, point{across.x, across.y, 2.3});
+    const view shoulder = looking(shoulder_cam, point{across.x, across.y, 1.2});
 
     std::string out;
     append(out, "// Seat %d, made by tools/locationgen: the figure of the location's player entry %d on its podium.\n",
@@ -229,7 +229,7 @@ std::string studio_seat_script(int seat, seat_kind kind)
     // Camera moves that end by themselves.
     // Each starts with a cut to its first view, so no move crosses the circle from wherever the
     // camera was.
-    const view shoulder_wide = looking(beside(shoulder.at, facing + PI, 0.6, 0.3), point{across.x, across.y, 2.3});
+    const view shoulder_wide = looking(beside(shoulder.at, facing + PI, 0.6, 0.3), point{across.x, across.y, 1.2});
     path(out, "shoulder" + n + "_path", "accel_mover" + n + "_y", {shoulder_wide, shoulder}, {1.4, 0.5});
     const int path_number = (seat + 7) % STUDIO_SEATS + 1;
     path(out, "seat" + n + "_path", "path_mover" + std::to_string(path_number), {outside, in_gap, near, close_up},

@@ -176,7 +176,11 @@ int main(int argc, char **argv)
             --acted;
             continue;
         }
-        if (mostly(s, field_gap, ANSWER_FIELD)) {
+        // The opponent selector shows over an empty answer field: it comes first.
+        if (mostly(s, selector, EDIT_CELLS)) {
+            click(control("screen_game.isc", "select_opponent"));
+            acted = 3;
+        } else if (mostly(s, field_gap, ANSWER_FIELD)) {
             int texts[7] = {}, shown = 0, pick = 1;
             for (int i = 1; i <= 6; ++i) {
                 texts[i] = count_in(s, items[i], is_text);
@@ -190,9 +194,6 @@ int main(int argc, char **argv)
                 click(items[pick]);
                 acted = 3;
             }
-        } else if (mostly(s, selector, EDIT_CELLS)) {
-            click(control("screen_game.isc", "select_opponent"));
-            acted = 3;
         } else if (mostly(s, vote, EDIT_CELLS)) {
             // Pointed at another figure now and then, should the one offered not take the vote.
             static const box figures[] = {{300, 300, 4, 4}, {150, 420, 4, 4}, {450, 380, 4, 4}, {520, 250, 4, 4}};
