@@ -244,7 +244,7 @@ void tok_c::skip_block_comment()
     }
 }
 
-int tok_c::skip_space()
+int tok_c::skip_space_run()
 {
     for (;;) {
         // White space that needs no decoding, the line breaks counted as read_char counts them;

@@ -72,8 +72,17 @@ public:
             return (unsigned char)m_data[m_pos];
         return peek_char_decoded();
     }
-    // 1 when the end of the text was reached, 0 when a non-space character is next.
-    int skip_space();
+    // 1 when the end of the text was reached, 0 when a non-space character is next. A printable
+    // character that starts no comment and no escape is answered here.
+    int skip_space()
+    {
+        if (m_pos < m_size) {
+            const char c = m_data[m_pos];
+            if (c > ' ' && c != '/' && c != '\\')
+                return 0;
+        }
+        return skip_space_run();
+    }
 
     // Testing readers.
     int parse_identifier(char *buf, int len);
@@ -124,6 +133,7 @@ private:
     }
 
     static bool is_plain(char c) { return c != '\\' && c != '\n' && c != '\r'; }
+    int skip_space_run();
     int read_char_decoded();
     int peek_char_decoded();
     [[noreturn]] void fail(const char *what);
