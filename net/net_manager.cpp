@@ -81,7 +81,7 @@ net_manager::net_manager(abstract_c *parent, const attribute_list_c *attributes)
       m_hosts{}, m_host_count(0), m_status(NET_STATUS_NONE), m_announce_stop(0), m_clients{}, m_client_count(0),
       m_server{}, m_announce_address{}, m_join_target(0), m_joins_closed(false), m_winsock_started(false),
       m_received{}, m_last(new last_datagram[REPEAT_SENDERS]), m_last_count(0), m_last_next(0), m_now(0.0),
-      m_announce_given(false), m_other_refusals{0, 0, "from more senders than the log follows", -1, 0.0}
+      m_announce_given(false), m_refusals_reported(0.0), m_other_refusals{0, 0, "from more senders than the log follows", -1, 0.0}
 {
     winsock_startup();
     m_winsock_started = true;
@@ -459,17 +459,31 @@ bool net_manager::refuse(int type, const char *why, const SOCKADDR_IN &from)
 
 void net_manager::report_refusals()
 {
-    auto report = [this](refusal_s &r, const std::string &what) {
-        if (r.count <= 0 || m_now - r.since < NET_REFUSAL_REPORT_PERIOD)
-            return;
-        print_message("LAN packets %s dropped: %lld more in %.0f s\n", what.c_str(), (long long)r.count,
-                      m_now - r.since);
+    // One line for everything refused since the last one: a flood of many kinds from many senders
+    // still writes a line every 10 s at most.
+    if (m_now - m_refusals_reported < NET_REFUSAL_REPORT_PERIOD)
+        return;
+    int64_t total = m_other_refusals.count > 0 ? m_other_refusals.count : 0;
+    int kinds = m_other_refusals.count > 0 ? 1 : 0;
+    std::vector<uint32_t> senders;
+    for (refusal_s &r : m_refusals) {
+        if (r.count <= 0)
+            continue;
+        total += r.count;
+        ++kinds;
+        bool listed = false;
+        for (uint32_t s : senders)
+            listed = listed || s == r.sender;
+        if (!listed)
+            senders.push_back(r.sender);
         r.count = 0;
-        r.since = m_now;
-    };
-    for (refusal_s &r : m_refusals)
-        report(r, "of type " + std::to_string(r.type) + " from " + dotted(r.sender) + " (" + r.why + ")");
-    report(m_other_refusals, m_other_refusals.why);
+    }
+    if (m_other_refusals.count > 0)
+        m_other_refusals.count = 0;
+    if (total > 0)
+        print_message("LAN packets dropped: %lld more of %d kinds from %d senders in %.0f s\n", (long long)total, kinds,
+                      (int)senders.size(), m_now - m_refusals_reported);
+    m_refusals_reported = m_now;
 }
 
 void net_manager::note_alive(uint32_t sender)

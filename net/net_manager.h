@@ -24,8 +24,9 @@
 // Refused datagrams leave the repeat filter as it was. A datagram whose numbers a handler
 // refuses (below) counts as refused too. Local packets (a PC handing a packet to itself) are
 // checked the same way; a wrong length field there is an assertion, as it is before any send.
-// Refusals (but repeats) are logged once per sender and kind, then as a count at most every
-// NET_REFUSAL_REPORT_PERIOD seconds; senders past the first NET_REFUSAL_SENDERS share one count.
+// Refusals (but repeats) are logged once per sender and kind; what is refused after that is
+// counted, and one line at most every NET_REFUSAL_REPORT_PERIOD seconds says how many; senders
+// past the first NET_REFUSAL_SENDERS share one kind.
 //
 // Lost peers, by this PC's common time: any datagram from a session member that its role takes
 // (repeats included) shows it alive. A server drops a client silent for more than
@@ -204,6 +205,7 @@ private:
     bool m_announce_given;
     std::vector<uint32_t> m_announce_failed;
     std::vector<refusal_s> m_refusals;
+    double m_refusals_reported;
     refusal_s m_other_refusals;
 };
 
