@@ -268,4 +268,9 @@ bool lab_c::alive(int n) const
     auto i = m_pcs.find(n);
     return i != m_pcs.end() && i->second.pid > 0;
 }
+int lab_c::pid(int n) const
+{
+    auto i = m_pcs.find(n);
+    return i == m_pcs.end() ? -1 : i->second.pid;
+}
 } // namespace net_lab

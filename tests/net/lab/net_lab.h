@@ -79,6 +79,8 @@ public:
     bool wait_for(int n, const std::string &prefix, std::string &line, double timeout);
     void kill(int n);
     bool alive(int n) const;
+    // The process of PC n (-1 when it has ended): /proc/<pid>/ns/ leads into its namespaces.
+    int pid(int n) const;
 
 private:
     struct child_s
