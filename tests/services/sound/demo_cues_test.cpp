@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -83,7 +84,10 @@ TEST(demo_cues, are_as_loud_as_mixed_never_clip_and_loop_without_a_click)
 TEST(demo_cues, descriptions_in_the_data_say_what_each_cue_is)
 {
     VT::init(nullptr);
-    set_data_directory(ENGINE_SOURCE_DIR "/data");
+    // The data directory holds at most 31 characters: a relative one works from any checkout.
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(ENGINE_SOURCE_DIR);
+    set_data_directory("data");
     for (const soundgen::cue &c : soundgen::demo_cues()) {
         SCOPED_TRACE(c.name);
         const sound_descr d = load_sound_descr((std::string("sounds/") + c.name).c_str());
@@ -92,6 +96,7 @@ TEST(demo_cues, descriptions_in_the_data_say_what_each_cue_is)
         EXPECT_EQ(c.looped, (d.flags & SOUND_LOOPED) != 0);
         EXPECT_EQ(0, d.flags & SOUND_3D) << "a stereo cue cannot be placed";
     }
+    std::filesystem::current_path(previous);
 }
 
 } // namespace
