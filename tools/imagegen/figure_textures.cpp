@@ -153,35 +153,56 @@ uint32_t head_texel(const contestant &c, float deg, float t, int x, int y)
     return s;
 }
 
+// The shirt or blouse. A white one turns cool and gets a fine stripe, so that under the
+// studio's warm light it still reads as cloth beside the skin.
+uint32_t shirt_colour(const contestant &c, float deg)
+{
+    const rgb t = colour(c.top);
+    if (std::min({t.r, t.g, t.b}) <= 200)
+        return c.top;
+    const uint32_t white = mix(c.top, 0xDCE6FA, 0.8f);
+    return int(std::floor(deg * 1.4f)) % 3 == 0 ? mix(white, 0x5A78B4, 0.35f) : white;
+}
+
 // The trunk below the chin at turn theta (degrees) and height z.
 uint32_t trunk_texel(const contestant &c, float deg, float z, int x, int y)
 {
     const float ad = std::abs(deg), front = std::max(0.0f, std::cos(deg * PI / 180));
-    uint32_t s = c.top;
+    const uint32_t shirt = shirt_colour(c, deg);
+    uint32_t s = shirt;
     // The neckline follows rings of the trunk (between them a texel row spreads wide): the
-    // neck's base, in front the shoulders' for an open neck.
-    const float collar = c.female && front > 0.5f ? 1.869f : 1.888f;
+    // neck's base, in front a little lower for a blouse worn open without a jacket.
+    const bool open_neck = c.female && !c.jacket;
+    const float collar = open_neck && front > 0.5f ? 1.869f : 1.888f;
     if (z > collar)
         return shade(c.skin, z < collar + 0.02f ? 0.88f : 1.0f);
-    if (!c.female && z > collar - 0.035f && !c.jacket)
-        s = shade(c.top, 1.08f);
+    // A shirt's collar: a band round the neck whose points reach down in front, its lower
+    // edge a shadow line.
+    const bool collared = !open_neck;
+    const float points = 0.045f * std::max(0.0f, 1 - std::abs(ad - 10) / 9);
+    const float collar_low = collar - 0.028f - points;
+    if (collared && z > collar_low && ad > 1.2f)
+        s = shade(shirt, z < collar_low + 0.006f ? 0.72f : 1.06f);
+    else if (collared && ad < 2.2f && z > 1.3f)
+        s = shade(shirt, 0.9f); // the placket
     // Buttons down a shirt's front.
-    if (!c.female && ad < 1.5f && int(z * 100) % 8 == 0)
-        s = shade(c.top, 0.7f);
+    if (!c.female && ad < 1.5f && int(z * 100) % 8 == 0 && z < collar_low)
+        s = shade(shirt, 0.6f);
     if (c.tie && z > 1.3f && z < collar) {
         const float w = 3.2f + (1.84f - z) * 6.0f;
         if (ad < w)
             s = (int((z * 60) + deg * 0.2f) % 3 == 0) ? shade(c.tie, 1.35f) : c.tie;
         if (z > collar - 0.03f && ad < 4.5f)
-            s = shade(c.tie, 0.85f);
+            s = shade(c.tie, 0.85f); // the knot
     }
     const float waist = c.female ? 1.1f : 1.085f;
     if (z < waist)
         s = c.bottom;
     if (!c.female && !c.jacket && z < waist + 0.025f && z > waist - 0.005f)
         s = ad < 3 ? 0xC0A040 : 0x2A1A10;
-    if (c.jacket && z > 0.98f && z < collar + 0.01f) {
-        const float opening = z > 1.28f ? 5.0f + (z - 1.28f) / 0.56f * 30.0f : 3.0f;
+    if (c.jacket && z > 0.98f && z < collar_low + 0.01f) {
+        // The lapels open in a narrow V from the lowest button to the collar's points.
+        const float opening = z > 1.28f ? 3.0f + (z - 1.28f) / (collar_low - 1.28f) * 11.0f : 3.0f;
         if (ad > opening) {
             s = c.jacket;
             if (ad < opening + 3.5f && z > 1.3f)
@@ -190,25 +211,25 @@ uint32_t trunk_texel(const contestant &c, float deg, float z, int x, int y)
                 s = shade(c.jacket, 0.8f); // a pocket
         } else if (z < 1.28f && ad < 1.6f && (std::abs(z - 1.16f) < 0.012f || std::abs(z - 1.24f) < 0.012f)) {
             s = 0x181818;
+        } else if (ad > opening - 2.5f && z > 1.28f) {
+            s = shade(s, 0.8f); // the lapel's shadow on the shirt
         }
     }
+    // Round the back of the neck the jacket's collar stands over the shirt's.
+    if (c.jacket && ad > 35 && z > collar_low)
+        s = shade(c.jacket, 0.9f);
     return shade(s, 1.0f + grain(x, y) * 0.02f);
 }
 
-uint32_t arm_texel(const contestant &c, float d, float deg, int x, int y)
+uint32_t arm_texel(const contestant &c, float d, int x, int y)
 {
-    const float sleeve_end = c.long_sleeves ? 0.655f : 0.27f;
+    const float end = modelgen::sleeve_end(c);
     const uint32_t sleeve = c.jacket ? c.jacket : c.top;
-    uint32_t s = c.skin;
-    if (d < sleeve_end)
-        s = sleeve;
-    if (c.jacket && d >= sleeve_end && d < sleeve_end + 0.025f)
-        s = c.top; // the shirt's cuff
-    if (!c.long_sleeves && d > sleeve_end - 0.02f && d < sleeve_end)
-        s = shade(sleeve, 0.85f);
-    // Fingers: dark lines across the hand's front.
-    if (d > 0.82f && std::abs(std::cos(deg * PI / 180)) > 0.5f && int(deg + 400) % 18 < 2)
-        s = shade(s, 0.82f);
+    uint32_t s = sleeve;
+    if (c.jacket && d > end - 0.025f)
+        s = shirt_colour(c, 0); // the shirt's cuff
+    else if (d > end - 0.02f)
+        s = shade(sleeve, 0.85f); // the hem
     return shade(s, 1.0f + grain(x, y) * 0.02f);
 }
 
@@ -333,16 +354,16 @@ picture paint_figure(const contestant &c)
     for (int y = 0; y < S; ++y)
         for (int x = 0; x < S; ++x) {
             const float deg = turns[x];
-            const float turn = ((x + 0.5f) / S * 2 - 1) * 180; // limbs: a plain turn
+            const float limb_turn = ((x % 64 - 0.5f) / 62 * 2 - 1) * 180; // a limb's 64 columns
             uint32_t texel;
             if (y < 128)
                 texel = head_texel(c, deg, 1 - 2.0f * y / 127, x, y);
             else if (y < 192)
                 texel = trunk_texel(c, deg, modelgen::trunk_row_z(c, y + 0.5f), x, y);
-            else if (y < 216)
-                texel = arm_texel(c, modelgen::ARM_TOP + (y - 192) / 23.0f * (modelgen::ARM_END - modelgen::ARM_TOP), turn, x, y);
+            else if (y < 240 && x < 64)
+                texel = arm_texel(c, modelgen::ARM_TOP + (y - 192) / 47.0f * (modelgen::sleeve_end(c) - modelgen::ARM_TOP), x, y);
             else if (y < 240)
-                texel = leg_texel(c, modelgen::LEG_TOP + (y - 216) / 23.0f * (modelgen::LEG_END - modelgen::LEG_TOP), turn, x, y);
+                texel = leg_texel(c, modelgen::LEG_TOP + (y - 192) / 47.0f * (modelgen::LEG_END - modelgen::LEG_TOP), limb_turn, x, y);
             else
                 texel = swatch_texel(c, x, y);
             p.set(x, y, texel);

@@ -27,29 +27,29 @@ constexpr uint32_t BLACK_H = 0x1E1713, DARK_BROWN = 0x3A2416, BROWN_H = 0x6B4328
 
 const contestant CONTESTANT_TABLE[CONTESTANTS] = {
     // female, age, girth, neck, head, skin, hair, eyes, style, top, jacket, tie, bottom, skirt, sleeves, shoes, glasses, beard
-    {true, 34, 1.0f, 0.03f, 0.285f, FAIR, AUBURN, 0x3A6A3A, hair_style::bob, 0xF2F2EE, 0x20406E, 0, 0x20406E, true, true, 0x141414, false, 0},
+    {true, 34, 1.0f, 0.03f, 0.285f, FAIR, AUBURN, 0x3A6A3A, hair_style::bob, 0xA8C4EC, 0x20406E, 0, 0x20406E, true, true, 0x141414, false, 0},
     {false, 51, 1.3f, 0.01f, 0.3f, MEDIUM, SALT, 0x4A3420, hair_style::side_part, 0xDCE6F2, 0x3C3C44, 0x8C1C24, 0x3C3C44, false, true, 0x201810, true, 1},
     {true, 27, 0.88f, 0.045f, 0.28f, PALE, PLATINUM, 0x3A6AA0, hair_style::long_straight, 0xD83C64, 0, 0, 0x232838, false, false, 0xE8E8E8, false, 0},
     {false, 45, 1.12f, 0.02f, 0.305f, TAN, BLACK_H, 0x2A1A10, hair_style::buzz, 0x3C7A4A, 0, 0, 0xB8A888, false, false, 0x5A3A20, false, 2},
     {true, 23, 0.9f, 0.05f, 0.275f, BROWN, BLACK_H, 0x2A1A10, hair_style::curly, 0xF0C030, 0, 0, 0x3A5AA0, false, false, 0xF0F0F0, false, 0},
     {false, 62, 1.2f, 0.0f, 0.3f, PALE, WHITE_H, 0x5A7AA0, hair_style::fringe_bald, 0xF4F0E4, 0x6A4A30, 0x2A4A8A, 0x6A4A30, false, true, 0x2A1A10, true, 0},
     {true, 39, 1.15f, 0.02f, 0.29f, OLIVE, DARK_BROWN, 0x4A3420, hair_style::bun, 0x2E8C8C, 0, 0, 0x202020, true, true, 0x8C1C24, false, 0},
-    {false, 30, 0.92f, 0.04f, 0.29f, FAIR, GINGER, 0x4A7A4A, hair_style::crop, 0xE8E8E8, 0x7A1E2A, 0, 0x1E2230, false, true, 0x101010, false, 0},
+    {false, 30, 0.92f, 0.04f, 0.29f, FAIR, GINGER, 0x4A7A4A, hair_style::crop, 0xB0C8EC, 0x7A1E2A, 0, 0x1E2230, false, true, 0x101010, false, 0},
     {true, 48, 1.25f, 0.015f, 0.295f, MEDIUM, GREY, 0x4A3420, hair_style::bob, 0x7A3A8C, 0, 0, 0x303038, false, true, 0x202020, true, 0},
-    {false, 19, 0.85f, 0.065f, 0.3f, OLIVE, BROWN_H, 0x3A2A18, hair_style::curly, 0xE05A28, 0, 0, 0x2A3A6A, false, false, 0xE0E0E0, false, 0},
+    {false, 19, 0.85f, 0.055f, 0.3f, OLIVE, BROWN_H, 0x3A2A18, hair_style::curly, 0xE05A28, 0, 0, 0x2A3A6A, false, false, 0xE0E0E0, false, 0},
     {true, 55, 1.08f, 0.01f, 0.29f, FAIR, 0x9A4A6A, 0x4A6A8A, hair_style::crop, 0x5A7A5A, 0x2A3A2A, 0, 0x2A3A2A, true, true, 0x3A2A20, true, 0},
     {false, 36, 1.0f, 0.03f, 0.295f, DARK, BLACK_H, 0x24160C, hair_style::buzz, 0xF0F0F0, 0x1A1A22, 0x1A1A22, 0x1A1A22, false, true, 0x0C0C0C, false, 0},
-    {true, 29, 0.95f, 0.04f, 0.28f, TAN, BLACK_H, 0x24160C, hair_style::ponytail, 0xE8E0D0, 0xB02838, 0, 0xB02838, true, true, 0x1A1A1A, false, 0},
+    {true, 29, 0.95f, 0.04f, 0.28f, TAN, BLACK_H, 0x24160C, hair_style::ponytail, 0x202430, 0xB02838, 0, 0xB02838, true, true, 0x1A1A1A, false, 0},
     {false, 42, 1.35f, 0.0f, 0.305f, FAIR, BROWN_H, 0x5A7A8A, hair_style::side_part, 0x8CA0C8, 0, 0, 0x4A4A52, false, false, 0x2A2020, false, 2},
     {true, 25, 0.87f, 0.0f, 0.265f, PALE, GINGER, 0x3A7A4A, hair_style::ponytail, 0x3AA05A, 0, 0, 0xD8D0C0, false, false, 0x6A4A2A, true, 0},
-    {false, 58, 1.1f, 0.01f, 0.3f, BROWN, GREY, 0x3A2A18, hair_style::crop, 0xC8B898, 0x5A5A3A, 0x6A2A2A, 0x5A5A3A, false, true, 0x2A1A10, false, 1},
+    {false, 58, 1.1f, 0.01f, 0.3f, BROWN, GREY, 0x3A2A18, hair_style::crop, 0xC8D8EC, 0x5A5A3A, 0x6A2A2A, 0x5A5A3A, false, true, 0x2A1A10, false, 1},
     {true, 33, 1.02f, 0.03f, 0.285f, MEDIUM, BLONDE, 0x4A6AA0, hair_style::long_straight, 0x1E2A4A, 0, 0, 0x1E2A4A, true, true, 0xC02030, false, 0},
     {false, 47, 1.15f, 0.02f, 0.3f, OLIVE, DARK_BROWN, 0x3A2A18, hair_style::fringe_bald, 0xA0C0E0, 0x2A3A5A, 0xC0A030, 0x2A3A5A, false, true, 0x1A1A1A, false, 1},
     {true, 21, 0.9f, 0.005f, 0.265f, DARK, DARK_BROWN, 0x24160C, hair_style::bun, 0xF07AA0, 0, 0, 0xF0F0F0, true, false, 0xF0C0D0, false, 0},
     {false, 64, 0.95f, 0.0f, 0.295f, PALE, WHITE_H, 0x6A8AA0, hair_style::side_part, 0xE0D8C8, 0x4A3A5A, 0x8A2A5A, 0x3A3A3A, false, true, 0x2A2020, true, 2},
     {true, 37, 1.18f, 0.02f, 0.29f, BROWN, BLACK_H, 0x24160C, hair_style::curly, 0xF2EEE4, 0x3A6A5A, 0, 0x3A6A5A, false, true, 0x1A1A1A, true, 0},
-    {false, 31, 1.05f, 0.06f, 0.3f, MEDIUM, BLONDE, 0x4A6AA0, hair_style::side_part, 0x202020, 0, 0, 0x5A5A62, false, false, 0x202020, false, 0},
-    {true, 44, 1.05f, 0.025f, 0.29f, OLIVE, AUBURN, 0x3A5A3A, hair_style::long_straight, 0xE8C8A0, 0x5A2A1A, 0, 0x3A2A20, false, true, 0x3A2A1A, false, 0},
+    {false, 31, 1.05f, 0.05f, 0.3f, MEDIUM, BLONDE, 0x4A6AA0, hair_style::side_part, 0x202020, 0, 0, 0x5A5A62, false, false, 0x202020, false, 0},
+    {true, 44, 1.05f, 0.025f, 0.29f, OLIVE, AUBURN, 0x3A5A3A, hair_style::long_straight, 0x2A6A7A, 0x5A2A1A, 0, 0x3A2A20, false, true, 0x3A2A1A, false, 0},
     {false, 26, 0.9f, 0.045f, 0.285f, TAN, DARK_BROWN, 0x2A1A10, hair_style::crop, 0x3A70C0, 0, 0, 0x2A2A32, false, false, 0xF0F0F0, true, 2},
 };
 
@@ -73,7 +73,7 @@ struct loft
     std::function<vec3(int, float)> point;
     std::function<vec3(int)> centre;
     std::function<float(int)> row;
-    std::function<float(float)> u; // of a turn
+    std::function<float(int, float)> u; // of a ring and a turn
     std::function<influences(const vec3 &)> weights;
 };
 
@@ -126,7 +126,7 @@ void add_loft(figure_mesh &m, const std::string &name, int parent, const loft &s
         for (int j = 0; j <= N; ++j) {
             const float theta = -PI + 2.0f * PI * j / N;
             const vec3 &q = p[i * N + j % N];
-            m.mesh.vertices.push_back(skinned_vertex(q, normals[i * N + j % N], s.u(theta),
+            m.mesh.vertices.push_back(skinned_vertex(q, normals[i * N + j % N], s.u(i, theta),
                                                      1.0f - s.row(i) / FIGURE_TEXTURE_SIZE, s.weights(q)));
         }
     }
@@ -194,10 +194,10 @@ std::vector<torso_ring> torso_rings(const contestant &c)
     std::vector<torso_ring> r = {
         {CROTCH_Z, 0, 0, 0},   {0.885f, 0, .075f, .10f}, {0.93f, 0, .12f, .175f},  {1.0f, 0, .145f, .215f},
         {1.08f, 0, .14f, .2f}, {1.18f, .005f, .13f, .18f}, {1.3f, .01f, .135f, .19f}, {1.42f, .012f, .145f, .205f},
-        {1.54f, .012f, .15f, .22f}, {1.64f, .008f, .145f, .24f}, {1.72f, 0, .13f, .275f}, {1.765f, -.005f, .115f, .29f},
-        {1.8f, -.008f, .1f, .295f}, {1.832f, -.01f, .09f, .285f}, {1.853f, -.01f, .078f, .24f},
-        {1.868f, -.008f, .065f, .17f},
-        {1.89f, -.002f, .055f, .07f},
+        {1.54f, .012f, .15f, .22f}, {1.64f, .008f, .145f, .24f}, {1.72f, 0, .13f, .27f}, {1.765f, -.005f, .118f, .278f},
+        {1.8f, -.008f, .105f, .285f}, {1.832f, -.01f, .095f, .272f}, {1.853f, -.01f, .085f, .23f},
+        {1.868f, -.008f, .075f, .17f},
+        {1.89f, -.002f, .066f, .088f},
     };
     const float g = c.girth;
     for (torso_ring &k : r) {
@@ -284,8 +284,8 @@ void add_trunk(figure_mesh &m, const contestant &c)
         if (i < int(torso.size()))
             return torso[i];
         if (i == int(torso.size()))
-            return {chin_z(c) - 0.005f, .006f, .05f * (c.female ? 0.92f : 1.0f) * std::pow(c.girth, 0.4f),
-                    .048f * (c.female ? 0.92f : 1.0f) * std::pow(c.girth, 0.4f)};
+            return {chin_z(c) - 0.005f, .006f, .058f * (c.female ? 0.9f : 1.0f) * std::pow(c.girth, 0.4f),
+                    .056f * (c.female ? 0.9f : 1.0f) * std::pow(c.girth, 0.4f)};
         torso_ring k;
         const float t = HEAD_T[i - below];
         k.z = h.zc + h.az * t;
@@ -309,21 +309,37 @@ void add_trunk(figure_mesh &m, const contestant &c)
             return 0.5f + (1 - HEAD_T[i - below]) / 2 * 127;
         return 128.5f + std::pow((chin_z(c) - ring_of(i).z) / (chin_z(c) - CROTCH_Z), TRUNK_ROW_POWER) * 63;
     };
-    s.u = trunk_u;
+    s.u = [](int, float theta) { return trunk_u(theta); };
     s.weights = [&](const vec3 &q) { return trunk_weights(c, q.z); };
     add_loft(m, "trunk", -1, s);
 }
 
+enum { SWATCH_HAIR, SWATCH_SHOES, SWATCH_SKIN, SWATCH_SKIRT };
+
+// u of a turn on a block of 64 columns, a texel in from each side so no neighbour bleeds in.
+float swatch_u(int block, float theta) { return (block * 64 + 1 + 62 * (theta + PI) / (2 * PI)) / 256.0f; }
+
 // A limb: rings at distances along an axis from the joint, an ellipse (r1 along e1, r2
-// along e2) each; rows of the limb region from its top.
+// along e2) each.
 struct limb_ring
 {
     float d, r1, r2;
 };
 
-void add_limb(figure_mesh &m, const std::string &name, const vec3 &joint, const vec3 &axis, const vec3 &e1,
-              const vec3 &e2, const std::vector<limb_ring> &rings, const vec3 &shift, float row0, float top,
-              float end, int bone)
+// The ring of a limb's profile at distance d, its radii scaled by k.
+limb_ring profile_at(const std::vector<limb_ring> &rings, float d, float k)
+{
+    for (size_t i = 1; i < rings.size(); ++i)
+        if (d <= rings[i].d || i + 1 == rings.size()) {
+            const float t = std::clamp((d - rings[i - 1].d) / (rings[i].d - rings[i - 1].d), 0.0f, 1.0f);
+            return {d, k * lerp(rings[i - 1].r1, rings[i].r1, t), k * lerp(rings[i - 1].r2, rings[i].r2, t)};
+        }
+    return rings.back();
+}
+
+void add_limb(figure_mesh &m, const std::string &name, int parent, const vec3 &joint, const vec3 &axis,
+              const vec3 &e1, const vec3 &e2, const std::vector<limb_ring> &rings, const vec3 &shift,
+              std::function<float(float)> row, int block, int bone)
 {
     loft s;
     s.rings = int(rings.size());
@@ -332,23 +348,24 @@ void add_limb(figure_mesh &m, const std::string &name, const vec3 &joint, const 
     s.point = [&](int i, float theta) {
         return s.centre(i) + e1 * (rings[i].r1 * std::cos(theta)) + e2 * (rings[i].r2 * std::sin(theta));
     };
-    s.row = [&](int i) { return row0 + 0.5f + (rings[i].d - top) / (end - top) * 23; };
-    s.u = [](float theta) { return (theta + PI) / (2 * PI); };
+    s.row = [&](int i) { return row(rings[i].d); };
+    s.u = [block](int, float theta) { return swatch_u(block, theta); };
     s.weights = [bone](const vec3 &) { return rigid(bone); };
-    add_loft(m, name, 0, s);
+    add_loft(m, name, parent, s);
 }
 
 void add_arms(figure_mesh &m, const contestant &c)
 {
-    const float g = c.girth, ga = std::pow(g, 0.75f), R = (c.female ? 0.052f : 0.056f) * std::sqrt(g);
+    const float g = c.girth, ga = std::pow(g, 0.75f), R = (c.female ? 0.054f : 0.059f) * std::sqrt(g);
     const float lean = (3.0f + 14.0f * std::max(0.0f, g - 1.0f) + (c.female ? 2.0f : 0.0f)) * PI / 180;
     const float fa = c.female ? 0.9f : 1.0f, hand = c.female ? 0.9f : 1.0f;
-    const std::vector<limb_ring> rings = {
+    // The ball at the top is the deltoid, the upper arm tapers out of it.
+    const std::vector<limb_ring> arm = {
         {-R, 0, 0},
         {-0.82f * R, .57f * R, .57f * R},
         {-0.45f * R, .89f * R, .89f * R},
         {0, .95f * R, R},
-        {0.13f, std::max(.9f * R, .05f * ga * fa), std::max(.92f * R, .052f * ga * fa)},
+        {0.12f, std::max(.86f * R, .05f * ga * fa), std::max(.88f * R, .052f * ga * fa)},
         {0.26f, .048f * ga * fa, .05f * ga * fa},
         {0.4f, .044f * ga * fa, .045f * ga * fa},
         {0.47f, .047f * ga * fa, .046f * ga * fa},
@@ -360,12 +377,36 @@ void add_arms(figure_mesh &m, const contestant &c)
         {0.9f, .028f * hand, .015f * hand},
         {0.925f, 0, 0},
     };
+    // The sleeve ends in a hem a little wider than the arm; the skin below it (the hand, or
+    // forearm and hand under a short sleeve) is a piece of its own that starts inside the
+    // sleeve, so the sleeve's edge stays sharp at any distance.
+    const float cuff = sleeve_end(c);
+    std::vector<limb_ring> sleeve, skin;
+    for (const limb_ring &k : arm)
+        if (k.d < cuff - 0.03f)
+            sleeve.push_back(k);
+    sleeve.push_back(profile_at(arm, cuff - 0.03f, 1.06f));
+    sleeve.push_back(profile_at(arm, cuff, 1.14f));
+    sleeve.push_back(profile_at(arm, cuff + 0.003f, 0));
+    skin.push_back(profile_at(arm, cuff - 0.06f, 0));
+    skin.push_back(profile_at(arm, cuff - 0.05f, 0.85f));
+    skin.push_back(profile_at(arm, cuff, 0.92f));
+    for (const limb_ring &k : arm)
+        if (k.d > cuff + 0.01f)
+            skin.push_back(k);
+    auto sleeve_row = [cuff](float d) {
+        return 192.5f + std::clamp((d - ARM_TOP) / (cuff - ARM_TOP), 0.0f, 1.0f) * 47;
+    };
+    const float hand_top = cuff - 0.06f;
+    auto skin_row = [hand_top](float d) { return 240.5f + (d - hand_top) / (ARM_END - hand_top) * 15; };
     for (int side : {1, -1}) {
         const vec3 joint{0, side * SHOULDER_Y, SHOULDER_Z};
         const vec3 axis{0, side * std::sin(lean), -std::cos(lean)};
         const vec3 out{0, side * std::cos(lean), side * std::sin(lean)};
-        add_limb(m, side > 0 ? "arm_l" : "arm_r", joint, axis, {1, 0, 0}, out, rings, {}, 192, ARM_TOP, ARM_END,
-                 side > 0 ? ARM_L : ARM_R);
+        const int bone = side > 0 ? ARM_L : ARM_R;
+        add_limb(m, side > 0 ? "arm_l" : "arm_r", 0, joint, axis, {1, 0, 0}, out, sleeve, {}, sleeve_row, 0, bone);
+        add_limb(m, side > 0 ? "hand_l" : "hand_r", int(m.pieces.size()) - 1, joint, axis, {1, 0, 0}, out, skin, {},
+                 skin_row, SWATCH_SKIN, bone);
     }
 }
 
@@ -389,12 +430,10 @@ void add_ellipsoid(figure_mesh &m, const std::string &name, int parent, const ve
         return q;
     };
     s.row = [&](int i) { return 240.5f + 15.0f * i / (rings - 1); };
-    s.u = [swatch](float theta) { return (swatch * 64 + 1 + 62 * (theta + PI) / (2 * PI)) / 256.0f; };
+    s.u = [swatch](int, float theta) { return swatch_u(swatch, theta); };
     s.weights = std::move(weights);
     add_loft(m, name, parent, s);
 }
-
-enum { SWATCH_HAIR, SWATCH_SHOES, SWATCH_SKIN, SWATCH_SKIRT };
 
 void add_legs(figure_mesh &m, const contestant &c)
 {
@@ -414,11 +453,12 @@ void add_legs(figure_mesh &m, const contestant &c)
         {0.95f, .03f * fl, .028f * fl},
         {0.965f, 0, 0},
     };
+    auto row = [](float d) { return 192.5f + (d - LEG_TOP) / (LEG_END - LEG_TOP) * 47; };
     for (int side : {1, -1}) {
         const int bone = side > 0 ? LEG_L : LEG_R;
         const vec3 joint{0, side * HIP_Y, HIP_Z};
-        add_limb(m, side > 0 ? "leg_l" : "leg_r", joint, {0, 0, -1}, {1, 0, 0}, {0, float(side), 0}, rings,
-                 {0, -side * 0.012f, 0}, 216, LEG_TOP, LEG_END, bone);
+        add_limb(m, side > 0 ? "leg_l" : "leg_r", 0, joint, {0, 0, -1}, {1, 0, 0}, {0, float(side), 0}, rings,
+                 {0, -side * 0.012f, 0}, row, 1, bone);
         // The shoe: an ellipsoid along x with a flat sole on the ground.
         const int leg_piece = int(m.pieces.size()) - 1;
         const float half = c.female ? 0.125f : 0.135f;
@@ -492,7 +532,7 @@ void add_hair(figure_mesh &m, const contestant &c)
         return hair_point(c, theta, t, thick, look.hang);
     };
     s.row = [&](int i) { return 240.5f + 15.0f * std::min(i, K) / K; };
-    s.u = [](float theta) { return (SWATCH_HAIR * 64 + 1 + 62 * (theta + PI) / (2 * PI)) / 256.0f; };
+    s.u = [](int, float theta) { return swatch_u(SWATCH_HAIR, theta); };
     s.weights = [](const vec3 &) { return rigid(HEAD); };
     add_loft(m, "hair", 0, s);
 
@@ -548,7 +588,7 @@ void add_skirt(figure_mesh &m, const contestant &c)
         return vec3{k.cx + rx * std::cos(theta), ry * std::sin(theta), levels[i].z};
     };
     s.row = [&](int i) { return 240.5f + 15.0f * i / (n - 1); };
-    s.u = [](float theta) { return (SWATCH_SKIRT * 64 + 1 + 62 * (theta + PI) / (2 * PI)) / 256.0f; };
+    s.u = [](int, float theta) { return swatch_u(SWATCH_SKIRT, theta); };
     // The hem follows the legs halfway, so a step does not leave a leg through it.
     s.weights = [](const vec3 &q) -> influences {
         const float w = 0.5f * std::clamp((1.0f - q.z) / 0.42f, 0.0f, 1.0f);
@@ -598,6 +638,8 @@ float trunk_theta(float u)
     }
     return (lo + hi) / 2;
 }
+
+float sleeve_end(const contestant &c) { return c.long_sleeves ? 0.655f : 0.34f; }
 
 float trunk_row_z(const contestant &c, float row)
 {

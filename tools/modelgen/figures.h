@@ -14,9 +14,13 @@
 // Texture: one 256 x 256 picture a figure, painted by tools/imagegen/figure_textures.h. Its
 // regions (rows top-down): the head 0..127 (u the turn about the trunk's axis, warped so the
 // face gets more texels; v the head's height parameter t from +1 at the crown to -1 at the
-// chin), the trunk below the chin 128..191, the arms 192..215, the legs 216..239, and the
-// swatches 240..255 (hair, shoes, skin, skirt, 64 columns each). The file's v runs upwards
-// (the engine flips it), so a texel row y is at v = 1 - (y + 0.5) / 256.
+// chin), the trunk below the chin 128..191, the sleeves (columns 0..63) and the legs (64..127)
+// 192..239, and the swatches 240..255 (hair, shoes, skin, skirt, 64 columns each). A limb's
+// turn runs over its 64 columns only, so the texture is about as dense around a limb as along
+// it and its rows stay sharp in the distance. The skin below a sleeve (hands, and forearms
+// under a short sleeve) is a piece of its own on the skin swatch, so a sleeve's edge never
+// blurs into the hand. The file's v runs upwards (the engine flips it), so a texel row y is at
+// v = 1 - (y + 0.5) / 256.
 #pragma once
 
 #include "tools/modelgen/modelgen.h"
@@ -84,7 +88,10 @@ float trunk_theta(float u);
 // The trunk region's rows run from the chin (row 128) down to the crotch (row 191), closer
 // together towards the crotch; the z of a row's centre.
 float trunk_row_z(const contestant &c, float row);
-// The arms' and legs' rows: distance along the limb from its joint (negative above it).
+// Distance along the arm from its joint where the sleeve ends.
+float sleeve_end(const contestant &c);
+// The sleeves' and legs' rows: distance along the limb from its joint (negative above it), the
+// sleeves' from ARM_TOP to their end.
 constexpr float ARM_TOP = -0.09f, ARM_END = 0.93f, LEG_TOP = -0.12f, LEG_END = 0.97f;
 constexpr float WRIST = 0.68f, ANKLE = 0.9f;
 
