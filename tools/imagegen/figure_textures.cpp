@@ -176,11 +176,12 @@ uint32_t trunk_texel(const contestant &c, float deg, float z, int x, int y)
     const float collar = open_neck && front > 0.5f ? 1.869f : 1.888f;
     if (z > collar)
         return shade(c.skin, z < collar + 0.02f ? 0.88f : 1.0f);
-    // A shirt's collar: a band round the neck whose points reach down in front, its lower
-    // edge a shadow line.
+    // A shirt's collar: a band round the neck's base whose points reach down in front, its
+    // lower edge a shadow line. The shoulders' top is nearly level, so a few millimetres of z
+    // there are a hand's breadth of cloth.
     const bool collared = !open_neck;
-    const float points = 0.045f * std::max(0.0f, 1 - std::abs(ad - 10) / 9);
-    const float collar_low = collar - 0.028f - points;
+    const float points = 0.02f * std::max(0.0f, 1 - std::abs(ad - 9) / 7);
+    const float collar_low = collar - 0.009f - points;
     if (collared && z > collar_low && ad > 1.2f)
         s = shade(shirt, z < collar_low + 0.006f ? 0.72f : 1.06f);
     else if (collared && ad < 2.2f && z > 1.3f)

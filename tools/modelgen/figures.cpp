@@ -194,9 +194,9 @@ std::vector<torso_ring> torso_rings(const contestant &c)
     std::vector<torso_ring> r = {
         {CROTCH_Z, 0, 0, 0},   {0.885f, 0, .075f, .10f}, {0.93f, 0, .12f, .175f},  {1.0f, 0, .145f, .215f},
         {1.08f, 0, .14f, .2f}, {1.18f, .005f, .13f, .18f}, {1.3f, .01f, .135f, .19f}, {1.42f, .012f, .145f, .205f},
-        {1.54f, .012f, .15f, .22f}, {1.64f, .008f, .145f, .24f}, {1.72f, 0, .13f, .27f}, {1.765f, -.005f, .118f, .278f},
-        {1.8f, -.008f, .105f, .285f}, {1.832f, -.01f, .095f, .272f}, {1.853f, -.01f, .085f, .23f},
-        {1.868f, -.008f, .075f, .17f},
+        {1.54f, .012f, .15f, .22f}, {1.64f, .008f, .145f, .24f}, {1.72f, 0, .13f, .27f}, {1.765f, -.005f, .118f, .3f},
+        {1.8f, -.008f, .105f, .345f}, {1.832f, -.01f, .095f, .33f}, {1.853f, -.01f, .085f, .28f},
+        {1.868f, -.008f, .075f, .2f},
         {1.89f, -.002f, .066f, .088f},
     };
     const float g = c.girth;
@@ -231,10 +231,10 @@ std::vector<torso_ring> torso_rings(const contestant &c)
             if (k.z == 1.54f)
                 k.rx *= 1.16f, k.cx += 0.03f;
             if (k.z == 1.72f || k.z == 1.765f || k.z == 1.8f)
-                k.ry = std::max(k.ry * 0.93f, 0.272f);
+                k.ry = std::max(k.ry * 0.95f, 0.272f);
             if (k.z == 1.832f || k.z == 1.853f)
-                k.ry *= 0.95f;
-            if (k.z >= 1.83f)
+                k.ry *= 0.96f;
+            if (k.z >= 1.86f)
                 k.rx *= 0.92f, k.ry *= 0.92f;
         }
     }
@@ -253,7 +253,7 @@ torso_ring torso_at(const std::vector<torso_ring> &r, float z)
 
 float chin_z(const contestant &c) { return HEAD_Z + c.neck; }
 
-influences trunk_weights(const contestant &c, float z)
+influences bend_weights(const contestant &c, float z)
 {
     // The waist and the neck bend over a hand's breadth each.
     if (z < 0.98f)
@@ -270,6 +270,20 @@ influences trunk_weights(const contestant &c, float z)
         return {{SPINE, 1 - s}, {HEAD, s}};
     }
     return rigid(HEAD);
+}
+
+influences trunk_weights(const contestant &c, const vec3 &q)
+{
+    influences w = bend_weights(c, q.z);
+    // The shoulders round over the arms' balls and move partly with the arm beneath, as a
+    // shoulder does, so a raised arm does not come out of a fixed box.
+    const float k = 0.6f * smooth((std::abs(q.y) - 0.17f) / 0.12f) * smooth((q.z - 1.66f) / 0.1f);
+    if (k <= 0)
+        return w;
+    for (auto &joint : w)
+        joint.second *= 1 - k;
+    w.push_back({q.y > 0 ? ARM_L : ARM_R, k});
+    return w;
 }
 
 const float HEAD_T[] = {-0.93f, -0.8f, -0.6f, -0.35f, -0.1f, 0.15f, 0.4f, 0.6f, 0.77f, 0.9f, 0.97f, 1.0f};
@@ -310,7 +324,7 @@ void add_trunk(figure_mesh &m, const contestant &c)
         return 128.5f + std::pow((chin_z(c) - ring_of(i).z) / (chin_z(c) - CROTCH_Z), TRUNK_ROW_POWER) * 63;
     };
     s.u = [](int, float theta) { return trunk_u(theta); };
-    s.weights = [&](const vec3 &q) { return trunk_weights(c, q.z); };
+    s.weights = [&](const vec3 &q) { return trunk_weights(c, q); };
     add_loft(m, "trunk", -1, s);
 }
 

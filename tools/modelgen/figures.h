@@ -6,9 +6,10 @@
 // A figure is made of pieces, each a closed surface of rings (a loft: an ellipse per ring,
 // smooth normals from the neighbouring rings): the trunk from the crotch through the neck to
 // the crown, blended between hips, spine and head so it bends without tearing; arms and legs
-// whose top is a ball centred on their joint, sunk into the trunk, so they turn in place;
-// feet, nose, ears and hair fixed to their bones and a skirt whose hem follows the legs
-// halfway, each sunk into the piece it sits on. Every piece names the piece it hangs on, for
+// whose top is a ball centred on their joint, sunk into the trunk, so they turn in place (the
+// trunk's shoulders round over the arms' balls and follow the arms partly); hands below the
+// sleeves' hems, feet, nose, ears and hair fixed to their bones and a skirt whose hem follows
+// the legs halfway, each sunk into the piece it sits on. Every piece names the piece it hangs on, for
 // the tests that look for gaps.
 //
 // Texture: one 256 x 256 picture a figure, painted by tools/imagegen/figure_textures.h. Its
