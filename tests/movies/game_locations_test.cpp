@@ -291,6 +291,7 @@ TEST_F(game_locations, the_studio_lights_the_answer_lamps_lets_a_pillar_slide_ou
     for (int slot = 0; slot < 8; ++slot)
         game->seats.push_back({slot, true});
     open(MSG_VAR(load_location), "studio");
+    const vec3 hall_camera = entity<locator_c>("camera")->get_placement().position;
     EXPECT_FALSE(shown("lamp_green3"));
     EXPECT_FALSE(shown("lamp_red3"));
 
@@ -311,8 +312,24 @@ TEST_F(game_locations, the_studio_lights_the_answer_lamps_lets_a_pillar_slide_ou
     EXPECT_LT(entity<locator_c>("player5")->get_placement().position.z, -2.0f) << "the figure goes down with its pillar";
     EXPECT_EQ(0.0f, entity<locator_c>("pillar4")->get_placement().position.z);
 
-    // The picker names the model number under the cursor: from the camera's place the figure
-    // nearest to it, seat 4's, is a little below the middle of the screen.
+    // The camera turned to the one who left.
+    const vec3 seat5 = entity<locator_c>("pillar5")->get_placement().position;
+    const vec3 seen = entity<locator_c>("camera")->get_placement().position;
+    EXPECT_LT(std::hypot(seen.x - seat5.x, seen.y - seat5.y), 5.0f) << "across the circle from him";
+
+    // The introduction: the wide shot, an orbit of the circle, and back to the wide shot (where
+    // the hall's camera stands at first) within the 20 seconds before the round's first question.
+    const vec3 home = hall_camera;
+    game->watched_id = "intro_flight";
+    send(MSG_VAR(activate), "start_relay", 1);
+    run(8.0f);
+    EXPECT_GT((entity<locator_c>("camera")->get_placement().position - home).length(), 5.0f) << "the orbit";
+    run(11.5f);
+    EXPECT_LT((entity<locator_c>("camera")->get_placement().position - home).length(), 0.01f);
+    const std::string reports = journal().take();
+
+    // The picker names the model number under the cursor: from the wide shot the figure
+    // nearest to the camera, seat 4's, is a little below the middle of the screen.
     run(0.1f);
     root->message(MSG_VAR(render), 0, nullptr, MSG_ARGS_END);
     d3d->end_scene();
@@ -321,17 +338,6 @@ TEST_F(game_locations, the_studio_lights_the_answer_lamps_lets_a_pillar_slide_ou
     EXPECT_EQ("picker||4", recorder->take());
     send(MSG_VAR(activate), "picker", (512 << 16) | 20);
     EXPECT_EQ("picker||-1", recorder->take()) << "the sky above them";
-
-    // The introduction: the wide shot, an orbit of the circle, and back to the wide shot
-    // within the 20 seconds before the round's first question.
-    const vec3 home = entity<locator_c>("camera")->get_placement().position;
-    game->watched_id = "intro_flight";
-    send(MSG_VAR(activate), "start_relay", 1);
-    run(8.0f);
-    EXPECT_GT((entity<locator_c>("camera")->get_placement().position - home).length(), 5.0f) << "the orbit";
-    run(11.5f);
-    EXPECT_LT((entity<locator_c>("camera")->get_placement().position - home).length(), 0.01f);
-    const std::string reports = journal().take();
     EXPECT_NE(std::string::npos, reports.find("intro_flight:finish")) << reports;
 }
 
@@ -422,9 +428,11 @@ TEST_F(game_locations, every_figure_stands_on_its_podium_and_no_camera_move_come
             moves.push_back("accel_mover" + std::to_string(i) + "_y");
             if (i < 7)
                 moves.push_back("interp_mover" + std::to_string(i));
-            // The winner's push-in, on the final's finalists.
+            // The winner's push-in, on the final's finalists; the view of one who leaves a round.
             if (c.final_round && i < 2)
                 moves.push_back("winner_push" + std::to_string(i));
+            if (!c.final_round)
+                moves.push_back("leave_view" + std::to_string(i));
         }
         auto *camera = entity<locator_c>("camera");
         float worst = 1e9f;

@@ -198,10 +198,10 @@ std::string studio_seat_script(int seat, seat_kind kind)
                "create particles { string id = \"confetti%d\"; vec3 position = %s; vec3 angles = [0 0 0]; int active = 0;\n"
                "    int count = 400; string texture = \"spark\"; vec3 color0 = [1 0.85 0.3]; vec3 color1 = [1 0.3 0.8]; int add = 1;\n"
                "    int infinite = 1; int start_gradually = 1; float lifetime = 3; float lifetime_delta = 1; float stable_lifepart = 0.6;\n"
-               "    vec3 position_delta = [2.5 2.5 0.3]; vec3 veclocity = [0 0 -0.8]; vec3 velocity_delta = [0.6 0.6 0.4];\n"
+               "    vec3 position_delta = [1.2 1.2 0.6]; vec3 veclocity = [0 0 -0.6]; vec3 velocity_delta = [0.4 0.4 0.3];\n"
                "    float size = 0.14; float size_grow = 0; float gravity = 0.3; float rotation_period = 0.7;\n"
                "    float wobble_radius = 0.3; float wobble_period = 1.2; int wobble_lerp = 1; };\n",
-               seat, vec(on_circle(STUDIO_SEAT_RADIUS, turn, 6.0)).c_str());
+               seat, vec(beside(on_circle(STUDIO_SEAT_RADIUS, turn, 4.0), facing + CLOSE_UP_OFF_AXIS, 0.8, 0.0)).c_str());
         const view push_from = looking(beside(eyes, facing + CLOSE_UP_OFF_AXIS, 3.2, 0.6), chest);
         const view push_to = looking(beside(eyes, facing + CLOSE_UP_OFF_AXIS, 1.6, 0.0), beside(chest, 0, 0, 0.15));
         path(out, "winner" + n + "_path", "winner_push" + n, {push_from, push_to}, {4.0, 1.0});
@@ -209,10 +209,16 @@ std::string studio_seat_script(int seat, seat_kind kind)
               {{"winner_push" + n, 1}, {"confetti" + n, 1}, {"lamp_green" + n + "_show", 1}, {"sparks_right" + n, 1},
                {"winner_light", 1}, {"cue_out", 1}});
     } else {
-        // Leaving: the podium sinks out of sight, the figure with it, its lamp dark.
+        // Leaving: the camera turns to him from across the circle, the podium sinks out of sight,
+        // the figure with it, its lamp dark.
+        const point podium = on_circle(STUDIO_SEAT_RADIUS, turn, 1.2);
+        path(out, "leave" + n + "_path", "leave_view" + n,
+             {looking(beside(eyes, facing + CLOSE_UP_OFF_AXIS, 5.0, 1.0), podium),
+              looking(beside(eyes, facing + CLOSE_UP_OFF_AXIS, 4.2, 0.7), podium)},
+             {3.5, 0.5});
         relay(out, "pillar" + n + "_slideout_go", 0,
-              {{"pillar" + n + "_slideout", 1}, {"player" + n + "_slideout", 1}, {"lamp_white" + n + "_show", 0},
-               {"sparks_wrong" + n, 1}, {"cue_out", 1}});
+              {{"leave_view" + n, 1}, {"pillar" + n + "_slideout", 1}, {"player" + n + "_slideout", 1},
+               {"lamp_white" + n + "_show", 0}, {"sparks_wrong" + n, 1}, {"cue_out", 1}});
         interp(out, "pillar" + n + "_slideout", "pillar" + n, view{on_circle(STUDIO_SEAT_RADIUS, turn, -3.4), 0.0, facing},
                3.0);
         interp(out, "player" + n + "_slideout", "player" + n,

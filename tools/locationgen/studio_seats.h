@@ -10,10 +10,12 @@
 //   podium for a seat that is out), "lamp_green<i>" and "lamp_red<i>" (hidden until their
 //   relays "lamp_green<i>_relay" and "lamp_red<i>_relay" light one of them, the other going
 //   out, for 2.5 seconds, with sparks over the figure, "sparks_right<i>" or "sparks_wrong<i>",
-//   and the sting "sound_right<i>" or "sound_wrong<i>");
-//   "pillar<i>_slideout_go": in a round the podium sinks into the floor with its figure, its
-//   lamp goes dark and "sound_out<i>" plays; in the final it is the winner's moment instead:
-//   the camera pushes in on his face, confetti falls, his lamp turns green, "sound_winner<i>";
+//   and the cue "cue_right" or "cue_wrong");
+//   "pillar<i>_slideout_go": in a round the camera turns to him from across the circle
+//   ("leave_view<i>") while the podium sinks into the floor with its figure, its lamp goes dark,
+//   red sparks fly and the cue "cue_out" plays; in the final it is the winner's moment instead:
+//   the camera pushes in on his face ("winner_push<i>"), confetti falls, his lamp turns green,
+//   "winner_light" comes up, "cue_out";
 //   "revealer<i>" (shows or hides the figure), "cam_player<i>" (narrows the view of the camera
 //   "camera" onto the figure and follows it);
 //   camera moves of the camera "camera" that end by themselves, so that a sequence may wait for

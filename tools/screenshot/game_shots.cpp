@@ -2,7 +2,7 @@
 // played through the real program (bin/Vizuzuze beside this program) by scripted input under
 // the X server of $DISPLAY (run it under xvfb-run). The game runs in a scratch copy of the data
 // in which the right answer of every question reads as a long line and the wrong ones as a short
-// word, and the computer players know a little (intellect 20) and vote against the lowest
+// word, and the computer players know nothing (intellect 0) and vote against the lowest
 // account, so that the human, answering right, reaches the final and wins it. The window is
 // saved every 0.4 seconds (real time) as <out dir>/<number>_<location>.png from the main menu to
 // the winner's table; the human answers, chooses and votes as a user would.
@@ -108,7 +108,7 @@ int main(int argc, char **argv)
     mark_right_answers(dir / "data" / "questions");
     const fs::path players = dir / "data" / "scripts" / "players.isc";
     write_file(players, std::regex_replace(std::regex_replace(read_file(players), std::regex("int intellect = [0-9]+;"),
-                                                              "int intellect = 20;"),
+                                                              "int intellect = 0;"),
                                            std::regex("int character = [0-9]+;"), "int character = 1;"));
     const std::string scripts = (dir / "data" / "scripts").string();
     auto control = [&](const char *screen, const char *name) {
@@ -166,7 +166,8 @@ int main(int argc, char **argv)
     const box selector = cells(control("screen_game.isc", "player_name_edit"));
     const box vote = cells(control("screen_vote.isc", "player_name_edit"));
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1500);
-    int acted = 0, votes = 0;
+    int acted = 0;
+    auto voted = std::chrono::steady_clock::now() - std::chrono::seconds(60);
     while (!fs::exists(store / "Hiscore") && game.running() && std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
         if (!game.grab(s))
@@ -195,12 +196,11 @@ int main(int argc, char **argv)
                 acted = 3;
             }
         } else if (mostly(s, vote, EDIT_CELLS)) {
-            // Pointed at another figure now and then, should the one offered not take the vote.
-            static const box figures[] = {{300, 300, 4, 4}, {150, 420, 4, 4}, {450, 380, 4, 4}, {520, 250, 4, 4}};
-            if (++votes % 3 == 0)
-                click(figures[votes / 3 % 4]);
-            click(control("screen_vote.isc", "vote_against"));
-            acted = 3;
+            // Once when the card appears, again only if it is still there 8 s later.
+            if (std::chrono::steady_clock::now() > voted + std::chrono::seconds(8)) {
+                click(control("screen_vote.isc", "vote_against"));
+                voted = std::chrono::steady_clock::now();
+            }
         }
     }
     for (int k = 0; k < 5 && game.grab(s); ++k) {
