@@ -10,6 +10,8 @@
 #include "bench/core/broadcast_ref.h"
 #include "kernel/abstract.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -34,7 +36,7 @@ constexpr int TICKS = 200;
 
 double per_object(double seconds) { return seconds * 1e9 / (double(TICKS) * OBJECTS); }
 
-void run(const char *what, int depth)
+void run(const char *what, int depth, int rounds)
 {
     abstract_c *root = new abstract_c(nullptr);
     for (int chain = 0; chain < OBJECTS / depth; ++chain) {
@@ -47,7 +49,7 @@ void run(const char *what, int depth)
         nodes.push_back(make_ref_node());
 
     float start = 0;
-    const std::vector<double> t = alternate(31, {
+    const std::vector<double> t = alternate(rounds, {
         [&] {
             for (int i = 0; i < TICKS; ++i) {
                 start += 0.016f;
@@ -70,9 +72,15 @@ void run(const char *what, int depth)
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
-    run("tick through 10,000 objects, flat, an object", 1);
-    run("tick through 10,000 objects, 10 deep, an object", 10);
+    // Fewer rounds for a run under callgrind (0: the one round that warms the caches).
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 31;
+    if (rounds < 0 || rounds > 1000) {
+        std::fprintf(stderr, "usage: bench_broadcast [rounds]\n");
+        return 2;
+    }
+    run("tick through 10,000 objects, flat, an object", 1, rounds);
+    run("tick through 10,000 objects, 10 deep, an object", 10, rounds);
     return 0;
 }
