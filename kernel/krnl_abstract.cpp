@@ -15,18 +15,36 @@ abstract_c *abstract_c::m_root = nullptr;
 namespace msg_stack_detail {
 msg_slot_u msg_args[MSG_STACK_SLOTS];
 std::ptrdiff_t msg_args_ptr = 0;
+msg_slot_u *msg_frame_args = msg_args;
+uintptr_t msg_frame_count = 0;
 } // namespace msg_stack_detail
 
 using namespace msg_stack_detail;
 
 namespace {
 
+// The frame msg_arg reads: the innermost one on the stack, if any.
+void set_msg_frame()
+{
+    msg_frame_count = 0;
+    if (msg_args_ptr > 0) {
+        const uintptr_t count = msg_args[msg_args_ptr - 1].count;
+        msg_frame_args = &msg_args[msg_args_ptr - 1 - std::ptrdiff_t(count)];
+        if (count < 256)
+            msg_frame_count = count;
+    }
+}
+
 // Puts the stack back as the send found it, on every way out of the send.
 class msg_frame_guard_c
 {
 public:
     msg_frame_guard_c() : m_saved(msg_args_ptr) {}
-    ~msg_frame_guard_c() { msg_args_ptr = m_saved; }
+    ~msg_frame_guard_c()
+    {
+        msg_args_ptr = m_saved;
+        set_msg_frame();
+    }
     msg_frame_guard_c(const msg_frame_guard_c &) = delete;
     msg_frame_guard_c &operator=(const msg_frame_guard_c &) = delete;
 
@@ -59,6 +77,7 @@ int abstract_c::message_array(const msg_c &message, int flags, abstract_c *sende
     for (int i = 0; i < count; ++i)
         msg_args[msg_args_ptr++].pv = const_cast<value_c *>(args[i]);
     msg_args[msg_args_ptr++].count = static_cast<uintptr_t>(count);
+    set_msg_frame();
     return deliver(message, flags, sender);
 }
 
@@ -77,11 +96,12 @@ int abstract_c::message_array(const msg_c &message, int flags, abstract_c *sende
 namespace {
 
 constexpr size_t KEPT_PARENTS = 32;
+constexpr size_t WALK_AHEAD = 16;
 
 struct walk_entry_s
 {
     abstract_c *object;
-    uint32_t end;    // the entry after the object's subtree
+    uint32_t skip;   // entries to the one after the object's subtree (1: it has no children)
     uint32_t depth;  // 1 for a child of the start
 };
 
@@ -95,7 +115,9 @@ struct walk_order_s
     uint64_t links = 0;
     const abstract_c *seen = nullptr;
     uint64_t seen_links = 0;
+    // The walk's entries, then WALK_AHEAD empty ones, read only to fetch ahead.
     std::vector<walk_entry_s> entries;
+    uint32_t count = 0;
     // Walks going through the entries now: a broadcast that a handler sends on the way neither
     // puts the tree in order again nor uses the order (the outer walk holds the entries).
     int walking = 0;
@@ -109,6 +131,40 @@ public:
     walking_guard_c(const walking_guard_c &) = delete;
     walking_guard_c &operator=(const walking_guard_c &) = delete;
 };
+
+// Walks the kept order from its first entry. Returns 1 when a handler claimed the message, 0
+// at the end, and the entry of the handler after which the links changed otherwise (written to
+// *changed_after). The loop keeps only what it needs across the handlers' calls in registers:
+// the entry, the end and the two arguments; the links are compared with the order's own count,
+// which the caller checked, and the next objects are fetched ahead from entries that the
+// order's padding keeps readable beyond its end.
+__attribute__((noinline)) int walk_kept_order(const msg_c *message, abstract_c *sender,
+                                              const walk_entry_s **changed_after)
+{
+    const walk_entry_s *const first = g_order.entries.data();
+    const walk_entry_s *const last = first + g_order.count;
+    walking_guard_c walking;
+    for (const walk_entry_s *e = first; e < last;) {
+        __builtin_prefetch(e[WALK_AHEAD].object);
+        abstract_c *node = e->object;
+        // A dead object's handler does not run, so the links are as they were.
+        if (node->alive()) {
+            if (node->handle_message(message, sender))
+                return 1;
+            if (g_links != g_order.links) {
+                *changed_after = e;
+                return 2;
+            }
+            // Unchanged links: the node has children when its subtree is more than itself.
+            if (e->skip != 1 && node->pass_to_children(message)) {
+                ++e;
+                continue;
+            }
+        }
+        e += e->skip;
+    }
+    return 0;
+}
 
 } // namespace
 
@@ -137,34 +193,19 @@ int abstract_c::deliver_plain(const msg_c &message, abstract_c *sender)
             }
             put_in_walk_order();
         }
-        const walk_entry_s *entries = g_order.entries.data();
-        const uint32_t count = uint32_t(g_order.entries.size());
-        const uint64_t links = g_links;
-        walking_guard_c walking;
-        for (uint32_t k = 0; k < count;) {
-            if (k + 16 < count)
-                __builtin_prefetch(entries[k + 16].object);
-            node = entries[k].object;
-            handled_alive = node->alive();
-            if (handled_alive && node->handle_message(&message, sender))
-                return 1;
-            if (g_links != links) {
-                // The links changed: the way on from here is theirs. The parents on the way
-                // up are the node's ancestors.
-                depth = entries[k].depth;
-                abstract_c *p = node->m_parent;
-                for (size_t d = depth; d-- > 0; p = p->m_parent)
-                    if (d < KEPT_PARENTS)
-                        parents[d] = p;
-                goto on_by_links;
-            }
-            // Unchanged links: the node has children when its subtree is more than itself.
-            if (handled_alive && entries[k].end != k + 1 && node->pass_to_children(&message))
-                ++k;
-            else
-                k = entries[k].end;
-        }
-        return 0;
+        const walk_entry_s *changed_after = nullptr;
+        const int walked = walk_kept_order(&message, sender, &changed_after);
+        if (walked != 2)
+            return walked;
+        // The links changed: the way on from here is theirs. The parents on the way up are the
+        // node's ancestors.
+        node = changed_after->object;
+        depth = changed_after->depth;
+        abstract_c *p = node->m_parent;
+        for (size_t d = depth; d-- > 0; p = p->m_parent)
+            if (d < KEPT_PARENTS)
+                parents[d] = p;
+        goto on_by_links;
     }
 by_links:
 on_by_links:
@@ -201,7 +242,7 @@ on_by_links:
 }
 
 // The order of the walk below this object as the links give it, every object in it, with the
-// end of each subtree.
+// length of each subtree.
 void abstract_c::put_in_walk_order()
 {
     std::vector<walk_entry_s> &entries = g_order.entries;
@@ -217,7 +258,7 @@ void abstract_c::put_in_walk_order()
         }
         // Close the subtrees that end here, up to the first with a previous sibling.
         for (;;) {
-            entries[open.back()].end = uint32_t(entries.size());
+            entries[open.back()].skip = uint32_t(entries.size() - open.back());
             open.pop_back();
             if (node->m_prev_sibling) {
                 node = node->m_prev_sibling;
@@ -230,6 +271,8 @@ void abstract_c::put_in_walk_order()
             }
         }
     }
+    g_order.count = uint32_t(entries.size());
+    entries.resize(entries.size() + WALK_AHEAD, walk_entry_s{nullptr, 0, 0});
     g_order.start = this;
     g_order.links = g_links;
 }

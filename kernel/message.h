@@ -109,6 +109,11 @@ union msg_slot_u {
 };
 extern msg_slot_u msg_args[MSG_STACK_SLOTS];
 extern std::ptrdiff_t msg_args_ptr;
+// The innermost frame's first argument and its count (0 outside any delivery and for a frame
+// of 256 arguments or more), set whenever a frame is put on or taken off, so that msg_arg,
+// run for every argument by every handler a message reaches, reads one argument in one step.
+extern msg_slot_u *msg_frame_args;
+extern uintptr_t msg_frame_count;
 } // namespace msg_stack_detail
 
 // The same as msg_arg, with its checks as assertions (out of line: reached when one fails).
@@ -120,12 +125,9 @@ msg_arg_c msg_arg_checked(unsigned index);
 inline msg_arg_c msg_arg(unsigned index)
 {
     using namespace msg_stack_detail;
-    if (msg_args_ptr > 0) {
-        const uintptr_t args_count = msg_args[msg_args_ptr - 1].count;
-        if (args_count < 256 && index < args_count && msg_args_ptr - std::ptrdiff_t(args_count) > 0) {
-            if (value_c *pv = msg_args[msg_args_ptr - 1 - std::ptrdiff_t(args_count) + index].pv)
-                return msg_arg_c(pv);
-        }
+    if (index < msg_frame_count) {
+        if (value_c *pv = msg_frame_args[index].pv)
+            return msg_arg_c(pv);
     }
     return msg_arg_checked(index);
 }

@@ -269,6 +269,34 @@ TEST(message_walk, repeated_broadcasts_from_the_root_see_changes_made_on_the_way
     delete root;
 }
 
+// The last object of a kept order grows a child of its own: the walk goes on by the links past
+// the order's end into it, and the next broadcasts see the grown tree.
+TEST(message_walk, the_last_object_of_a_kept_order_changes_the_links)
+{
+    journal_c journal;
+    node_c *root = new node_c(nullptr, "R", &journal);
+    new node_c(root, "x", &journal);
+    node_c *y = new node_c(root, "y", &journal);
+    auto send = [&] {
+        journal.entries.clear();
+        EXPECT_EQ(root->message(MSG_VAR(probe), 0, nullptr, MSG_ARGS_END), 0);
+        return journal.joined();
+    };
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(send(), "R x y") << i;
+    int grown = 0;
+    y->m_handler = [&](node_c *self, const msg_c *, abstract_c *) {
+        if (grown < 2)
+            new node_c(self, "y" + std::to_string(++grown), &journal);
+        return 0;
+    };
+    EXPECT_EQ(send(), "R x y y1");
+    EXPECT_EQ(send(), "R x y y1 y2");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(send(), "R x y y1 y2") << i;
+    delete root;
+}
+
 TEST_F(delivery_fixture, flag_2_needs_flag_1)
 {
     EXPECT_EQ(thrown_message([&] { send(r, 2, nullptr); }), "Invalid message delivery flags");
