@@ -134,24 +134,23 @@ public:
 
 // Walks the kept order from its first entry. Returns 1 when a handler claimed the message, 0
 // at the end, and the entry of the handler after which the links changed otherwise (written to
-// *changed_after). The loop keeps only what it needs across the handlers' calls in registers:
-// the entry, the end and the two arguments; the links are compared with the order's own count,
-// which the caller checked, and the next objects are fetched ahead from entries that the
-// order's padding keeps readable beyond its end.
+// *changed_after). The loop keeps only what it needs across the handlers' calls in registers
+// (the entry, the end, the links' count the caller checked and the two arguments), and fetches
+// the next objects ahead from entries that the order's padding keeps readable beyond its end.
 __attribute__((noinline)) int walk_kept_order(const msg_c *message, abstract_c *sender,
                                               const walk_entry_s **changed_after)
 {
-    const walk_entry_s *const first = g_order.entries.data();
-    const walk_entry_s *const last = first + g_order.count;
+    const walk_entry_s *const last = g_order.entries.data() + g_order.count;
+    const uint64_t links = g_order.links;
     walking_guard_c walking;
-    for (const walk_entry_s *e = first; e < last;) {
+    for (const walk_entry_s *e = g_order.entries.data(); e < last;) {
         __builtin_prefetch(e[WALK_AHEAD].object);
         abstract_c *node = e->object;
         // A dead object's handler does not run, so the links are as they were.
         if (node->alive()) {
             if (node->handle_message(message, sender))
                 return 1;
-            if (g_links != g_order.links) {
+            if (g_links != links) {
                 *changed_after = e;
                 return 2;
             }
@@ -351,11 +350,6 @@ abstract_c::~abstract_c() noexcept(false)
     }
     free_attributes(m_attributes);
 }
-
-void abstract_c::on_shutdown() {}
-int abstract_c::get_priority() const { return 0; }
-int abstract_c::handle_message(const msg_c *, abstract_c *) { return 0; }
-int abstract_c::pass_to_children(const msg_c *) { return 1; }
 
 abstract_c *abstract_c::root()
 {
