@@ -101,7 +101,9 @@ constexpr size_t WALK_AHEAD = 16;
 struct walk_entry_s
 {
     abstract_c *object;
-    uint32_t skip;   // entries to the one after the object's subtree (1: it has no children)
+    // Bytes to the entry after the object's subtree (one entry's size: it has no children), so
+    // that the walk steps on without scaling.
+    uint32_t step;
     uint32_t depth;  // 1 for a child of the start
 };
 
@@ -155,12 +157,12 @@ __attribute__((noinline)) int walk_kept_order(const msg_c *message, abstract_c *
                 return 2;
             }
             // Unchanged links: the node has children when its subtree is more than itself.
-            if (e->skip != 1 && node->pass_to_children(message)) {
+            if (e->step != sizeof(walk_entry_s) && node->pass_to_children(message)) {
                 ++e;
                 continue;
             }
         }
-        e += e->skip;
+        e = reinterpret_cast<const walk_entry_s *>(reinterpret_cast<const char *>(e) + e->step);
     }
     return 0;
 }
@@ -257,7 +259,7 @@ void abstract_c::put_in_walk_order()
         }
         // Close the subtrees that end here, up to the first with a previous sibling.
         for (;;) {
-            entries[open.back()].skip = uint32_t(entries.size() - open.back());
+            entries[open.back()].step = uint32_t((entries.size() - open.back()) * sizeof(walk_entry_s));
             open.pop_back();
             if (node->m_prev_sibling) {
                 node = node->m_prev_sibling;
@@ -303,6 +305,9 @@ int abstract_c::deliver(const msg_c &message, int flags, abstract_c *sender)
         ENGINE_THROW(exception_c, "Invalid message delivery flags");
     return m_parent ? m_parent->deliver(message, flags, sender) : 0;
 }
+
+// Most objects keep this default: the walks' calls test for it and then skip the call.
+int abstract_c::pass_to_children(const msg_c *) { return 1; }
 
 // ---- the tree ----
 
