@@ -66,7 +66,7 @@ void run(const char *what, int depth, int rounds)
             }
         },
     });
-    report(what, per_object(t[0]), per_object(t[1]), "ns", "vector", "<= 2");
+    report(what, per_object(t[0]), per_object(t[1]), "ns", "vector", "<= 1.5");
     delete root;
 }
 
