@@ -7,88 +7,18 @@
 // saved every 0.4 seconds (real time) as <out dir>/<number>_<location>.png from the main menu to
 // the winner's table; the human answers, chooses and votes as a user would.
 #include "tools/driver/program_driver.h"
+#include "tools/driver/scripted_player.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <regex>
-#include <sstream>
+#include <string>
 #include <thread>
-
-namespace {
 
 namespace fs = std::filesystem;
 using program_driver::box;
 using program_driver::shot;
-
-const char RIGHT_ANSWER[] = "\xC2\xE5\xF0\xED\xFB\xE9 \xEE\xF2\xE2\xE5\xF2, \xE8\xEC\xE5\xED\xED\xEE \xFD\xF2\xEE\xF2";
-const char WRONG_ANSWER[] = "\xCD\xE5\xF2";
-
-std::string read_file(const fs::path &p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void write_file(const fs::path &p, const std::string &text) { std::ofstream(p, std::ios::binary) << text; }
-
-// The first answer line of each question (the right one) becomes RIGHT_ANSWER, the others WRONG_ANSWER.
-void mark_right_answers(const fs::path &questions)
-{
-    for (const auto &entry : fs::recursive_directory_iterator(questions)) {
-        if (entry.path().extension() != ".txt")
-            continue;
-        const std::string text = read_file(entry.path());
-        std::string out;
-        size_t at = 0;
-        for (int line = 0; at < text.size(); ++line) {
-            size_t end = text.find("\r\n", at);
-            if (end == std::string::npos)
-                end = text.size();
-            const int role = line == 0 ? 0 : (line - 1) % 5;
-            out += role == 0 ? text.substr(at, end - at) : role == 1 ? RIGHT_ANSWER : WRONG_ANSWER;
-            out += "\r\n";
-            at = end + 2;
-        }
-        write_file(entry.path(), out);
-    }
-}
-
-bool is_text(uint32_t c)
-{
-    const int r = int(c >> 16 & 255), g = int(c >> 8 & 255), b = int(c & 255);
-    return (r >= 200 && g >= 200 && b >= 200) || (r >= 220 && g >= 150 && g <= 235 && b <= 90);
-}
-
-int count_in(const shot &s, const box &b, const std::function<bool(uint32_t)> &what)
-{
-    int n = 0;
-    for (int y = b.y; y < b.y + b.h && y < s.height; ++y)
-        for (int x = b.x; x < b.x + b.w && x < s.width; ++x)
-            n += what(s.at(x, y)) ? 1 : 0;
-    return n;
-}
-
-bool mostly(const shot &s, const box &b, uint32_t colour)
-{
-    auto near = [colour](uint32_t c) {
-        for (int shift : {16, 8, 0})
-            if (std::abs(int(c >> shift & 255) - int(colour >> shift & 255)) > 24)
-                return false;
-        return true;
-    };
-    return count_in(s, b, near) * 2 > b.w * b.h;
-}
-
-constexpr uint32_t ANSWER_FIELD = 0x222b55;
-constexpr uint32_t EDIT_CELLS = 0xc0c0e0;
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -105,22 +35,14 @@ int main(int argc, char **argv)
     const fs::path dir = pattern;
     fs::copy(argv[1], dir / "data", fs::copy_options::recursive);
     fs::create_directories(out);
-    mark_right_answers(dir / "data" / "questions");
-    const fs::path players = dir / "data" / "scripts" / "players.isc";
-    write_file(players, std::regex_replace(std::regex_replace(read_file(players), std::regex("int intellect = [0-9]+;"),
-                                                              "int intellect = 0;"),
-                                           std::regex("int character = [0-9]+;"), "int character = 1;"));
+    program_driver::mark_right_answers((dir / "data" / "questions").string());
+    program_driver::weaken_computer_players((dir / "data" / "scripts" / "players.isc").string());
     const std::string scripts = (dir / "data" / "scripts").string();
     auto control = [&](const char *screen, const char *name) {
         box b;
         program_driver::control_box(scripts + "/" + screen, name, b);
         return b;
     };
-    auto cells = [](const box &e) { return box{e.x + 8, e.y + 6, 40, 12}; };
-    box items[7];
-    for (int i = 1; i <= 6; ++i)
-        program_driver::control_attribute_box(scripts + "/screen_game.isc", "answer_menu", "item_rect_" + std::to_string(i),
-                                              items[i]);
 
     program_driver::driver_c game(dir.string());
     if (!game.start(program.string(), {"-datadir", "data"}, rate, {"HOME=" + dir.string()})) {
@@ -162,52 +84,22 @@ int main(int argc, char **argv)
         click(control("screen_command.isc", "start_game"));
 
     const fs::path store = dir / "config" / "Varnholt" / "Telvoran";
-    const box field_gap = {40, 660, 940, 6};
-    const box selector = cells(control("screen_game.isc", "player_name_edit"));
-    const box vote = cells(control("screen_vote.isc", "player_name_edit"));
+    // The player answers, chooses and votes as the whole-game test's does: one look a step.
+    program_driver::scripted_player_c player(game, scripts);
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1500);
-    int acted = 0;
-    auto voted = std::chrono::steady_clock::now() - std::chrono::seconds(60);
     while (!fs::exists(store / "Hiscore") && game.running() && std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
         if (!game.grab(s))
             continue;
         keep("");
-        if (acted > 0) {
-            --acted;
-            continue;
-        }
-        // The opponent selector shows over an empty answer field: it comes first.
-        if (mostly(s, selector, EDIT_CELLS)) {
-            click(control("screen_game.isc", "select_opponent"));
-            acted = 3;
-        } else if (mostly(s, field_gap, ANSWER_FIELD)) {
-            int texts[7] = {}, shown = 0, pick = 1;
-            for (int i = 1; i <= 6; ++i) {
-                texts[i] = count_in(s, items[i], is_text);
-                shown += texts[i] >= 40 ? 1 : 0;
-            }
-            if (shown == 4)
-                for (int i = 2; i <= 4; ++i)
-                    if (texts[i] > texts[pick])
-                        pick = i;
-            if (shown == 4 || shown == 6) {
-                click(items[pick]);
-                acted = 3;
-            }
-        } else if (mostly(s, vote, EDIT_CELLS)) {
-            // Once when the card appears, again only if it is still there 8 s later.
-            if (std::chrono::steady_clock::now() > voted + std::chrono::seconds(8)) {
-                click(control("screen_vote.isc", "vote_against"));
-                voted = std::chrono::steady_clock::now();
-            }
-        }
+        player.step();
     }
     for (int k = 0; k < 5 && game.grab(s); ++k) {
         keep("_end");
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
     }
-    std::printf("game_shots: %d pictures in %s; %s\n", number, out.string().c_str(),
+    std::printf("game_shots: %d pictures in %s; %d answers, %d topics, %d opponents, %d votes; %s\n", number,
+                out.string().c_str(), player.answers, player.topics, player.opponents, player.votes,
                 fs::exists(store / "Hiscore") ? "the human won" : "no winner's table");
     game.kill();
     fs::remove_all(dir);
