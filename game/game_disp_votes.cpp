@@ -141,6 +141,10 @@ int game_disp::handle_vote_message(const msg_c *message)
         if (slot_valid(vote.voter) && target >= 0)
             m_votes_sent |= (uint8_t)(1u << vote.voter);
         send_net_message(&vote);
+        // The server counts no vote against nobody, and the chooser that sent it is gone: the
+        // voter chooses again, or his vote could never be cast.
+        if (target < 0 && m_vote_open)
+            create_vote_manager();
         return 1;
     }
     if (*message == MSG_VAR(vote_target_selected)) {

@@ -122,6 +122,26 @@ TEST_F(votes_disp_test, the_humans_of_this_pc_vote_one_after_the_other)
     EXPECT_TRUE(choosers().empty());
 }
 
+TEST_F(votes_disp_test, a_vote_against_a_model_without_a_seat_gives_the_voter_his_chooser_again)
+{
+    disp->seat(0).m_owner_address = OTHER_PC;
+    disp->make_seat_human(4, own_address());
+    std::snprintf(disp->seat(4).name, sizeof disp->seat(4).name, "Name4");
+    disp->seat(1).m_in_game = 0;
+    send("generate_bot_votes");
+    listener->take();
+    // Seven seats in the game: model 7 is nobody's, and the server drops a vote against slot 8.
+    EXPECT_EQ(1, send("send_vote_message", 4, 7));
+    EXPECT_EQ(-1, int(disp->seat(4).m_vote_target));
+    ASSERT_EQ(1u, choosers().size());
+    EXPECT_NE(std::string::npos, listener->take().find(hint(vote_prompt("Name4"))));
+    choosers()[0]->shutdown_tree();
+
+    EXPECT_EQ(1, send("send_vote_message", 4, 2));
+    EXPECT_EQ(3, int(disp->seat(4).m_vote_target));
+    EXPECT_TRUE(choosers().empty());
+}
+
 // Every PC hears every confirmed vote. Here slot 0 is a human of another PC, slots 1 and 4 are
 // this PC's humans and slot 2 a human of a third PC.
 TEST_F(votes_disp_test, other_pcs_votes_never_give_a_voter_a_second_chooser_nor_skip_one)
