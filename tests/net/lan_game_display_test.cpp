@@ -237,8 +237,10 @@ TEST_F(lan_game_display_test, three_pcs_play_through_a_set_up_change_and_a_lost_
     // The PCs' own processes only hold their namespaces while the programs run in them.
     for (int n : {SERVER, STAYS, KILLED})
         lab->start_pc(n, 0.0, 1.0, [](net_lab::pc_c &pc) { pc.run([](const std::string &) {}, {}, TEST_TIMEOUT); });
+    // The helpers' failures end only the helper: the test stops here, not at its limit.
     for (int n : {SERVER, STAYS, KILLED})
         start_program(n);
+    ASSERT_FALSE(HasFatalFailure());
     for (int n : {SERVER, STAYS, KILLED})
         ASSERT_NE(pcs[n].program->wait_log("Location 'menu_space'", 90), std::string::npos) << pcs[n].program->log();
 
@@ -246,8 +248,10 @@ TEST_F(lan_game_display_test, three_pcs_play_through_a_set_up_change_and_a_lost_
     ASSERT_TRUE(click_until_log(SERVER, control(SERVER, "screen_main.isc", "server"),
                                 control(SERVER, "screen_server.isc", "create_server"), "Location 'player_3'", 30))
         << pcs[SERVER].program->log();
-    join(STAYS);
-    join(KILLED);
+    for (int n : {STAYS, KILLED}) {
+        join(n);
+        ASSERT_FALSE(HasFatalFailure());
+    }
     keep_picture(STAYS, "set_up");
     const box start = control(SERVER, "screen_command.isc", "start_game");
     ASSERT_TRUE(click_until_log(SERVER, start, start, "Location 'studio'", 60)) << pcs[SERVER].program->log();
