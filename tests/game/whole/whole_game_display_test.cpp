@@ -14,7 +14,7 @@
 // everything right, reaches the final and wins it whatever the random numbers give.
 #include <gtest/gtest.h>
 // After gtest: Xlib defines macros (None, Bool) that gtest's own names would meet.
-#include "tools/driver/program_driver.h"
+#include "tools/driver/scripted_game.h"
 
 #include <X11/keysym.h>
 
@@ -48,9 +48,6 @@ constexpr double CLOCK_RATE = 8.0;
 // Real seconds for the game from the set-up to the winner's table.
 constexpr double GAME_LIMIT = 420.0;
 
-const char RIGHT_ANSWER[] = "\xC2\xE5\xF0\xED\xFB\xE9 \xEE\xF2\xE2\xE5\xF2: \xE8\xEC\xE5\xED\xED\xEE "
-                            "\xFD\xF2\xEE\xF2, \xEF\xF0\xE0\xE2\xE8\xEB\xFC\xED\xFB\xE9"; // a long line
-const char WRONG_ANSWER[] = "\xCD\xE5\xF2";                                             // a short word
 const char HUMAN_NAME[] = "\xC8\xE3\xF0\xEE\xEA"
                           "1"; // the human seat's default name
 
@@ -62,77 +59,7 @@ std::string read_file(const fs::path &p)
     return s.str();
 }
 
-void write_file(const fs::path &p, const std::string &text) { std::ofstream(p, std::ios::binary) << text; }
-
 void pause_seconds(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
-
-// Every question file: the title and the questions stay, the first answer line of a group (the
-// right one) becomes RIGHT_ANSWER and the three others WRONG_ANSWER.
-int mark_right_answers(const fs::path &questions)
-{
-    int files = 0;
-    for (const auto &entry : fs::recursive_directory_iterator(questions)) {
-        if (entry.path().extension() != ".txt")
-            continue;
-        const std::string text = read_file(entry.path());
-        std::string out;
-        size_t at = 0;
-        for (int line = 0; at < text.size(); ++line) {
-            size_t end = text.find("\r\n", at);
-            if (end == std::string::npos)
-                end = text.size();
-            const int role = line == 0 ? 0 : (line - 1) % 5;
-            out += role == 0 ? text.substr(at, end - at) : role == 1 ? RIGHT_ANSWER : WRONG_ANSWER;
-            out += "\r\n";
-            at = end + 2;
-        }
-        write_file(entry.path(), out);
-        ++files;
-    }
-    return files;
-}
-
-// The computer players of the store know nothing and vote against the lowest account.
-int weaken_computer_players(const fs::path &players)
-{
-    std::string text = read_file(players);
-    const std::regex intellect("int intellect = [0-9]+;"), character("int character = [0-9]+;");
-    const auto count = std::distance(std::sregex_iterator(text.begin(), text.end(), intellect), std::sregex_iterator());
-    text = std::regex_replace(text, intellect, "int intellect = 0;");
-    text = std::regex_replace(text, character, "int character = 1;");
-    write_file(players, text);
-    return (int)count;
-}
-
-// Pixels of text: the menus' white letters and their highlight (orange).
-bool is_text(uint32_t c)
-{
-    const int r = int(c >> 16 & 255), g = int(c >> 8 & 255), b = int(c & 255);
-    return (r >= 200 && g >= 200 && b >= 200) || (r >= 220 && g >= 150 && g <= 235 && b <= 90);
-}
-
-bool near(uint32_t c, uint32_t want, int tolerance)
-{
-    for (int shift : {16, 8, 0})
-        if (std::abs(int(c >> shift & 255) - int(want >> shift & 255)) > tolerance)
-            return false;
-    return true;
-}
-
-int count_in(const shot &s, const box &b, const std::function<bool(uint32_t)> &what)
-{
-    int n = 0;
-    for (int y = b.y; y < b.y + b.h && y < s.height; ++y)
-        for (int x = b.x; x < b.x + b.w && x < s.width; ++x)
-            n += what(s.at(x, y)) ? 1 : 0;
-    return n;
-}
-
-// Whether most of the box shows the colour (a panel's texture, an edit field's cells).
-bool mostly(const shot &s, const box &b, uint32_t colour)
-{
-    return count_in(s, b, [colour](uint32_t c) { return near(c, colour, 24); }) * 2 > b.w * b.h;
-}
 
 // Where a text stands and how much of it there is: the cores of the letters only, since their
 // edges blend with the studio that shows through the panel and changes as the camera moves.
@@ -195,32 +122,6 @@ uint32_t tga_texel(const fs::path &file, int x, int y)
 // The cells of an edit field as the program draws them: its texture's middle part, opaque.
 uint32_t EDIT_CELLS = 0;
 
-// A card of a player (the opponent selector, the vote), seen by the cells of its edit fields. It
-// is due to be acted on when it appears, and again when it is still there 8 s later (the click
-// came before the program took it).
-class card_watch
-{
-public:
-    explicit card_watch(std::vector<box> cells) : m_cells(std::move(cells)) {}
-    bool due(const shot &s)
-    {
-        bool shown = true;
-        for (const box &b : m_cells)
-            shown = shown && mostly(s, b, EDIT_CELLS);
-        const bool appeared = shown && !m_shown;
-        m_shown = shown;
-        if (!shown || (!appeared && clock_type::now() - m_acted < std::chrono::seconds(8)))
-            return false;
-        m_acted = clock_type::now();
-        return true;
-    }
-
-private:
-    std::vector<box> m_cells;
-    bool m_shown = false;
-    clock_type::time_point m_acted;
-};
-
 class whole_game_display_test : public ::testing::Test
 {
 protected:
@@ -230,8 +131,9 @@ protected:
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         dir = pattern;
         fs::copy(fs::path(ENGINE_BINARY_DIR) / "demo" / "data", dir / "data", fs::copy_options::recursive);
-        ASSERT_GE(mark_right_answers(dir / "data" / "questions"), 40); // 19 topics in round 3, 15 in round 4, one file elsewhere
-        ASSERT_GE(weaken_computer_players(dir / "data" / "scripts" / "players.isc"), 8);
+        // 19 topics in round 3, 15 in round 4, one file elsewhere
+        ASSERT_GE(program_driver::mark_right_answers((dir / "data" / "questions").string()), 40);
+        ASSERT_GE(program_driver::weaken_computer_players((dir / "data" / "scripts" / "players.isc").string()), 8);
         scripts = dir / "data" / "scripts";
         EDIT_CELLS = tga_texel(dir / "data" / "textures" / "ui_edit.tga", 16, 12);
         ASSERT_NE(EDIT_CELLS, 0u) << "no edit field texture";
@@ -284,33 +186,6 @@ protected:
     int pictures = 0;
     std::unique_ptr<program_driver::driver_c> game;
 };
-
-// The table of results as the registry store keeps it: an int32 count, then 164-byte entries
-// (the name in the first 128 bytes, the score at byte 136).
-struct table_entry
-{
-    std::string name;
-    int32_t score;
-    int32_t age;
-};
-std::vector<table_entry> read_table(const fs::path &file)
-{
-    const std::string bytes = read_file(file);
-    std::vector<table_entry> out;
-    if (bytes.size() < 4)
-        return out;
-    int32_t count = 0;
-    std::memcpy(&count, bytes.data(), 4);
-    for (int32_t i = 0; i < count && 4 + (size_t)(i + 1) * 164 <= bytes.size(); ++i) {
-        const char *e = bytes.data() + 4 + (size_t)i * 164;
-        table_entry t;
-        t.name.assign(e, strnlen(e, 128));
-        std::memcpy(&t.score, e + 136, 4);
-        std::memcpy(&t.age, e + 156, 4);
-        out.push_back(t);
-    }
-    return out;
-}
 
 // The survey file's seven fields: a length byte, then byte i of the text stored plus i + 7.
 std::vector<std::string> read_survey(const fs::path &file)
@@ -374,7 +249,7 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
     text_extent acted_on, last_seen;
     int items_before = 0, unchanged = 0;
     auto last_picture = clock_type::now();
-    card_watch selector(selector_cells), vote(vote_cells);
+    program_driver::card_watch_c selector(selector_cells, EDIT_CELLS), vote(vote_cells, EDIT_CELLS);
     const auto end = clock_type::now() + std::chrono::duration<double>(GAME_LIMIT);
     shot s;
     // Every end of a game writes "History"; a won final also "Hiscore".
@@ -398,10 +273,7 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
         int items = 0;
         text_extent seen;
         if (dark_and_even(s, field_gap)) {
-            for (int i = 1; i <= 6; ++i) {
-                texts[i] = count_in(s, items_at[i], is_text);
-                items += texts[i] >= 40 ? 1 : 0;
-            }
+            items = program_driver::answers_shown(s, items_at, texts);
             seen = extent_of(s, question_text);
         }
         unchanged = seen.alike(last_seen) ? unchanged + 1 : 0;
@@ -420,9 +292,7 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
                 // The right answer is the long line; the first answer of rounds 1 and 2 is given wrong.
                 const std::string where = game->location();
                 const bool miss = (where == "studio" || where == "studio2") && wrong_in.find(where + ";") == std::string::npos;
-                for (int i = 2; i <= 4; ++i)
-                    if (miss ? texts[i] < texts[pick] : texts[i] > texts[pick])
-                        pick = i;
+                pick = program_driver::answer_by_length(texts, !miss);
                 if (miss)
                     wrong_in += where + ";";
                 keep_picture(s, miss ? "wrong" : "right");
@@ -465,7 +335,7 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
     for (int attempt = 0; attempt < 40 && !survey; ++attempt) {
         pause_seconds(0.5);
         ASSERT_TRUE(game->running()) << game->log();
-        if (game->grab(s) && mostly(s, surname, EDIT_CELLS)) {
+        if (game->grab(s) && program_driver::mostly(s, surname, EDIT_CELLS)) {
             survey = true;
             break;
         }
@@ -499,7 +369,8 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
     EXPECT_EQ(game->log().find("---------------------------"), std::string::npos) << game->log();
 
     // What the program kept: the winner in both tables with the score the survey names.
-    const std::vector<table_entry> hiscore = read_table(store / "Hiscore"), history = read_table(store / "History");
+    const std::vector<program_driver::score_entry> hiscore = program_driver::read_score_table((store / "Hiscore").string()),
+                                                   history = program_driver::read_score_table((store / "History").string());
     ASSERT_EQ(hiscore.size(), 1u);
     EXPECT_EQ(hiscore[0].name, HUMAN_NAME);
     EXPECT_GT(hiscore[0].score, 0);
