@@ -1,7 +1,8 @@
 // Animated models in a private data directory: the model manager on the recording device, a
 // texture manager stand-in, the game's templates, and a generated model "models/t" whose
 // skeleton tells its pose by a number: in frame f its root joint stands at x = f, so a pose
-// blended between frames a and b at factor t puts the root at a + (b - a) t.
+// blended between frames a and b at factor t puts the root at a + (b - a) t. load_demo_player
+// makes and loads the demo build's player beside it.
 #pragma once
 
 #include "model_manager_fixture.h"
@@ -12,6 +13,7 @@
 #include "services/manager_model_anim_res.h"
 #include "tests/services/models/texture_stub.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -65,6 +67,26 @@ protected:
         mgr->message(MSG_VAR(mgr_load_res), 0, nullptr, MSG_ARG((void *)&res), MSG_ARG("models/t"), MSG_ARG(0),
                      MSG_ARGS_END);
         return dynamic_cast<skelanim_resource_c *>(res);
+    }
+    // The demo player "models/player" as the demo build makes it (make_models' skeleton,
+    // make_contestants' figures and textures, the game's definition), loaded through the model
+    // manager into `out`; any step that fails fails the test.
+    void load_demo_player(skelanim_resource_c *&out)
+    {
+        const std::string data = (m_dir.path() / "data").string();
+        ASSERT_EQ(0, std::system((std::string(MAKE_MODELS_PROGRAM) + " " + DEMO_MODELS_DESCRIPTION + " " + data +
+                                  "/models")
+                                     .c_str()));
+        ASSERT_EQ(0, std::system((std::string(MAKE_CONTESTANTS_PROGRAM) + " " + data).c_str()));
+        std::filesystem::copy_file(std::filesystem::path(ENGINE_SOURCE_DIR) / "data/models/player/animated.def",
+                                   m_dir.path() / "data/models/player/animated.def");
+        abstract_c *res = nullptr;
+        ASSERT_EQ("", thrown([&] {
+                      mgr->message(MSG_VAR(mgr_load_res), 0, nullptr, MSG_ARG((void *)&res), MSG_ARG("models/player"),
+                                   MSG_ARG(0), MSG_ARGS_END);
+                  }));
+        out = dynamic_cast<skelanim_resource_c *>(res);
+        ASSERT_NE(nullptr, out);
     }
     void tick(float dt) { root->message(MSG_VAR(tick), 0, nullptr, MSG_ARG(0.0f), MSG_ARG(dt), MSG_ARGS_END); }
     // Where the instance's last pose put the root: the blended frame number.

@@ -372,18 +372,8 @@ TEST_F(anim, texture_and_file_errors_pass_unchanged_and_leave_nothing_behind)
 // The demo players: the generated skeleton and contestants with the hand-written definition.
 TEST_F(anim, the_demo_player_has_the_games_gestures_in_sound_steps)
 {
-    const std::string out = (m_dir.path() / "data" / "models").string();
-    ASSERT_EQ(0, std::system((std::string(MAKE_MODELS_PROGRAM) + " " + DEMO_MODELS_DESCRIPTION + " " + out).c_str()));
-    ASSERT_EQ(0, std::system((std::string(MAKE_CONTESTANTS_PROGRAM) + " " + (m_dir.path() / "data").string()).c_str()));
-    std::filesystem::copy_file(std::filesystem::path(ENGINE_SOURCE_DIR) / "data/models/player/animated.def",
-                               m_dir.path() / "data/models/player/animated.def");
-    abstract_c *res = nullptr;
-    ASSERT_EQ("", thrown([&] {
-                  mgr->message(MSG_VAR(mgr_load_res), 0, nullptr, MSG_ARG((void *)&res), MSG_ARG("models/player"),
-                               MSG_ARG(0), MSG_ARGS_END);
-              }));
-    auto *player = dynamic_cast<skelanim_resource_c *>(res);
-    ASSERT_NE(nullptr, player);
+    skelanim_resource_c *player = nullptr;
+    ASSERT_NO_FATAL_FAILURE(load_demo_player(player));
     const skelanim_data_c *d = player->anim();
     for (const char *name : {"pressing_key", "correct_1", "correct_2", "correct_3", "correct_4", "incorrect_1",
                              "incorrect_2", "incorrect_3", "incorrect_4", "idle_1", "idle_2"})

@@ -25,20 +25,7 @@ protected:
     void SetUp() override
     {
         anim_fixture::SetUp();
-        const std::string data = (m_dir.path() / "data").string();
-        ASSERT_EQ(0, std::system((std::string(MAKE_MODELS_PROGRAM) + " " + DEMO_MODELS_DESCRIPTION + " " + data +
-                                  "/models")
-                                     .c_str()));
-        ASSERT_EQ(0, std::system((std::string(MAKE_CONTESTANTS_PROGRAM) + " " + data).c_str()));
-        std::filesystem::copy_file(std::filesystem::path(ENGINE_SOURCE_DIR) / "data/models/player/animated.def",
-                                   m_dir.path() / "data/models/player/animated.def");
-        abstract_c *res = nullptr;
-        ASSERT_EQ("", thrown([&] {
-                      mgr->message(MSG_VAR(mgr_load_res), 0, nullptr, MSG_ARG((void *)&res), MSG_ARG("models/player"),
-                                   MSG_ARG(0), MSG_ARGS_END);
-                  }));
-        player = dynamic_cast<skelanim_resource_c *>(res);
-        ASSERT_NE(nullptr, player);
+        ASSERT_NO_FATAL_FAILURE(load_demo_player(player));
         ASSERT_EQ(modelgen::CONTESTANTS, player->anim()->part_count());
     }
     void TearDown() override
