@@ -84,6 +84,21 @@ std::vector<score_entry> read_score_table(const std::string &file)
     return out;
 }
 
+void click_aside(driver_c &program, const box &b)
+{
+    program.click(b);
+    program.move(1010, 400);
+}
+
+size_t click_until_log(driver_c &program, const box &b, const std::string &text, int tries)
+{
+    const size_t mark = program.log().size();
+    size_t at = std::string::npos;
+    for (int attempt = 0; attempt < tries && (at = program.wait_log(text, 3, mark)) == std::string::npos; ++attempt)
+        click_aside(program, b);
+    return at;
+}
+
 bool is_text(uint32_t c)
 {
     const int r = int(c >> 16 & 255), g = int(c >> 8 & 255), b = int(c & 255);

@@ -41,6 +41,14 @@ struct score_entry
 };
 std::vector<score_entry> read_score_table(const std::string &file);
 
+// A click on the box, the pointer then parked at the right edge, where it covers nothing a
+// player reads.
+void click_aside(driver_c &program, const box &b);
+// Until console.log holds `text` after what it held before: looks for it 3 s and clicks the box
+// (as click_aside) when it is not there, at most `tries` clicks (a click may come before the
+// program takes clicks); the offset of `text`, or npos.
+size_t click_until_log(driver_c &program, const box &b, const std::string &text, int tries = 5);
+
 // Pixels of text: the menus' white letters and their highlight (orange).
 bool is_text(uint32_t c);
 // Whether each channel of `c` is within `tolerance` of `want`'s.

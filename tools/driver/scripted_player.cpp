@@ -59,11 +59,7 @@ box scripted_player_c::control(const char *screen, const char *name) const
     return control_of(m_scripts, screen, name);
 }
 
-void scripted_player_c::click(const box &b)
-{
-    m_program.click(b);
-    m_program.move(1010, 400);
-}
+void scripted_player_c::click(const box &b) { click_aside(m_program, b); }
 
 bool scripted_player_c::step()
 {

@@ -49,10 +49,6 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "game_shots: %s\n", game.error().c_str());
         return 1;
     }
-    auto click = [&](const box &b) {
-        game.click(b);
-        game.move(1010, 400);
-    };
     auto studio = [&] {
         const std::string log = game.log();
         const size_t at = log.rfind("Location '");
@@ -71,17 +67,13 @@ int main(int argc, char **argv)
         if (game.grab(s))
             keep("");
     }
-    size_t mark = game.log().size();
-    for (int attempt = 0; attempt < 5 && game.wait_log("Location 'player_3'", 3, mark) == std::string::npos; ++attempt)
-        click(control("screen_main.isc", "game"));
+    program_driver::click_until_log(game, control("screen_main.isc", "game"), "Location 'player_3'");
     for (int k = 0; k < 10; ++k) {
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
         if (game.grab(s))
             keep("");
     }
-    mark = game.log().size();
-    for (int attempt = 0; attempt < 5 && game.wait_log("Location 'studio'", 3, mark) == std::string::npos; ++attempt)
-        click(control("screen_command.isc", "start_game"));
+    program_driver::click_until_log(game, control("screen_command.isc", "start_game"), "Location 'studio'");
 
     const fs::path store = dir / "config" / "Varnholt" / "Telvoran";
     // The player answers, chooses and votes as the whole-game test's does: one look a step.

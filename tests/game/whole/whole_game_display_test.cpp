@@ -175,11 +175,7 @@ protected:
         program_driver::save_png((fs::path(shots_dir) / name).string(), s);
     }
     // A click, and the pointer then parked where it covers nothing the test reads.
-    void click(const box &b)
-    {
-        game->click(b);
-        game->move(1010, 400);
-    }
+    void click(const box &b) { program_driver::click_aside(*game, b); }
 
     fs::path dir, scripts;
     std::string shots_dir;
@@ -212,12 +208,10 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
     // The main menu's "game" leads to the player set-up (its location "player_3"); "start_game" starts
     // the game with the human of this PC in seat 1 and seven computer players.
     size_t mark = game->log().size();
-    for (int attempt = 0; attempt < 5 && game->wait_log("Location 'player_3'", 3, mark) == std::string::npos; ++attempt)
-        click(control("screen_main.isc", "game"));
+    program_driver::click_until_log(*game, control("screen_main.isc", "game"), "Location 'player_3'");
     ASSERT_NE(game->wait_log("Location 'player_3'", 30, mark), std::string::npos) << game->log();
     mark = game->log().size();
-    for (int attempt = 0; attempt < 5 && game->wait_log("Location 'studio'", 3, mark) == std::string::npos; ++attempt)
-        click(control("screen_command.isc", "start_game"));
+    program_driver::click_until_log(*game, control("screen_command.isc", "start_game"), "Location 'studio'");
     ASSERT_NE(game->wait_log("Location 'studio'", 60, mark), std::string::npos) << game->log();
 
     const fs::path store = dir / "config" / "Varnholt" / "Telvoran";
