@@ -84,6 +84,26 @@ std::vector<score_entry> read_score_table(const std::string &file)
     return out;
 }
 
+std::string log_digest(const std::string &log)
+{
+    static const char *const resource_lines[] = {"Geometry '", "Texture '", "Shadow tree created", "Font '",
+                                                 "Sound '", "Animation '", "Skeleton '"};
+    std::string out;
+    size_t at = 0;
+    while (at < log.size()) {
+        size_t end = log.find('\n', at);
+        end = end == std::string::npos ? log.size() : end + 1;
+        bool keep = true;
+        for (const char *prefix : resource_lines)
+            if (log.compare(at, std::strlen(prefix), prefix) == 0)
+                keep = false;
+        if (keep)
+            out.append(log, at, end - at);
+        at = end;
+    }
+    return out;
+}
+
 void click_aside(driver_c &program, const box &b)
 {
     program.click(b);

@@ -41,6 +41,10 @@ struct score_entry
 };
 std::vector<score_entry> read_score_table(const std::string &file);
 
+// console.log without the lines that list loaded resources ("Geometry ... loaded", "Texture ...",
+// "Shadow tree ..."): what a failure message shows of a program's story, which those lines bury.
+std::string log_digest(const std::string &log);
+
 // A click on the box, the pointer then parked at the right edge, where it covers nothing a
 // player reads.
 void click_aside(driver_c &program, const box &b);

@@ -237,7 +237,8 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
     const std::vector<box> selector_cells = card("screen_game.isc"), vote_cells = card("screen_vote.isc");
 
     int right = 0, wrong = 0, topics = 0, opponents = 0, votes = 0;
-    std::string wrong_in; // the studios where the first answer was given wrong on purpose
+    // The studios where an answer was given right, and those where one was then given wrong on purpose.
+    std::string right_in, wrong_in;
     // A question or a choice is acted on once: when it appears (the steps between two of the
     // human's show no answers), or when another one has stood unchanged for a second.
     text_extent acted_on, last_seen;
@@ -248,13 +249,13 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
     shot s;
     // Every end of a game writes "History"; a won final also "Hiscore".
     while (!fs::exists(store / "History")) {
-        ASSERT_TRUE(game->running()) << "the program ended during the game:\n" << game->log();
+        ASSERT_TRUE(game->running()) << "the program ended during the game:\n" << program_driver::log_digest(game->log());
         if (clock_type::now() >= end && game->grab(s))
             keep_picture(s, "stuck");
         ASSERT_LT(clock_type::now(), end) << "no end of the game after " << GAME_LIMIT << " s: " << right
                                           << " right, " << wrong << " wrong, " << topics << " topics, " << opponents
                                           << " opponents, " << votes << " votes, in " << game->location() << "\n"
-                                          << game->log();
+                                          << program_driver::log_digest(game->log());
         pause_seconds(0.2);
         if (!game->grab(s))
             continue;
@@ -283,12 +284,15 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
                 keep_picture(s, "topics");
                 ++topics;
             } else {
-                // The right answer is the long line; the first answer of rounds 1 and 2 is given wrong.
-                const std::string where = game->location();
-                const bool miss = (where == "studio" || where == "studio2") && wrong_in.find(where + ";") == std::string::npos;
+                // The right answer is the long line. Two answers of rounds 1 to 4 (where a wrong one
+                // costs no money) are given wrong, each after one given right in the same round: a
+                // player still on no money ties the computer players, and the lowest account's tie
+                // goes against the first seat, this PC's human. A round may give him one question.
+                const std::string where = game->location(), mark = where + ";";
+                const bool miss = wrong < 2 && std::regex_match(where, std::regex("studio[234]?")) &&
+                                  right_in.find(mark) != std::string::npos && wrong_in.find(mark) == std::string::npos;
                 pick = program_driver::answer_by_length(texts, !miss);
-                if (miss)
-                    wrong_in += where + ";";
+                (miss ? wrong_in : right_in) += mark;
                 keep_picture(s, miss ? "wrong" : "right");
                 ++(miss ? wrong : right);
             }
@@ -313,7 +317,10 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
         }
     }
     const std::string log = game->log();
-    ASSERT_NE(log.find("Location 'final_studio'"), std::string::npos) << "the game ended before the final:\n" << log;
+    ASSERT_NE(log.find("Location 'final_studio'"), std::string::npos)
+        << "the game ended before the final: " << right << " right, " << wrong << " wrong, " << topics << " topics, "
+        << opponents << " opponents, " << votes << " votes\n"
+        << program_driver::log_digest(log);
     pause_seconds(1.0);
     ASSERT_TRUE(fs::exists(store / "Hiscore")) << "the final's winner is not in the table";
     EXPECT_GE(wrong, 2);

@@ -2,7 +2,7 @@
 // nested children, at the place the program draws them.
 #include <gtest/gtest.h>
 // After gtest: Xlib defines macros (None, Bool) that gtest's own names would meet.
-#include "tools/driver/program_driver.h"
+#include "tools/driver/scripted_game.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -95,6 +95,21 @@ TEST(program_driver_location, is_the_last_location_in_the_log)
     std::ofstream(dir / "console.log") << "Location 'cut";
     EXPECT_EQ(driver.location(), ""); // a line still being written
     fs::remove_all(dir);
+}
+
+} // namespace
+
+namespace {
+
+// A failure shows the program's story: the resource lines go, every other line stays whole, the
+// last one too when it has no line end yet.
+TEST(program_driver_log_digest, drops_only_the_lines_of_loaded_resources)
+{
+    EXPECT_EQ(program_driver::log_digest("Location 'studio'\nGeometry 'a.geo' loaded, 4 verts\nShadow tree created, 8 "
+                                         "bytes\nPlayer 2 leaves\nGeometry 'b' loaded"),
+              "Location 'studio'\nPlayer 2 leaves\n");
+    EXPECT_EQ(program_driver::log_digest("Vote\n  Geometry 'x'\nend"), "Vote\n  Geometry 'x'\nend");
+    EXPECT_EQ(program_driver::log_digest(""), "");
 }
 
 } // namespace
