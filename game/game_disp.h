@@ -205,13 +205,23 @@ protected:
     // confirmed is not needed for that), send_vote_message (INT voter slot, INT target model
     // number: the vote to the server; 1),
     // vote_target_selected (INT model number: the vote screen's card of that player; 0),
-    // vote_confirmed (PTR vote packet from the server; 1), check_all_voted (PTR u8 all voted,
-    // PTR int32 leaving slot; 1), mark_excluded_player (INT slot: the announcement; 1).
+    // vote_confirmed (PTR vote packet from the server; 1; the vote the seat already holds
+    // changes nothing), check_all_voted (PTR u8 all voted, PTR int32 leaving slot; 1),
+    // mark_excluded_player (INT slot: the announcement; 1), resend_vote (INT voter slot, INT
+    // target slot: the vote again while it is unconfirmed; 1).
     // 0 for every other message.
     // A vote is open on a PC from its computer players' votes (generate_bot_votes) until a
-    // leaving player is announced or the game ends; check_all_voted reports 0 outside it, so a
-    // vote that comes late never ends a vote a second time.
+    // leaving player is announced, the next round starts or the game ends; check_all_voted
+    // reports 0 outside it, so a vote that comes late never ends a vote a second time.
+    // A vote sent and not confirmed 1.5 s of game time later is sent again, and again, while it
+    // is unconfirmed: on a client the datagram or its confirmation may be lost, and the server
+    // waits for it. A PC's own server confirms its votes at once, so it never sends one twice.
     int handle_vote_message(const msg_c *message);
+    // The vote this PC sent for the voter (slot) has not come back confirmed and the vote is open.
+    bool vote_unconfirmed(int voter) const;
+    // The vote packet to the server (target a slot, 8 for nobody), and a timer that sends it
+    // again (resend_vote) when it is not confirmed at once.
+    void send_vote(int voter, int target);
     // The slot in the game with the most votes against it, the lowest of equals; -1 when no
     // seat is in the game. `all_voted` false while a seat in the game has no target.
     int leaving_slot_by_votes(bool &all_voted) const;

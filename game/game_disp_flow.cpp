@@ -241,6 +241,9 @@ void game_disp::start_next_round()
 bool game_disp::round_started(int round, float round_time)
 {
     m_session.m_round = round;
+    // A client that missed the leaving player's announcement has its vote still open: the
+    // votes are reset now, and an unconfirmed one of its own would be sent into this round.
+    m_vote_open = 0;
     uint8_t single = 0;
     root()->message(MSG_VAR(is_single_man_in_session), 0, this, MSG_ARG((void *)&single), MSG_ARGS_END);
     bool human = false;

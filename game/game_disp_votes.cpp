@@ -6,6 +6,7 @@
 #include <string>
 
 #include "basics/console_log.h"
+#include "game/game_timers.h"
 #include "game/prompts.h"
 #include "game/vote_generator.h"
 #include "game/vote_target_chooser.h"
@@ -22,6 +23,31 @@ constexpr int32_t FINAL_ROUND = 7;
 std::string name_of(const player_info &p) { return std::string(p.name, strnlen(p.name, sizeof p.name)); }
 
 template <class T> T &out(unsigned index) { return *(T *)msg_arg(index)->get_ptr(); }
+
+// A client's vote or the server's confirmation of it may be lost on the wire, and the server
+// waits for every vote: a vote not confirmed this long after it went is sent again. Three
+// keep-alive periods, so the server has taken a keep-alive of this PC in between and its
+// repeat filter lets the same vote through again.
+constexpr double VOTE_RESEND_PERIOD = 3 * NET_PING_PERIOD;
+
+// Asks the dispatcher once to send the vote again (resend_vote), then ends.
+class vote_resend_timer_c : public game_timer_c
+{
+public:
+    vote_resend_timer_c(abstract_c *parent, int32_t voter, int32_t target)
+        : game_timer_c(parent, VOTE_RESEND_PERIOD), m_voter(voter), m_target(target)
+    {
+    }
+    void on_expire() override
+    {
+        shutdown_tree();
+        parent()->message(MSG_VAR(resend_vote), 0, this, MSG_ARG(m_voter), MSG_ARG(m_target), MSG_ARGS_END);
+    }
+
+private:
+    int32_t m_voter;
+    int32_t m_target;
+};
 
 } // namespace
 
@@ -70,6 +96,25 @@ void game_disp::create_vote_manager()
         new vote_target_chooser_c(this, slot, voter_model, offered);
         return;
     }
+}
+
+bool game_disp::vote_unconfirmed(int voter) const
+{
+    return m_vote_open && slot_valid(voter) && (m_votes_sent >> voter & 1) && seat(voter).m_vote_target == -1;
+}
+
+void game_disp::send_vote(int voter, int target)
+{
+    np_vote vote;
+    std::memset(&vote, 0, sizeof vote);
+    vote.header = {sizeof vote, NP_VOTE};
+    vote.target = target;
+    vote.voter = voter;
+    send_net_message(&vote);
+    // This PC's own server confirms it before the send returns; a client's vote waits for the
+    // server's confirmation, the leaving player or the next round.
+    if (slot_valid(target) && vote_unconfirmed(voter))
+        new vote_resend_timer_c(this, voter, target);
 }
 
 void game_disp::end_vote_when_all_voted()
@@ -132,19 +177,20 @@ int game_disp::handle_vote_message(const msg_c *message)
         return 1;
     }
     if (*message == MSG_VAR(send_vote_message)) {
-        np_vote vote;
-        std::memset(&vote, 0, sizeof vote);
-        vote.header = {sizeof vote, NP_VOTE};
         const int target = slot_of_model_nmb(msg_arg(1)->get_int());
-        vote.target = target < 0 ? NO_SLOT : target;
-        vote.voter = msg_arg(0)->get_int();
-        if (slot_valid(vote.voter) && target >= 0)
-            m_votes_sent |= (uint8_t)(1u << vote.voter);
-        send_net_message(&vote);
+        const int voter = msg_arg(0)->get_int();
+        if (slot_valid(voter) && target >= 0)
+            m_votes_sent |= (uint8_t)(1u << voter);
+        send_vote(voter, target < 0 ? NO_SLOT : target);
         // The server counts no vote against nobody, and the chooser that sent it is gone: the
         // voter chooses again, or his vote could never be cast.
         if (target < 0 && m_vote_open)
             create_vote_manager();
+        return 1;
+    }
+    if (*message == MSG_VAR(resend_vote)) {
+        if (vote_unconfirmed(msg_arg(0)->get_int()) && slot_valid(msg_arg(1)->get_int()))
+            send_vote(msg_arg(0)->get_int(), msg_arg(1)->get_int());
         return 1;
     }
     if (*message == MSG_VAR(vote_target_selected)) {
@@ -160,6 +206,11 @@ int game_disp::handle_vote_message(const msg_c *message)
     if (*message == MSG_VAR(vote_confirmed)) {
         np_vote_confirmed vote;
         std::memcpy(&vote, msg_arg(0)->get_ptr(), sizeof vote);
+        // The server confirms a vote it holds again to a client that sent it again: a
+        // confirmation that was only late comes twice, and the second would take the next
+        // voter's chooser away from him.
+        if (slot_valid(vote.voter) && seat(vote.voter).m_vote_target == vote.target)
+            return 1;
         root()->message(MSG_VAR(reset_voter_info), 0, this, MSG_ARGS_END);
         root()->message(MSG_VAR(hide_vote_screen), 0, this, MSG_ARGS_END);
         // The receive loop passes only slots 0..7; the check stays for any other sender.

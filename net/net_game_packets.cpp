@@ -157,18 +157,25 @@ bool net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
         // A vote against nobody (the game sends slot 8 for that) would count past the seats.
         if (!seat(p.target) || !seat(p.voter))
             return dropped(h.type, "slot");
+        np_vote_confirmed confirmed = np_vote_confirmed_new();
+        confirmed.target = p.target;
+        confirmed.voter = p.voter;
         // A peer votes once per vote, and only for a player it seats (computer players' votes
         // are made on every PC alike).
         if (!is_local(from)) {
             player_info voter;
             player_info_init(voter);
             send(MSG_VAR(get_player_info), (int)p.voter, (void *)&voter);
-            if ((uint32_t)voter.m_owner_address != from.sin_addr.s_addr || !voter.m_is_man || voter.m_vote_target != -1)
+            const bool own = (uint32_t)voter.m_owner_address == from.sin_addr.s_addr && voter.m_is_man;
+            if (own && voter.m_vote_target == p.target) {
+                // The same vote again: the confirmation went and was lost, and the client sends
+                // its vote until it hears one. It alone hears it again; the count has it.
+                send_net_to_peer(&confirmed, &from);
+                return true;
+            }
+            if (!own || voter.m_vote_target != -1)
                 return dropped(h.type, "a vote for a seat the sender does not play, or a second one");
         }
-        np_vote_confirmed confirmed = np_vote_confirmed_new();
-        confirmed.target = p.target;
-        confirmed.voter = p.voter;
         send_session_message(&confirmed);
         uint8_t all_voted = 0;
         int32_t leaving = -1;

@@ -62,7 +62,9 @@
 //     then set_delay_before_next_question;
 //   14 on a server: relayed to all as type 15 (a client's vote only for a human seat of its own
 //     that has not voted yet: get_player_info); when check_all_voted reports all votes, the
-//     leaving slot goes to all as type 11 and a next-round timer of 8 s starts.
+//     leaving slot goes to all as type 11 and a next-round timer of 8 s starts. A client's
+//     vote that its seat already holds (its confirmation was lost, and the client sends its
+//     vote until it hears one) is confirmed again to that client alone, and nothing else follows.
 // Slots, model numbers, items (0..7), votes (0..7, so no vote against "nobody" counts),
 // rounds (1..8), change codes (0..11), item counts (0..6), random numbers (0..3), question times
 // (finite) and round times (above 0, at most 3600 s) out of range drop the packet. Delayed messages and timers made here are children

@@ -213,14 +213,16 @@ class receive_loop_test : public private_pc_test<pc_s>
 protected:
     // A packet this PC hands itself (no session: handled here at once).
     void local(const bytes_t &b) { send_net_message(b.data()); }
-    // This PC serves a session that the peer has joined.
-    void serve(peer_s &client)
+    // This PC serves a session that the peers have joined.
+    void serve(std::initializer_list<peer_s *> clients)
     {
         start_net_server("Studio");
         pc->manager->set_announce_address("127.0.0.1");
-        client.send(valid_packet(NP_JOIN_REQUEST));
-        pc->ticks(2);
-        ASSERT_EQ(pc->manager->client_count(), 1);
+        for (peer_s *client : clients) {
+            client->send(valid_packet(NP_JOIN_REQUEST));
+            pc->ticks(2);
+        }
+        ASSERT_EQ(pc->manager->client_count(), (int)clients.size());
     }
 };
 
@@ -464,7 +466,7 @@ TEST_F(receive_loop_test, votes_are_confirmed_to_all_and_the_last_one_announces_
 TEST_F(receive_loop_test, a_clients_datagrams_on_the_server)
 {
     peer_s a(2);
-    serve(a);
+    serve({&a});
     a.received();
     game_stand_c &g = *pc->game;
     g.take();
@@ -515,12 +517,7 @@ TEST_F(receive_loop_test, a_question_for_a_model_number_of_no_seat_in_the_game_i
 TEST_F(receive_loop_test, a_client_speaks_only_for_its_own_pc_and_players)
 {
     peer_s a(2), b(3);
-    start_net_server("Studio");
-    for (peer_s *p : {&a, &b}) {
-        p->send(valid_packet(NP_JOIN_REQUEST));
-        pc->ticks(1);
-    }
-    ASSERT_EQ(pc->manager->client_count(), 2);
+    serve({&a, &b});
     game_stand_c &g = *pc->game;
     g.session.m_players[1].m_is_man = 1;
     g.session.m_players[1].m_owner_address = a.address();
@@ -575,6 +572,56 @@ TEST_F(receive_loop_test, a_client_speaks_only_for_its_own_pc_and_players)
     EXPECT_EQ(g.take(), "vote_confirmed(PTR) check_all_voted(PTR,PTR)");
 }
 
+// A client whose confirmation was lost sends its vote again, its keep-alives between. The server
+// holds the vote already: the client alone hears it confirmed again, and neither the count nor
+// the other PCs hear of it.
+TEST_F(receive_loop_test, a_vote_the_server_holds_is_confirmed_again_to_its_sender_alone)
+{
+    peer_s a(2), b(3);
+    serve({&a, &b});
+    game_stand_c &g = *pc->game;
+    g.session.m_players[1].m_is_man = 1;
+    g.session.m_players[1].m_owner_address = a.address();
+    a.received();
+    b.received();
+    g.take();
+    const bytes_t vote = two_ints(NP_VOTE, 4, 1), confirmed = two_ints(NP_VOTE_CONFIRMED, 4, 1);
+    a.send(vote);
+    pc->ticks(1);
+    EXPECT_EQ(g.take(), "get_player_info(INT:1,PTR) vote_confirmed(PTR) check_all_voted(PTR,PTR)");
+    EXPECT_EQ(a.received(), std::vector<bytes_t>{confirmed});
+    EXPECT_EQ(b.received(), std::vector<bytes_t>{confirmed});
+    g.session.m_players[1].m_vote_target = 4;
+
+    const struct
+    {
+        const char *what;
+        peer_s *from;
+        bytes_t packet;
+        bool keep_alive_before;
+        const char *heard;
+        bool answered;
+    } rows[] = {
+        // The client's next send comes three keep-alives later.
+        {"the same vote at once: a repeat", &a, vote, false, "", false},
+        {"the same vote again", &a, vote, true, "get_player_info(INT:1,PTR)", true},
+        {"and again", &a, vote, true, "get_player_info(INT:1,PTR)", true},
+        {"another target: a second vote", &a, two_ints(NP_VOTE, 5, 1), true, "get_player_info(INT:1,PTR)", false},
+        {"the vote from another PC", &b, vote, true, "get_player_info(INT:1,PTR)", false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.keep_alive_before)
+            row.from->send(valid_packet(NP_KEEP_ALIVE));
+        row.from->send(row.packet);
+        pc->ticks(2);
+        EXPECT_EQ(g.take(), row.heard);
+        EXPECT_EQ(a.received(), row.answered ? std::vector<bytes_t>{confirmed} : std::vector<bytes_t>{});
+        EXPECT_EQ(b.received(), std::vector<bytes_t>{});
+    }
+    EXPECT_TRUE(pc->children_of_manager<next_round_timer_c>().empty());
+}
+
 // The lines the log holds since the last log_mark(), oldest first.
 const char LOG_MARK[] = "-- receive loop test mark --";
 void log_mark() { print_message("%s\n", LOG_MARK); }
@@ -591,7 +638,7 @@ std::vector<std::string> logged_since_mark()
 TEST_F(receive_loop_test, refused_datagrams_do_not_take_the_ticks_of_valid_ones)
 {
     peer_s a(2), stranger(3);
-    serve(a);
+    serve({&a});
     game_stand_c &g = *pc->game;
     g.active_address = a.address();
     g.active_model = 2;
@@ -626,7 +673,7 @@ TEST_F(receive_loop_test, refused_datagrams_do_not_take_the_ticks_of_valid_ones)
 TEST_F(receive_loop_test, refusals_are_logged_once_per_sender_and_kind_then_counted)
 {
     peer_s a(2), stranger(3);
-    serve(a);
+    serve({&a});
     log_mark();
     // 25 s at 50 ticks a second, 24 bad datagrams a tick from the two senders: 30,000 refused.
     float now = pc->time;

@@ -7,6 +7,9 @@
 
 #include "game/vote_target_chooser.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace {
 
 class client_flow_test : public flow_test
@@ -91,19 +94,50 @@ protected:
         server->send(&v);
         run(1.0);
     }
-    // The voter slots of the votes this PC has sent to the server since the last call.
+    // The votes this PC has sent to the server since the last call, as they went.
+    std::vector<bytes_t> vote_datagrams()
+    {
+        std::vector<bytes_t> votes;
+        for (const bytes_t &b : server->received())
+            if (b.size() == sizeof(np_vote) && ((const net_packet_header *)b.data())->type == NP_VOTE)
+                votes.push_back(b);
+        return votes;
+    }
+    // Their voter slots.
     std::vector<int> votes_sent()
     {
         std::vector<int> voters;
-        for (const bytes_t &b : server->received()) {
+        for (const bytes_t &b : vote_datagrams()) {
             np_vote v;
-            if (b.size() != sizeof v)
-                continue;
             std::memcpy(&v, b.data(), sizeof v);
-            if (v.header.type == NP_VOTE)
-                voters.push_back(v.voter);
+            voters.push_back(v.voter);
         }
         return voters;
+    }
+    // The server's human in slot 2, who votes on the server's PC.
+    void seat_servers_human()
+    {
+        np_player_info_updated seat2;
+        std::memset(&seat2, 0, sizeof seat2);
+        seat2.header = {sizeof seat2, NP_PLAYER_INFO_UPDATED};
+        seat2.slot = 2;
+        seat2.info = disp->seat(2);
+        seat2.info.m_is_man = 1;
+        seat2.info.m_owner_address = server->address();
+        server->send(&seat2);
+        run(1.0);
+        ASSERT_EQ(+disp->seat(2).m_is_man, 1);
+    }
+    // Game time with the server alive: its keep-alive every 0.5 s.
+    void serve(double seconds)
+    {
+        np_keep_alive alive;
+        std::memset(&alive, 0, sizeof alive);
+        alive.header = {sizeof alive, NP_KEEP_ALIVE};
+        for (double end = m_now + seconds; m_now < end;) {
+            server->send(&alive);
+            run(0.5);
+        }
     }
     std::vector<int> choosing()
     {
@@ -235,16 +269,7 @@ TEST_F(client_flow_test, seats_from_the_server_with_values_this_game_cannot_use_
 // the next voter of this PC his chooser, not a second one to the voter who has voted.
 TEST_F(client_flow_test, a_vote_cast_here_gets_no_second_chooser_while_the_server_confirms_it)
 {
-    np_player_info_updated seat2;
-    std::memset(&seat2, 0, sizeof seat2);
-    seat2.header = {sizeof seat2, NP_PLAYER_INFO_UPDATED};
-    seat2.slot = 2;
-    seat2.info = disp->seat(2);
-    seat2.info.m_is_man = 1;
-    seat2.info.m_owner_address = server->address();
-    server->send(&seat2);
-    run(1.0);
-    ASSERT_EQ(+disp->seat(2).m_is_man, 1);
+    seat_servers_human();
     stand->vote = true;
     votes_sent();
 
@@ -266,6 +291,77 @@ TEST_F(client_flow_test, a_vote_cast_here_gets_no_second_chooser_while_the_serve
     run(1.0);
     send_scene_command("start_vote");
     EXPECT_EQ(votes_sent(), std::vector<int>{0});
+}
+
+// The vote of this PC's human in slot 0 is lost on its way to the server, or the server's
+// confirmation on its way back: the server, which waits for every vote, would wait for ever. The
+// same vote goes again every 1.5 s of game time until this PC hears it confirmed or the vote
+// ends otherwise.
+TEST_F(client_flow_test, an_unconfirmed_vote_is_sent_again_until_it_is_confirmed_or_the_vote_ends)
+{
+    seat_servers_human();
+    stand->vote = true;
+    np_vote cast{};
+    auto from_server = [&](auto packet) {
+        server->send(&packet);
+        run(0.25);
+    };
+    const struct
+    {
+        const char *what;
+        std::function<void()> end;
+        size_t confirmations;
+    } ends[] = {
+        {"its confirmation", [&] { send_confirmed(cast.voter, cast.target); }, 1},
+        {"the leaving player",
+         [&] { from_server(np_mark_excluded_player{{sizeof(np_mark_excluded_player), NP_MARK_EXCLUDED_PLAYER}, 6}); },
+         0},
+        {"the next round",
+         [&] {
+             from_server(np_round_started{
+                 {sizeof(np_round_started), NP_ROUND_STARTED}, disp->session().m_round + 1, 180.0f});
+         },
+         0},
+        {"the game's end", [&] { from_server(np_game_stopped{{sizeof(np_game_stopped), NP_GAME_STOPPED}, 0, 1}); }, 0},
+        // Sent to nobody now: a vote still going would come back from this PC itself.
+        {"the server lost",
+         [&] {
+             run(NET_PEER_TIMEOUT + 1.0);
+             vote_datagrams();
+         },
+         0},
+    };
+    for (const auto &e : ends) {
+        SCOPED_TRACE(e.what);
+        np_round_started round = {{sizeof round, NP_ROUND_STARTED}, disp->session().m_round + 1, 180.0f};
+        server->send(&round);
+        run(0.5);
+        ASSERT_EQ(manager->status(), NET_STATUS_CLIENT);
+        vote_datagrams();
+        send_scene_command("start_vote");
+        const std::vector<bytes_t> first = vote_datagrams();
+        ASSERT_EQ(first.size(), 1u) << "slot 0's vote";
+        std::memcpy(&cast, first[0].data(), sizeof cast);
+        ASSERT_EQ(cast.voter, 0);
+        // Lost: the server says nothing but its keep-alives.
+        serve(1.0);
+        EXPECT_EQ(vote_datagrams(), std::vector<bytes_t>{}) << "not before 1.5 s";
+        serve(1.0);
+        EXPECT_EQ(vote_datagrams(), first) << "the same vote again";
+        serve(1.5);
+        EXPECT_EQ(vote_datagrams(), first) << "and again";
+        EXPECT_EQ(choosing(), std::vector<int>{}) << "the voter chooses nothing more meanwhile";
+
+        listener->m_names.push_back("vote_confirmed");
+        e.end();
+        serve(5.0);
+        const std::vector<int> voters = votes_sent();
+        EXPECT_EQ(std::count(voters.begin(), voters.end(), 0), 0) << "slot 0's vote is over";
+        EXPECT_EQ(heard("vote_confirmed").size(), e.confirmations);
+        listener->m_names.pop_back();
+        listener->take();
+    }
+    EXPECT_EQ(manager->status(), NET_STATUS_NONE);
 }
 
 TEST_F(client_flow_test, the_start_pressed_on_a_client_waits_for_the_server_and_sends_nothing)

@@ -73,11 +73,13 @@ TEST_F(vote_flow_test, a_vote_without_a_human_in_the_game_is_decided_by_the_comp
 TEST_F(vote_flow_test, a_voter_lost_during_the_vote_votes_as_a_computer_player_and_the_vote_ends_once)
 {
     stand->vote = true;
+    listener->m_names.push_back("check_all_voted");
     start_vote();
 
     // This PC's human votes against the player offered; the other PC's human does not vote.
     run(30.0);
     EXPECT_EQ(5, +disp->seat(0).m_vote_target);
+    EXPECT_EQ(count_heard("check_all_voted"), 1) << "this PC is its own server: its vote goes once";
     EXPECT_EQ(-1, +disp->seat(1).m_vote_target);
     EXPECT_EQ(announced(), strings{}) << "the vote waits for the other PC's human";
 

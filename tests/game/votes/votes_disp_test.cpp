@@ -172,6 +172,26 @@ TEST_F(votes_disp_test, other_pcs_votes_never_give_a_voter_a_second_chooser_nor_
     EXPECT_TRUE(voters().empty());
 }
 
+// The server confirms a vote again to a client that sent it again: a confirmation that was only
+// late comes twice, and the second one neither hides the vote screen nor takes the next voter's
+// chooser from him.
+TEST_F(votes_disp_test, a_confirmation_heard_twice_changes_nothing_the_second_time)
+{
+    disp->seat(0).m_owner_address = OTHER_PC;
+    disp->make_seat_human(1, own_address());
+    disp->make_seat_human(4, own_address());
+    send("create_vote_manager", -1);
+    confirm(1, 5);
+    ASSERT_EQ(1u, choosers().size());
+    vote_target_chooser_c *next = choosers()[0];
+    EXPECT_EQ(4, next->voter_slot());
+    listener->take();
+    EXPECT_EQ(1, confirm(1, 5));
+    EXPECT_EQ("", listener->take());
+    EXPECT_EQ(std::vector<vote_target_chooser_c *>{next}, choosers());
+    EXPECT_EQ(5, int(disp->seat(1).m_vote_target));
+}
+
 TEST_F(votes_disp_test, the_only_human_of_a_pc_votes_once_and_the_most_voted_against_leaves)
 {
     disp->session().m_round = 2;
