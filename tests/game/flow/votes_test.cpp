@@ -1,6 +1,8 @@
 // The vote after rounds 2 and 3 on a PC that is its own server, when no human is left to vote:
 // the computer players' votes decide and the game goes on.
 #include "tests/game/flow/flow_fixture.h"
+#include "tests/net/lab/net_lab.h"
+#include "tests/net/lab/peer.h"
 
 #include "game/vote_target_chooser.h"
 
@@ -108,6 +110,100 @@ TEST_F(vote_flow_test, a_game_stopped_during_the_vote_takes_the_chooser_away)
     run(10.0);
     EXPECT_EQ(announced(), strings{});
     EXPECT_EQ(heard("on_round_started"), strings{});
+}
+
+// This PC serves a session that the PC at 127.0.0.2 (OTHER_PC, its human in slot 1) has joined,
+// in a private network namespace.
+class served_vote_flow_test : public vote_flow_test
+{
+protected:
+    void SetUp() override
+    {
+        NET_LAB_PRIVATE_OR_SKIP();
+        winsock_startup();
+        m_started = true;
+        vote_flow_test::SetUp();
+        client.reset(new peer_s(2));
+        start_net_server("Studio");
+        manager->set_announce_address("127.0.0.1");
+        client->send(valid_packet(NP_JOIN_REQUEST));
+        run(0.5);
+        ASSERT_EQ(manager->client_count(), 1);
+        ASSERT_EQ(+disp->seat(1).m_owner_address, OTHER_PC);
+    }
+    void TearDown() override
+    {
+        client.reset();
+        vote_flow_test::TearDown();
+        if (m_started)
+            winsock_cleanup();
+    }
+    // The datagrams the client has received since the last call: those of the type.
+    std::vector<bytes_t> client_received(int type)
+    {
+        std::vector<bytes_t> found;
+        for (const bytes_t &b : client->received())
+            if (b.size() >= sizeof(net_packet_header) && ((const net_packet_header *)b.data())->type == type)
+                found.push_back(b);
+        return found;
+    }
+    // Game time with the client alive: its keep-alive every 0.5 s.
+    void keep_client(double seconds)
+    {
+        for (double end = m_now + seconds; m_now < end;) {
+            client->send(valid_packet(NP_KEEP_ALIVE));
+            run(0.5);
+        }
+    }
+
+    std::unique_ptr<peer_s> client;
+    bool m_started = false;
+};
+
+// The client's vote arrives, but the confirmation on its way back is lost: the client sends its
+// vote again, with its keep-alives between, and this PC's game holds it already. The client alone
+// hears it confirmed again; the vote is counted once and ends once, when this PC's human votes.
+TEST_F(served_vote_flow_test, a_client_whose_confirmation_was_lost_hears_it_again_and_the_vote_ends_once)
+{
+    start_vote();
+    run(1.0);
+    ASSERT_EQ(children_of<vote_target_chooser_c>(disp), 1) << "this PC's human chooses";
+    client->received();
+    listener->m_names.push_back("check_all_voted");
+    bytes_t vote = valid_packet(NP_VOTE);
+    put(vote, offsetof(np_vote, target), (int32_t)4);
+    put(vote, offsetof(np_vote, voter), (int32_t)1);
+    bytes_t confirmed = vote;
+    put(confirmed, offsetof(net_packet_header, type), (int32_t)NP_VOTE_CONFIRMED);
+
+    client->send(vote);
+    run(0.5);
+    EXPECT_EQ(4, +disp->seat(1).m_vote_target);
+    EXPECT_EQ(client_received(NP_VOTE_CONFIRMED), std::vector<bytes_t>{confirmed}) << "and lost";
+    for (int again = 0; again < 2; ++again) {
+        keep_client(1.0);
+        client->send(vote);
+        run(0.5);
+        EXPECT_EQ(client_received(NP_VOTE_CONFIRMED), std::vector<bytes_t>{confirmed}) << again;
+    }
+    EXPECT_EQ(count_heard("check_all_voted"), 1) << "counted once";
+    EXPECT_EQ(announced(), strings{});
+    EXPECT_EQ(children_of<vote_target_chooser_c>(disp), 1) << "this PC's human still chooses";
+
+    // This PC's human votes last: the vote ends, and a client that still sends its vote then
+    // hears its confirmation and nothing more.
+    send("on_vote_against");
+    EXPECT_EQ(announced(), strings{"mark_excluded_player(INT:5)"});
+    EXPECT_EQ(client_received(NP_MARK_EXCLUDED_PLAYER).size(), 1u);
+    keep_client(1.0);
+    client->send(vote);
+    run(0.5);
+    EXPECT_EQ(client_received(NP_VOTE_CONFIRMED), std::vector<bytes_t>{confirmed});
+    keep_client(7.0);
+    EXPECT_EQ(client_received(NP_MARK_EXCLUDED_PLAYER).size(), 0u);
+    EXPECT_EQ(count_heard("check_all_voted"), 2) << "this PC's human's vote";
+    EXPECT_EQ(announced(), strings{"mark_excluded_player(INT:5)"});
+    EXPECT_EQ(heard("on_round_started"), strings{"on_round_started(INT:3,FLOAT:180)"});
 }
 
 } // namespace
