@@ -2,6 +2,7 @@
 
 #include "kernel/exception.h"
 
+#include <array>
 #include <bit>
 #include <climits>
 #include <cmath>
@@ -33,15 +34,42 @@ bool is_hex_digit(int c)
     return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
+// Character classes, one table lookup each: the readers below test them for every byte.
+enum : uint8_t {
+    IDENTIFIER_FIRST = 1,  // a letter or '_'
+    IDENTIFIER_NEXT = 2,   // those and the digits
+    SYMBOL = 4,
+};
+
+constexpr auto char_classes = [] {
+    std::array<uint8_t, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+        if (letter)
+            table[size_t(c)] |= IDENTIFIER_FIRST | IDENTIFIER_NEXT;
+        if (c >= '0' && c <= '9')
+            table[size_t(c)] |= IDENTIFIER_NEXT;
+        if (c == '!' || (c >= '#' && c <= '/') || (c >= ':' && c <= '@') || c == '[' || c == ']' || c == '^' ||
+            (c >= '{' && c <= '~'))
+            table[size_t(c)] |= SYMBOL;
+    }
+    return table;
+}();
+
+// c is a byte (0..255) or -1 past the end, which is in no class.
+bool in_class(int c, uint8_t which)
+{
+    return c >= 0 && (char_classes[size_t(c) & 0xff] & which);
+}
+
 bool is_identifier_char(int c, bool first)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || (!first && is_digit(c));
+    return in_class(c, first ? IDENTIFIER_FIRST : IDENTIFIER_NEXT);
 }
 
 bool is_symbol_char(int c)
 {
-    return c == '!' || (c >= '#' && c <= '/') || (c >= ':' && c <= '@') || c == '[' || c == ']' || c == '^' ||
-           (c >= '{' && c <= '~');
+    return in_class(c, SYMBOL);
 }
 
 // The index of the first byte of `word` (in memory order) that is not zero; word != 0.
@@ -61,46 +89,58 @@ bool is_line_break_pair(int a, int b)
     return (a == '\n' && b == '\r') || (a == '\r' && b == '\n');
 }
 
-// The value of a plain decimal token ("12", "-0.5", "3.") without strtof, where that gives
-// the same float: an integer part and fraction whose digits make a whole number m below 2^24,
-// with at most 10 digits after the point, is m / 10^k of two floats that are both exact, one
-// correctly rounded division, as strtof rounds the decimal value itself. Anything else
-// (exponents, more digits, a second point) is left to strtof.
-bool plain_decimal(const char *token, float *out)
+// A plain decimal ("12", "-0.5", "3.") from p on, without strtof, where that gives the same
+// float: an integer part and fraction whose digits make a whole number m below 2^24, with at
+// most 10 digits after the point, is m / 10^k of two floats that are both exact, one correctly
+// rounded division, as strtof rounds the decimal value itself. Reads a sign, then digits and
+// points up to end or the first other character and returns where it stopped; null for
+// anything that is not such a number (no digit, more digits, a second point), which is left to
+// strtof.
+const char *plain_decimal(const char *p, const char *end, float *out)
 {
     static const float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-    const char *p = token;
-    const bool negative = *p == '-';
-    if (*p == '+' || *p == '-')
+    const bool negative = p < end && *p == '-';
+    if (p < end && (*p == '+' || *p == '-'))
         ++p;
     uint32_t m = 0;
     int digits = 0, fraction = 0;
     bool point = false;
-    for (; *p; ++p) {
+    for (; p < end; ++p) {
         if (*p >= '0' && *p <= '9') {
             m = m * 10 + uint32_t(*p - '0');
             if (m > (1u << 24))
-                return false;
+                return nullptr;
             ++digits;
             fraction += point;
-        } else if (*p == '.' && !point) {
+        } else if (*p == '.') {
+            if (point)
+                return nullptr;
             point = true;
         } else {
-            return false;
+            break;
         }
     }
     if (digits == 0 || fraction > 10)
-        return false;
+        return nullptr;
     const float value = float(m) / powers[fraction];
     *out = negative ? -value : value;
-    return true;
+    return p;
 }
 
-// Whether the symbol character c and the character after it make one symbol of two.
+// Whether the symbol character c and the character after it make one symbol of two: "&&",
+// "++", "::", "<<", "==", ">>", "^^", "||", "<=", ">=" and "->".
 bool joins(int c, int next)
 {
-    return (next == c && next > 0 && std::strchr("&+:<=>^|", c)) || (next == '=' && (c == '<' || c == '>')) ||
-           (c == '-' && next == '>');
+    switch (next) {
+    case '&': case '+': case ':': case '<': case '^': case '|':
+        return c == next;
+    case '=':
+        return c == '=' || c == '<' || c == '>';
+    case '>':
+        return c == '>' || c == '-';
+    default:
+        return false;
+    }
 }
 
 [[noreturn]] void throw_format_error(tok_c &format, const std::string &what)
@@ -310,12 +350,12 @@ int tok_c::parse_identifier(char *buf, int len)
     // through buf may alias the members.
     const char *const data = m_data;
     const int start = m_pos, size = m_size;
+    const int limit = len - 1 < size - start ? start + len - 1 : size;  // the buffer's room or the end
     int pos = start, n = 0;
-    for (; pos < size; ++pos) {
-        const int c = (unsigned char)data[pos];
-        if (n + 1 >= len || !is_identifier_char(c, n == 0))
-            break;
-        buf[n++] = (char)c;
+    if (pos < limit && is_identifier_char((unsigned char)data[pos], true)) {
+        buf[n++] = data[pos++];
+        while (pos < limit && is_identifier_char((unsigned char)data[pos], false))
+            buf[n++] = data[pos++];
     }
     m_pos = pos;
     m_column += pos - start;
@@ -461,10 +501,28 @@ int tok_c::parse_float(float *out)
             return 1;
         }
     }
+    // Most numbers are plain decimals that a character outside them ends (not a backslash, not
+    // a suffix): taken here from the text as collect_number and plain_decimal would take them.
+    if (sign == '+' || sign == '-' || is_digit(sign)) {
+        const char *const start = m_data + m_pos;
+        float value;
+        const char *const end = plain_decimal(start, m_data + m_size, &value);
+        if (end && end - start < number_buffer - 1) {
+            const int next = end < m_data + m_size ? (unsigned char)*end : 0;
+            if (next != '\\' && next != 'e' && next != 'E' && next != 'c' && next != 'C' && next != 'g' &&
+                next != 'G') {
+                m_pos += int(end - start);
+                m_column += int(end - start);
+                *out = value;
+                return 1;
+            }
+        }
+    }
     if (!collect_number(token, true, &factor))
         return 0;
     float value;
-    if (!plain_decimal(token, &value)) {
+    const size_t length = std::strlen(token);
+    if (plain_decimal(token, token + length, &value) != token + length) {
         char *end = nullptr;
         value = std::strtof(token, &end);
         // A literal too large for a float is as wrong as a malformed one: only the signed

@@ -78,8 +78,14 @@ public:
     {
         if (m_pos < m_size) {
             const char c = m_data[m_pos];
-            if (c > ' ' && c != '/' && c != '\\')
+            if (starts_token(c))
                 return 0;
+            // One blank between two tokens, the most common white space of all.
+            if (c == ' ' && m_pos + 1 < m_size && starts_token(m_data[m_pos + 1])) {
+                m_pos++;
+                m_column++;
+                return 0;
+            }
         }
         return skip_space_run();
     }
@@ -133,6 +139,8 @@ private:
     }
 
     static bool is_plain(char c) { return c != '\\' && c != '\n' && c != '\r'; }
+    // A printable character that starts no comment and no escape: skip_space stops before it.
+    static bool starts_token(char c) { return c > ' ' && c != '/' && c != '\\'; }
     int skip_space_run();
     int read_char_decoded();
     int peek_char_decoded();

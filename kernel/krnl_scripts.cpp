@@ -41,10 +41,12 @@ void read_string_value(tok_c &tok, char *text, int size)
         tok.read_string(text, size);
         return;
     }
-    const std::string at = tok.position_string();
-    if (!tok.parse_string(text, size))
-        ENGINE_THROW(parser_exception_c,
-                     at + ": quoted string too long (at most " + std::to_string(size - 2) + " characters)");
+    tok.save(0);
+    if (!tok.parse_string(text, size)) {
+        tok.restore(0);
+        ENGINE_THROW(parser_exception_c, tok.position_string() + std::string(": quoted string too long (at most ") +
+                                             std::to_string(size - 2) + " characters)");
+    }
 }
 
 // The folder part of a script's name, separator included ("" when it has none).

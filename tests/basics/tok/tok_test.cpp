@@ -99,6 +99,14 @@ TEST(tok, float_forms_and_suffixes)
         float v;
         EXPECT_FALSE(t.parse_float(&v)) << bad;
     }
+    // A number token reaches at most 126 characters, leading zeros included.
+    for (const bool fits : {true, false}) {
+        const std::string text = std::string(fits ? 125 : 126, '0') + "5 ";
+        tok_c t(text.c_str(), 0);
+        float v = -99;
+        EXPECT_EQ(t.parse_float(&v), fits ? 1 : 0) << text.size();
+        EXPECT_EQ(v, fits ? 5.0f : -99.0f) << text.size();
+    }
     // The largest float itself still reads; a literal that overflows fails like a malformed
     // one, at its position.
     tok_c largest("3.40282347e38", 0);
@@ -578,6 +586,9 @@ TEST(tok, strides_end_where_characters_would)
         {"= =< == << <=", "=@1,2 =@1,4 <@1,5 ==@1,8 <<@1,11 <=@1,14 end@1,14"},
         {"ab\\\ncd", "ab@1,3 cd@2,3 end@2,3"},
         {"ab\\cd", "abcd@1,6 end@1,6"},
+        {"int x = 5;", "int@1,4 x@1,6 =@1,8 5.000000@1,10 ;@1,11 end@1,11"},
+        {"a /b", "a@1,2 /@1,4 b@1,5 end@1,5"},
+        {"a \\ b", "a@1,2 b@1,6 end@1,6"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(trace(c.text), c.tokens) << c.text;
