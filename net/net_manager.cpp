@@ -373,7 +373,7 @@ void net_manager::net_receive_loop(const void *packet)
     }
     // One accepted datagram a tick, as the game expects; the refused ones before it are drained.
     for (int read = 0; read < NET_READS_PER_TICK && m_socket; ++read) {
-        SOCKADDR_IN from;
+        SOCKADDR_IN from{};
         bool too_long = false;
         const int size = m_socket->recieve_from(buffer, sizeof buffer, &from, &too_long);
         if (size <= 0) {
@@ -496,11 +496,37 @@ void net_manager::note_alive(uint32_t sender)
         m_server.last_seen = m_now;
 }
 
+bool net_manager::waiting_from(uint32_t sender)
+{
+    if (!m_socket)
+        return false;
+    char buffer[NET_MAX_DATAGRAM];
+    for (const winsocket_c::datagram_s &d : m_socket->look_ahead(sizeof buffer, NET_LOOK_AHEAD_DATAGRAMS)) {
+        if (d.too_long || d.from.sin_addr.s_addr != sender)
+            continue;
+        // The acceptance test may change its copy.
+        std::memcpy(buffer, d.bytes.data(), d.bytes.size());
+        net_packet_header h;
+        if (!net_packet_accept(buffer, (int64_t)d.bytes.size()))
+            continue;
+        std::memcpy(&h, buffer, sizeof h);
+        if (sender_allowed(h.type, sender))
+            return true;
+    }
+    return false;
+}
+
+bool net_manager::overdue(const net_host_entry &peer)
+{
+    // The tick takes one datagram; the peer's may wait behind others after a long frame.
+    return m_now - peer.last_seen > NET_PEER_TIMEOUT && !waiting_from(peer.address.sin_addr.s_addr);
+}
+
 void net_manager::drop_lost_peers()
 {
     if (m_status == NET_STATUS_SERVER) {
         for (int i = 0; i < m_client_count;) {
-            if (!(m_now - m_clients[i].last_seen > NET_PEER_TIMEOUT)) {
+            if (!overdue(m_clients[i])) {
                 ++i;
                 continue;
             }
@@ -514,8 +540,7 @@ void net_manager::drop_lost_peers()
             abstract_c::root()->message(MSG_VAR(replace_lost_players), 0, this, MSG_ARG((void *)&address),
                                         MSG_ARGS_END);
         }
-    } else if (m_status == NET_STATUS_CLIENT && m_server.address.sin_addr.s_addr != 0 &&
-               m_now - m_server.last_seen > NET_PEER_TIMEOUT) {
+    } else if (m_status == NET_STATUS_CLIENT && m_server.address.sin_addr.s_addr != 0 && overdue(m_server)) {
         print_message("LAN server %s lost: nothing heard for %.0f s\n", dotted(m_server.address.sin_addr.s_addr).c_str(),
                       NET_PEER_TIMEOUT);
         char name[NET_NAME_SIZE];

@@ -29,7 +29,9 @@
 // past the first NET_REFUSAL_SENDERS share one kind.
 //
 // Lost peers, by this PC's common time: any datagram from a session member that its role takes
-// (repeats included) shows it alive. A server drops a client silent for more than
+// (repeats included) shows it alive, also one still waiting unread when its time is up (a
+// stalled frame leaves many datagrams queued and the tick takes one; the first
+// NET_LOOK_AHEAD_DATAGRAMS waiting are looked at). A server drops a client silent for more than
 // NET_PEER_TIMEOUT seconds from its list and sends replace_lost_players (PTR int32 address) to
 // the root. A client whose server is silent that long leaves the session (status 0) and sends
 // server_lost to the root.
@@ -87,6 +89,8 @@ constexpr double NET_HOST_TIMEOUT = 25.0;
 // Keep-alives come every 0.5 s: twenty missed in a row is a lost PC.
 constexpr double NET_PEER_TIMEOUT = 10.0;
 constexpr int NET_READS_PER_TICK = 256;
+// More than the system's receive buffer holds of the smallest datagrams.
+constexpr int NET_LOOK_AHEAD_DATAGRAMS = 1024;
 constexpr double NET_REFUSAL_REPORT_PERIOD = 10.0;
 constexpr int NET_REFUSAL_SENDERS = 64;
 constexpr int NET_MAX_ANNOUNCE_ADDRESSES = 16;
@@ -160,6 +164,9 @@ private:
     void report_refusals();
     void note_alive(uint32_t sender);
     void drop_lost_peers();
+    // Whether a datagram from the sender that this PC's role takes waits unread.
+    bool waiting_from(uint32_t sender);
+    bool overdue(const net_host_entry &peer);
     void announce();
     bool sender_allowed(int type, uint32_t sender) const;
     bool is_repeat(uint32_t sender, const char *data, int length) const;

@@ -194,6 +194,30 @@ void winsocket_c::close()
     shutdown(m_socket, SD_SEND);
     closesocket(m_socket);
     m_socket = INVALID_SOCKET;
+    m_held.clear();
+}
+
+int winsocket_c::read_system(char *buffer, int size, SOCKADDR_IN *from, bool *too_long, bool *none)
+{
+    *too_long = false;
+    *none = false;
+    std::memset(from, 0, sizeof *from);
+    SOCKADDR_IN address;
+    std::memset(&address, 0, sizeof address);
+    int length = sizeof address;
+    int n = recvfrom(m_socket, buffer, size, 0, reinterpret_cast<SOCKADDR *>(&address), &length);
+    if (n == SOCKET_ERROR) {
+        int error = WSAGetLastError();
+        *too_long = error == WSAEMSGSIZE;
+        *none = error == WSAEWOULDBLOCK;
+        if (error == WSAEWOULDBLOCK || error == WSAEMSGSIZE)
+            return 0;
+        ENGINE_THROW(winsock_exception_c, std::string("recvfrom failed: ") + winsock_error_name(error));
+    }
+    if (length != (int)sizeof address)
+        ENGINE_THROW(winsock_exception_c, "recieve_from: invalid address format");
+    *from = address;
+    return n;
 }
 
 int winsocket_c::recieve_from(char *buffer, int size, SOCKADDR_IN *from, bool *too_long)
@@ -202,22 +226,44 @@ int winsocket_c::recieve_from(char *buffer, int size, SOCKADDR_IN *from, bool *t
         *too_long = false;
     if (m_kind != WINSOCK_UDP)
         ENGINE_THROW(exception_c, "recieve_from: Is not a TCP socket");
-    SOCKADDR_IN address;
-    int length = sizeof address;
-    int n = recvfrom(m_socket, buffer, size, 0, reinterpret_cast<SOCKADDR *>(&address), &length);
-    if (n == SOCKET_ERROR) {
-        int error = WSAGetLastError();
-        if (error == WSAEMSGSIZE && too_long)
-            *too_long = true;
-        if (error == WSAEWOULDBLOCK || error == WSAEMSGSIZE)
+    if (!m_held.empty()) {
+        datagram_s d = std::move(m_held.front());
+        m_held.pop_front();
+        const bool dropped = d.too_long || (int)d.bytes.size() > size;
+        if (too_long)
+            *too_long = dropped;
+        if (from)
+            *from = d.from;
+        if (dropped)
             return 0;
-        ENGINE_THROW(winsock_exception_c, std::string("recvfrom failed: ") + winsock_error_name(error));
+        std::memcpy(buffer, d.bytes.data(), d.bytes.size());
+        return (int)d.bytes.size();
     }
-    if (length != (int)sizeof address)
-        ENGINE_THROW(winsock_exception_c, "recieve_from: invalid address format");
+    SOCKADDR_IN address;
+    bool longer = false, none = false;
+    const int n = read_system(buffer, size, &address, &longer, &none);
+    if (too_long)
+        *too_long = longer;
     if (from)
         *from = address;
     return n;
+}
+
+const std::deque<winsocket_c::datagram_s> &winsocket_c::look_ahead(int size, int max)
+{
+    if (m_kind != WINSOCK_UDP)
+        ENGINE_THROW(exception_c, "look_ahead: Is not a TCP socket");
+    std::vector<char> buffer((size_t)(size > 0 ? size : 0));
+    while ((int)m_held.size() < max) {
+        datagram_s d;
+        bool none = false;
+        const int n = read_system(buffer.data(), size, &d.from, &d.too_long, &none);
+        if (none)
+            break;
+        d.bytes.assign(buffer.begin(), buffer.begin() + n);
+        m_held.push_back(std::move(d));
+    }
+    return m_held;
 }
 
 int winsocket_c::sendto(const void *data, int length, const SOCKADDR_IN *to)

@@ -12,14 +12,23 @@
 // recieve_from takes one datagram of at most `size` bytes: 0 when none is waiting, and also
 // 0 for a datagram that was longer than `size`, which is dropped whole (never handed out cut),
 // so that one oversized datagram from anywhere cannot end the program; `too_long`, when given,
-// tells the two apart (true for the dropped datagram: more may be waiting). sendto returns the
-// system's result unchecked: a datagram that cannot be sent is lost silently.
+// tells the two apart (true for the dropped datagram: more may be waiting); `from` is 0.0.0.0,
+// port 0, when nothing waits or the sender is unknown. sendto returns the system's result
+// unchecked: a datagram that cannot be sent is lost silently.
+//
+// look_ahead reads what waits in the system into the socket's own queue (at most `max`
+// datagrams held there) and shows that queue, so that a caller taking one datagram at a time
+// can see who else has spoken meanwhile; recieve_from hands the held datagrams out first, in
+// the order they came, each as it would have been read (one longer than `size` there or than
+// the look-ahead's `size` is dropped whole, as above). Closing the socket drops them.
 //
 // winsock_startup / winsock_cleanup are counted by the layer below: each user starts and
 // ends its own use, and several users may live in one process.
 #pragma once
 
+#include <deque>
 #include <string>
+#include <vector>
 
 #include "kernel/exception.h"
 #include "platform/winsock/winsock.h"
@@ -54,6 +63,15 @@ public:
 
     void close();
     int recieve_from(char *buffer, int size, SOCKADDR_IN *from, bool *too_long = nullptr);
+
+    struct datagram_s
+    {
+        SOCKADDR_IN from;
+        std::vector<char> bytes;
+        // Longer than the look-ahead's size: dropped, bytes empty and the sender unknown.
+        bool too_long;
+    };
+    const std::deque<datagram_s> &look_ahead(int size, int max);
     int sendto(const void *data, int length, const SOCKADDR_IN *to);
 
     // Each clears the address, sets the family and the port (given in host order).
@@ -66,9 +84,14 @@ public:
     const SOCKADDR_IN &local_address() const { return m_local_address; }
 
 private:
+    // One datagram from the system: its length, 0 when none waits (`none` set), 0 with
+    // `too_long` for one longer than `size`.
+    int read_system(char *buffer, int size, SOCKADDR_IN *from, bool *too_long, bool *none);
+
     int32_t m_kind;
     SOCKET m_socket;
     SOCKADDR_IN m_local_address;
     [[maybe_unused]] SOCKADDR_IN m_peer_address; // cleared, never read
     [[maybe_unused]] int32_t m_reserved;
+    std::deque<datagram_s> m_held;
 };

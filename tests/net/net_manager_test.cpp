@@ -495,3 +495,71 @@ TEST_F(net_manager_test, a_silent_peer_is_lost_after_10_s)
     EXPECT_EQ(m().status(), NET_STATUS_NONE);
     EXPECT_FALSE(m().has_socket());
 }
+
+// After a long frame many datagrams wait and the tick takes one accepted datagram: a peer whose
+// datagrams wait behind others' when its 10 s are up is not lost, whether the server waits for a
+// client (behind another client's requests) or a client for its server (behind announcements
+// of other hosts). What this PC would refuse from the peer keeps it no longer.
+TEST_F(net_manager_test, a_peer_heard_behind_others_when_its_time_is_up_is_not_lost)
+{
+    struct row_s
+    {
+        const char *what;
+        bool server;
+        bytes_t from_peer;
+        const char *log;
+    };
+    bytes_t short_keep_alive = keep_alive("peer");
+    short_keep_alive.pop_back();
+    const std::vector<row_s> rows = {
+        {"server: a keep-alive", true, keep_alive("peer"), ""},
+        {"server: an answer", true, answer(2), ""},
+        {"server: a datagram of no packet", true, short_keep_alive, "replace_lost_players(127.0.0.3)"},
+        {"server: a type a client may not send", true, valid_packet(NP_ROUND_STARTED), "replace_lost_players(127.0.0.3)"},
+        {"client: a keep-alive", false, keep_alive("server"), ""},
+        {"client: a round start", false, valid_packet(NP_ROUND_STARTED), ""},
+        {"client: a datagram of no packet", false, short_keep_alive, "server_lost"},
+        {"client: a type a server may not send", false, answer(2), "server_lost"},
+    };
+    for (const row_s &row : rows) {
+        SCOPED_TRACE(row.what);
+        // The peer waited for is 127.0.0.3; 127.0.0.2 speaks before it.
+        peer_s other(2), peer(3);
+        if (row.server) {
+            server_with_clients({&other, &peer});
+        } else {
+            start_net_client("Player");
+            peer.send(announce("Studio"));
+            drain(2);
+            ASSERT_TRUE(connect_to_host(0));
+            np_session_joined joined = np_session_joined_new();
+            joined.address = (int32_t)htonl(0x7f000001u);
+            peer.send(&joined);
+            drain(2);
+            ASSERT_EQ(dotted(m().server().address), "127.0.0.3");
+        }
+        pc->game->m_log.clear();
+        // Three datagrams that are taken, one a tick, then the peer's.
+        for (int i = 0; i < 3; ++i)
+            other.send(row.server ? keep_alive("other " + std::to_string(i)) : announce(("Other " + std::to_string(i)).c_str()));
+        peer.send(row.from_peer);
+        const int taken = m().received_count(row.server ? NP_KEEP_ALIVE : NP_HOST_ANNOUNCE);
+        pc->tick(pc->time + 10.5f);
+        EXPECT_EQ(pc->game->log(), row.log);
+        // The datagrams still come one a tick, in the order they came (a client that left its
+        // session reads nothing more).
+        EXPECT_EQ(m().received_count(row.server ? NP_KEEP_ALIVE : NP_HOST_ANNOUNCE) - taken, 1);
+        pc->ticks(2, 0.01f);
+        EXPECT_EQ(m().received_count(row.server ? NP_KEEP_ALIVE : NP_HOST_ANNOUNCE) - taken,
+                  m().status() == NET_STATUS_NONE ? 1 : 3);
+        drain(3);
+        EXPECT_EQ(pc->game->log(), row.log);
+        if (row.server)
+            EXPECT_EQ(m().client_count(), *row.log ? 1 : 2);
+        else
+            EXPECT_EQ(m().status(), *row.log ? NET_STATUS_NONE : NET_STATUS_CLIENT);
+        // The next row on a fresh session, the hosts aged out.
+        m().set_net_status(NET_STATUS_NONE, "");
+        pc->tick(pc->time + 30.0f);
+    }
+}

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -256,4 +257,53 @@ TEST_F(winsock_test, datagram_sizes_from_an_unknown_peer)
         } else
             EXPECT_EQ(got.size(), 1u);
     }
+}
+
+// What waits can be looked at before it is read: the look-ahead holds datagrams in the order they
+// came (an oversized one as a dropped place), at most as many as asked, and reading hands out the
+// held ones first, as it would have read them, then what came after.
+TEST_F(winsock_test, look_ahead_holds_what_waits_and_reading_keeps_the_order)
+{
+    winsocket_c receiver(WINSOCK_UDP, nullptr, 1980);
+    winsocket_c one(WINSOCK_UDP, "127.0.0.2", 4321), two(WINSOCK_UDP, "127.0.0.3", 4321);
+    SOCKADDR_IN to;
+    winsocket_c::set_address("127.0.0.1", 1980, &to);
+    const std::string oversized(1500, 'x');
+    ASSERT_EQ(one.sendto("first", 5, &to), 5);
+    ASSERT_EQ(two.sendto(oversized.data(), (int)oversized.size(), &to), (int)oversized.size());
+    ASSERT_EQ(two.sendto("third, long", 11, &to), 11);
+    ASSERT_EQ(receiver.look_ahead(1440, 2).size(), 2u);
+    ASSERT_EQ(one.sendto("fourth", 6, &to), 6);
+    const std::deque<winsocket_c::datagram_s> &held = receiver.look_ahead(1440, 10);
+    ASSERT_EQ(held.size(), 4u);
+    EXPECT_EQ(dotted(held[0].from), "127.0.0.2");
+    EXPECT_EQ(std::string(held[0].bytes.begin(), held[0].bytes.end()), "first");
+    EXPECT_TRUE(held[1].too_long);
+    EXPECT_TRUE(held[1].bytes.empty());
+    EXPECT_EQ(dotted(held[2].from), "127.0.0.3");
+    EXPECT_EQ(dotted(held[3].from), "127.0.0.2");
+    ASSERT_EQ(two.sendto("fifth", 5, &to), 5);
+
+    struct read_s
+    {
+        int size;
+        int length;
+        bool too_long;
+        const char *text;
+    };
+    const read_s reads[] = {
+        {64, 5, false, "first"}, {64, 0, true, ""},      {8, 0, true, ""}, // "third, long" is longer than 8
+        {64, 6, false, "fourth"}, {64, 5, false, "fifth"}, {64, 0, false, ""},
+    };
+    for (const read_s &r : reads) {
+        SCOPED_TRACE(r.text);
+        char buffer[64];
+        SOCKADDR_IN from;
+        bool too_long = !r.too_long;
+        const int n = receiver.recieve_from(buffer, r.size, &from, &too_long);
+        EXPECT_EQ(n, r.length);
+        EXPECT_EQ(too_long, r.too_long);
+        EXPECT_EQ(std::string(buffer, (size_t)(n > 0 ? n : 0)), r.text);
+    }
+    EXPECT_TRUE(receiver.look_ahead(1440, 10).empty());
 }
