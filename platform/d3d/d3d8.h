@@ -502,6 +502,8 @@ private:
     DWORD m_usage;
     D3DPOOL m_pool;
     std::unique_ptr<d3d_backend_resource_c> m_backend_data;
+    // Where the device's list holds it: a resource goes in a moment, however many live.
+    size_t m_device_slot = 0;
 };
 
 class IDirect3DBaseTexture8 : public d3d_resource_c

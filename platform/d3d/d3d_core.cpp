@@ -370,7 +370,14 @@ HRESULT IDirect3DDevice8::upload(d3d_resource_c &resource, UINT level)
 void IDirect3DDevice8::forget(d3d_resource_c &resource)
 {
     m_backend->destroy_resource(resource);
-    m_resources.erase(std::remove(m_resources.begin(), m_resources.end(), &resource), m_resources.end());
+    const size_t slot = resource.m_device_slot;
+    if (slot >= m_resources.size() || m_resources[slot] != &resource)
+        return;
+    // The list's order means nothing: the last one takes the slot.
+    d3d_resource_c *last = m_resources.back();
+    m_resources[slot] = last;
+    last->m_device_slot = slot;
+    m_resources.pop_back();
 }
 
 HRESULT IDirect3DDevice8::TestCooperativeLevel()
@@ -413,6 +420,7 @@ HRESULT IDirect3DDevice8::Present(const RECT *, const RECT *, HWND window, const
 
 template <class T> HRESULT IDirect3DDevice8::adopt_resource(T *resource, T **out)
 {
+    resource->m_device_slot = m_resources.size();
     m_resources.push_back(resource);
     HRESULT hr = m_backend->create_resource(*this, *resource);
     if (FAILED(hr)) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -273,6 +274,27 @@ TEST_F(device_fixture, buffers_lock_within_their_size_and_outlive_the_device)
     EXPECT_EQ(data[107], 7);
     vb->Unlock();
     EXPECT_EQ(vb->Release(), 0u);
+}
+
+// Resources go in any order while others live: the device still detaches each that outlives it,
+// and none that went before (a stale one would be touched after its end).
+TEST_F(device_fixture, resources_released_in_any_order_leave_the_rest_detached_with_the_device)
+{
+    std::vector<IDirect3DVertexBuffer8 *> buffers;
+    for (int i = 0; i < 7; ++i)
+        buffers.push_back(vbuffer(36));
+    for (int gone : {2, 6, 0, 4}) {
+        EXPECT_EQ(buffers[(size_t)gone]->Release(), 0u);
+        buffers[(size_t)gone] = nullptr;
+    }
+    buffers.push_back(vbuffer(36));
+    dev->Release();
+    dev = nullptr;
+    for (IDirect3DVertexBuffer8 *b : buffers)
+        if (b) {
+            EXPECT_EQ(b->device(), nullptr);
+            EXPECT_EQ(b->Release(), 0u);
+        }
 }
 
 TEST_F(device_fixture, draws_are_checked_and_logged_in_order)
