@@ -157,6 +157,31 @@ void mixer_c::render(void *out, DWORD frames)
     }
 }
 
+void mixer_c::advance(DWORD frames)
+{
+    for (mix_voice_s *v : m_voices) {
+        if (!v->playing || v->frames == 0)
+            continue;
+        const uint64_t step = ((uint64_t)v->frequency << 32) / (uint64_t)m_out.rate;
+        const uint64_t end = (uint64_t)v->frames << 32;
+        // In pieces, so that the product stays within 64 bits.
+        for (DWORD left = frames; left > 0 && v->playing;) {
+            const DWORD piece = std::min<DWORD>(left, 4096);
+            left -= piece;
+            const uint64_t way = step * piece;
+            if (way >= end - v->position) {
+                if (!v->looping) {
+                    v->playing = false;
+                    v->position = 0;
+                    break;
+                }
+                v->position = (v->position + way % end) % end;
+            } else
+                v->position += way;
+        }
+    }
+}
+
 void mixer_c::commit_deferred()
 {
     m_listener = m_listener_pending;

@@ -73,6 +73,9 @@ public:
 
     // The caller holds m_mutex.
     void render(void *out, DWORD frames);
+    // What render does to the voices (cursors, one-shot ends), without the samples: for an
+    // output nobody hears.
+    void advance(DWORD frames);
     void commit_deferred();
 
 private:

@@ -1,5 +1,6 @@
 // The DirectSound-shaped layer heard through the manual device.
 #include "platform/dsound/dsound.h"
+#include "platform/dsound/mixer.h"
 
 #include <gtest/gtest.h>
 
@@ -568,3 +569,54 @@ TEST_F(manual_sound, buffers_outlive_their_directsound_object)
 }
 
 } // namespace
+
+// The silent output moves the voices on without mixing their samples: after every period each
+// voice stands where mixing would have left it (its cursor, a one-shot's end, a loop's wrap).
+TEST(silent_output_mixing, advance_leaves_every_voice_where_render_does)
+{
+    struct row_s
+    {
+        const char *what;
+        DWORD frames;
+        DWORD frequency;
+        bool looping;
+        bool playing;
+        uint64_t position;
+        int periods;
+        DWORD period;
+    };
+    const row_s rows[] = {
+        {"a one-shot at the output's rate ends", 100, 22050, false, true, 0, 3, 64},
+        {"a one-shot ends at a period's end", 128, 22050, false, true, 0, 3, 64},
+        {"a loop at the output's rate", 100, 22050, true, true, 0, 7, 64},
+        {"a loop far faster than the output", 100, DSBFREQUENCY_MAX, true, true, (7ull << 32) + 99, 9, 333},
+        {"a slower one-shot from between two frames", 1000, 11032, false, true, (5ull << 32) + 12345, 6, 512},
+        {"a loop of one frame", 1, 30000, true, true, 0, 3, 100},
+        {"a period longer than the pieces it is moved in", 50000, 44100, true, true, 3ull << 32, 2, 10000},
+        {"an empty buffer", 0, 22050, false, true, 0, 2, 64},
+        {"a stopped buffer", 100, 22050, true, false, 9ull << 32, 2, 64},
+    };
+    for (const row_s &row : rows) {
+        SCOPED_TRACE(row.what);
+        mixer_c mixed, moved;
+        mix_voice_s a, b;
+        a.format = mix_format_s{1, 16, 22050};
+        a.ring.assign((size_t)row.frames * 2, 7);
+        a.frames = row.frames;
+        a.frequency = row.frequency;
+        a.looping = row.looping;
+        a.playing = row.playing;
+        a.position = row.position;
+        b = a;
+        mixed.m_out = moved.m_out = mix_format_s{2, 16, 22050};
+        mixed.m_voices.push_back(&a);
+        moved.m_voices.push_back(&b);
+        std::vector<uint8_t> out((size_t)row.period * 4);
+        for (int i = 0; i < row.periods; ++i) {
+            mixed.render(out.data(), row.period);
+            moved.advance(row.period);
+            EXPECT_EQ(b.position, a.position) << "period " << i;
+            EXPECT_EQ(b.playing, a.playing) << "period " << i;
+        }
+    }
+}
