@@ -128,6 +128,12 @@ void game_disp::send_seat(int slot)
 
 int game_disp::handle_message(const msg_c *message, abstract_c *sender)
 {
+    // Each shows that the step this PC's answer went to is over: the answer goes no more.
+    if (m_answer_step != 0 &&
+        (*message == MSG_VAR(question_answered) || *message == MSG_VAR(question_step_received) ||
+         *message == MSG_VAR(generate_bot_votes) || *message == MSG_VAR(mark_excluded_player) ||
+         *message == MSG_VAR(on_round_started)))
+        end_answer_wait();
     if (int result = handle_seat_message(message))
         return result;
     if (int result = handle_vote_message(message))

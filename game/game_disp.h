@@ -264,6 +264,17 @@ protected:
     void show_panel(int visible, const char *name);
     void question_step_received(int model_nmb, bool computer, bool topic_choice, int item_count, bool first);
     void question_answered(int answer, bool right, int model_nmb, int gesture);
+    // answer_sent (INT item: this PC's answer packet has gone; 1), resend_answer (INT step, INT
+    // item: the answer again while the step waits for its verdict; 1).
+    // On a client, this PC's answer to a step put to its player, without a verdict (type 13)
+    // 1.5 s of game time later, is sent again, and again, until the verdict, the next step, the
+    // vote, a leaving player, a round start or the game's end: the datagram or its verdict may
+    // be lost, and the server would wait for the answer for ever. A verdict heard for a step
+    // already judged changes nothing. A PC that is its own server judges its answers before the
+    // send returns, so it never sends one twice.
+    void answer_sent(int32_t item);
+    // No answer of this PC waits for its verdict any more.
+    void end_answer_wait();
     void game_stopped(int how, int model_nmb);
     // Server: a question or choice put to a human of the lost PC at `address` and not answered
     // yet is answered by the computer player now in his seat (call after the seat is replaced).
@@ -286,6 +297,8 @@ protected:
     uint8_t m_ready;
     // ---- game flow ----
     step_kind_e m_step_kind = STEP_NONE;
+    // The step whose answer this PC (a client) has sent without hearing its verdict; 0 for none.
+    int32_t m_answer_step = 0;
     // ---- votes ----
     uint8_t m_vote_open = 0;
     // One bit per slot: this PC has sent that voter's vote and the server has not confirmed it

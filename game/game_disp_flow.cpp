@@ -180,7 +180,21 @@ bool game_disp::handle_flow_message(const msg_c *message, int &result)
         new question_after_sequence_c(this);
         return true;
     }
+    if (*message == MSG_VAR(answer_sent)) {
+        if (msg_arg_is(0, value_c::INT))
+            answer_sent(msg_arg(0)->get_int());
+        return true;
+    }
+    if (*message == MSG_VAR(resend_answer)) {
+        if (m_answer_step != 0 && msg_arg(0)->get_int() == m_answer_step)
+            send_answer_packet(this, msg_arg(1)->get_int());
+        return true;
+    }
     if (*message == MSG_VAR(question_answered)) {
+        // The server sends a verdict again to a client that sent its answer again: one that was
+        // only late comes twice, and the second would score the answer twice.
+        if (on_client() && m_session.m_answer_state == 4)
+            return true;
         // The location plays the reaction too.
         result = 0;
         for (unsigned i = 0; i < 4; ++i)
@@ -497,6 +511,27 @@ void game_disp::put_opponent_choice()
 
 // ---- what every PC does with a step ----
 
+void game_disp::answer_sent(int32_t item)
+{
+    end_answer_wait();
+    // This PC's own server has judged the answer before the send returned.
+    if (!on_client() || m_session.m_answer_state != 0 || m_step == 0)
+        return;
+    const int active = m_session.m_active_slot;
+    if (!slot_valid(active) || seat(active).m_owner_address != own_short_address())
+        return;
+    m_answer_step = m_step;
+    new resend_timer_c(this, MSG_VAR(resend_answer), m_step, item);
+}
+
+void game_disp::end_answer_wait()
+{
+    m_answer_step = 0;
+    for (abstract_c *child = first_child(); child; child = child->next_sibling())
+        if (auto *timer = dynamic_cast<resend_timer_c *>(child); timer && timer->message_name() == MSG_VAR(resend_answer))
+            timer->shutdown_tree();
+}
+
 void game_disp::question_step_received(int model_nmb, bool computer, bool topic_choice, int item_count, bool first)
 {
     // The server has set all this itself when it put the step.
@@ -646,6 +681,7 @@ void game_disp::reset_after_game()
     }
     m_step_kind = STEP_NONE;
     m_vote_open = 0;
+    m_answer_step = 0;
     m_game_on = false;
     m_change_refusal_logged = false;
     // Timers, choice watchers, opponent pickers and vote target choosers that would go on with

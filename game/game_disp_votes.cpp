@@ -24,31 +24,6 @@ std::string name_of(const player_info &p) { return std::string(p.name, strnlen(p
 
 template <class T> T &out(unsigned index) { return *(T *)msg_arg(index)->get_ptr(); }
 
-// A client's vote or the server's confirmation of it may be lost on the wire, and the server
-// waits for every vote: a vote not confirmed this long after it went is sent again. Three
-// keep-alive periods, so the server has taken a keep-alive of this PC in between and its
-// repeat filter lets the same vote through again.
-constexpr double VOTE_RESEND_PERIOD = 3 * NET_PING_PERIOD;
-
-// Asks the dispatcher once to send the vote again (resend_vote), then ends.
-class vote_resend_timer_c : public game_timer_c
-{
-public:
-    vote_resend_timer_c(abstract_c *parent, int32_t voter, int32_t target)
-        : game_timer_c(parent, VOTE_RESEND_PERIOD), m_voter(voter), m_target(target)
-    {
-    }
-    void on_expire() override
-    {
-        shutdown_tree();
-        parent()->message(MSG_VAR(resend_vote), 0, this, MSG_ARG(m_voter), MSG_ARG(m_target), MSG_ARGS_END);
-    }
-
-private:
-    int32_t m_voter;
-    int32_t m_target;
-};
-
 } // namespace
 
 int game_disp::leaving_slot_by_votes(bool &all_voted) const
@@ -114,7 +89,7 @@ void game_disp::send_vote(int voter, int target)
     // This PC's own server confirms it before the send returns; a client's vote waits for the
     // server's confirmation, the leaving player or the next round.
     if (slot_valid(target) && vote_unconfirmed(voter))
-        new vote_resend_timer_c(this, voter, target);
+        new resend_timer_c(this, MSG_VAR(resend_vote), voter, target);
 }
 
 void game_disp::end_vote_when_all_voted()

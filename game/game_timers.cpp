@@ -15,7 +15,10 @@ void send_answer_packet(abstract_c *sender, int32_t item)
     packet.item = item;
     packet.address = address;
     send_net_message(&packet);
+    abstract_c::root()->message(MSG_VAR(answer_sent), 0, sender, MSG_ARG(item), MSG_ARGS_END);
 }
+
+static_assert(RESEND_PERIOD == 3 * NET_PING_PERIOD, "a resend comes after the client's keep-alives");
 
 // ---- timers ----
 
@@ -60,6 +63,12 @@ void send_question_timer_c::on_expire()
 {
     root()->message(MSG_VAR(send_question), 0, this, MSG_ARGS_END);
     shutdown_tree();
+}
+
+void resend_timer_c::on_expire()
+{
+    shutdown_tree();
+    parent()->message(m_message, 0, this, MSG_ARG(m_first), MSG_ARG(m_second), MSG_ARGS_END);
 }
 
 // ---- sequence watchers ----

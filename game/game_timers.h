@@ -14,7 +14,8 @@
 //   send_question_timer_c  (20 s): send_question to the root.
 //   game_stop_timer_c      (10 s): a game-stopped packet (type 8, code 7, the value) handed to
 //                          send_session_message (a client's network manager refuses it).
-// Sends to the root have flags 0 and the helper as sender.
+//   resend_timer_c         (RESEND_PERIOD): its message with its two INT arguments to its parent.
+// Sends have flags 0 and the helper as sender.
 //
 // Sequence watchers claim sequence_finished (1), so of several waiting watchers only the first
 // in tree order acts on one finished sequence; the others wait for the next one.
@@ -33,9 +34,16 @@
 #include "kernel/abstract.h"
 
 // The answer packet (type 12: `item`, this PC's short address from the root's
-// get_short_address, 0 when nobody answers) handed to send_net_message; `sender` sends the
-// question. An answer, a topic choice and a chosen opponent all go this way.
+// get_short_address, 0 when nobody answers) handed to send_net_message, then answer_sent (INT
+// item) to the root; `sender` sends both. An answer, a topic choice and a chosen opponent all go
+// this way.
 void send_answer_packet(abstract_c *sender, int32_t item);
+
+// A client's request that the server waits for (a vote, an answer) and that has not been
+// answered this long after it went is sent again: the datagram or the server's answer may be
+// lost. Three keep-alive periods, so the server has taken a keep-alive of the client in between
+// and its repeat filter lets the same datagram through again.
+constexpr double RESEND_PERIOD = 1.5;
 
 class game_timer_c : public abstract_c
 {
@@ -77,6 +85,23 @@ class send_question_timer_c : public game_timer_c
 public:
     send_question_timer_c(abstract_c *parent, double period) : game_timer_c(parent, period) {}
     void on_expire() override;
+};
+
+// Asks its parent once to send a request again (the message and its two arguments).
+class resend_timer_c : public game_timer_c
+{
+public:
+    resend_timer_c(abstract_c *parent, const msg_c &message, int32_t first, int32_t second)
+        : game_timer_c(parent, RESEND_PERIOD), m_message(message), m_first(first), m_second(second)
+    {
+    }
+    void on_expire() override;
+    const msg_c &message_name() const { return m_message; }
+
+private:
+    msg_c m_message;
+    int32_t m_first;
+    int32_t m_second;
 };
 
 class question_after_sequence_c : public abstract_c

@@ -69,6 +69,10 @@ bool net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
     };
     net_packet_header h;
     std::memcpy(&h, buffer, sizeof h);
+    // The step judged last is over once the next step, the vote, a round or the game's end goes
+    // out (the server hands its own packets to itself too).
+    if (in(h.type, NP_ROUND_STARTED, NP_MARK_EXCLUDED_PLAYER))
+        m_judged_from = 0;
     switch (h.type) {
     case NP_CHANGE_PLAYER_INFO: {
         auto p = packet_of<np_change_player_info>(buffer);
@@ -127,6 +131,13 @@ bool net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
         int32_t address = p.address;
         uint8_t active = 0;
         send(MSG_VAR(is_he_active_player), (void *)&address, (void *)&active);
+        if (!active && m_judged_from != 0 && !is_local(from) && from.sin_addr.s_addr == m_judged_from) {
+            // The client's answer to the step judged last, again: the verdict went and was lost,
+            // and the client sends its answer until it hears one. It alone hears the same verdict
+            // again, random number and all; the step stays judged once.
+            send_net_to_peer(&m_judged, &from);
+            return true;
+        }
         // A late or repeated answer would be scored again.
         if (!active)
             return dropped(h.type, "an answer while no player of the sender's acts");
@@ -139,6 +150,8 @@ bool net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
         send(MSG_VAR(is_answer_right), (int)p.item, (void *)&right);
         answered.model_nmb = model;
         answered.right = right;
+        m_judged = answered;
+        m_judged_from = is_local(from) ? 0 : from.sin_addr.s_addr;
         send_session_message(&answered);
         send(MSG_VAR(set_delay_before_next_question));
         return true;

@@ -61,7 +61,11 @@
 //   12 on a server: an answer from the PC whose player acts (is_he_active_player; a client's
 //     packet must name the client's own address) is judged
 //     (get_active_model_nmb, is_answer_right, a random 0..3) and sent back to all as type 13,
-//     then set_delay_before_next_question;
+//     then set_delay_before_next_question. A client's answer while none is awaited from it,
+//     after its answer to the current step was judged (its verdict was lost, and the client
+//     sends its answer until it hears one), gets the same verdict again to that client alone,
+//     and nothing else follows; the next step (types 7 to 11 handled here, the server's own
+//     included) ends that;
 //   14 on a server: relayed to all as type 15 (a client's vote only for a human seat of its own
 //     that has not voted yet: get_player_info); when check_all_voted reports all votes, the
 //     leaving slot goes to all as type 11 and a next-round timer of 8 s starts. A client's
@@ -216,6 +220,10 @@ private:
     std::vector<refusal_s> m_refusals;
     double m_refusals_reported;
     refusal_s m_other_refusals;
+    // The verdict on the last answer judged from a client, and that client's address (0: none,
+    // or the step is over), for the client that sends its answer again.
+    np_question_answered m_judged{};
+    uint32_t m_judged_from = 0;
 };
 
 // Each finds the manager with get_net_manager (the root's answer; "m_root" without a root).

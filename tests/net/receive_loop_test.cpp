@@ -213,6 +213,30 @@ class receive_loop_test : public private_pc_test<pc_s>
 protected:
     // A packet this PC hands itself (no session: handled here at once).
     void local(const bytes_t &b) { send_net_message(b.data()); }
+    // A request a client sends again: whether a keep-alive of its sender's went before it (the
+    // repeat filter), what the game hears, and whether client `a` alone then hears `reply`.
+    struct resent_s
+    {
+        const char *what;
+        peer_s *from;
+        bytes_t packet;
+        bool keep_alive_before;
+        const char *heard;
+        bool answered;
+    };
+    void expect_replies(peer_s &a, peer_s &b, const std::vector<resent_s> &rows, const std::vector<bytes_t> &reply)
+    {
+        for (const resent_s &row : rows) {
+            SCOPED_TRACE(row.what);
+            if (row.keep_alive_before)
+                row.from->send(valid_packet(NP_KEEP_ALIVE));
+            row.from->send(row.packet);
+            pc->ticks(2);
+            EXPECT_EQ(pc->game->take(), row.heard);
+            EXPECT_EQ(a.received(), row.answered ? reply : std::vector<bytes_t>{});
+            EXPECT_EQ(b.received(), std::vector<bytes_t>{});
+        }
+    }
     // This PC serves a session that the peers have joined.
     void serve(std::initializer_list<peer_s *> clients)
     {
@@ -593,33 +617,80 @@ TEST_F(receive_loop_test, a_vote_the_server_holds_is_confirmed_again_to_its_send
     EXPECT_EQ(b.received(), std::vector<bytes_t>{confirmed});
     g.session.m_players[1].m_vote_target = 4;
 
+    expect_replies(a, b,
+                   {
+                       {"the same vote at once: a repeat", &a, vote, false, "", false},
+                       {"the same vote again", &a, vote, true, "get_player_info(INT:1,PTR)", true},
+                       {"and again", &a, vote, true, "get_player_info(INT:1,PTR)", true},
+                       {"another target: a second vote", &a, two_ints(NP_VOTE, 5, 1), true,
+                        "get_player_info(INT:1,PTR)", false},
+                       {"the vote from another PC", &b, vote, true, "get_player_info(INT:1,PTR)", false},
+                   },
+                   {confirmed});
+    EXPECT_TRUE(pc->children_of_manager<next_round_timer_c>().empty());
+}
+
+// A client whose verdict was lost sends its answer again, its keep-alives between. The step is
+// judged already: the client alone hears the same verdict again, random number and all, and
+// the game judges nothing and puts no second next step. Once the server has gone on (a next
+// step, the vote, a leaving player, a round start, the game's end) the answer is late and
+// refused.
+TEST_F(receive_loop_test, an_answer_to_a_judged_step_gets_the_same_verdict_again_to_its_sender_alone)
+{
+    peer_s a(2), b(3);
+    serve({&a, &b});
+    game_stand_c &g = *pc->game;
+    g.active_model = 1;
+    g.right_answer = 2;
+    const bytes_t answer = two_ints(NP_ANSWER, 3, a.address());
+    const np_round_started round = {{sizeof round, NP_ROUND_STARTED}, 3, 180.0f};
     const struct
     {
         const char *what;
-        peer_s *from;
         bytes_t packet;
-        bool keep_alive_before;
         const char *heard;
-        bool answered;
-    } rows[] = {
-        // The client's next send comes three keep-alives later.
-        {"the same vote at once: a repeat", &a, vote, false, "", false},
-        {"the same vote again", &a, vote, true, "get_player_info(INT:1,PTR)", true},
-        {"and again", &a, vote, true, "get_player_info(INT:1,PTR)", true},
-        {"another target: a second vote", &a, two_ints(NP_VOTE, 5, 1), true, "get_player_info(INT:1,PTR)", false},
-        {"the vote from another PC", &b, vote, true, "get_player_info(INT:1,PTR)", false},
+    } ends[] = {
+        {"the next step", question(1, 0, 0, 2), "get_session_info(PTR)"},
+        {"the vote", scene("start_vote", "", ""), "generate_bot_votes()"},
+        {"a leaving player", packet_bytes(NP_MARK_EXCLUDED_PLAYER, 8, (int32_t)5), "mark_excluded_player(INT:5)"},
+        {"a round start", as_bytes(&round, sizeof round), "on_round_started(INT:3,FLOAT:180)"},
+        {"the game's end", packet_bytes(NP_GAME_STOPPED, 12, (int32_t)1), "on_game_stopped(INT:0,INT:1)"},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.what);
-        if (row.keep_alive_before)
-            row.from->send(valid_packet(NP_KEEP_ALIVE));
-        row.from->send(row.packet);
+    for (const auto &e : ends) {
+        SCOPED_TRACE(e.what);
+        a.send(valid_packet(NP_KEEP_ALIVE));
+        g.active_address = a.address();
+        a.send(answer);
         pc->ticks(2);
-        EXPECT_EQ(g.take(), row.heard);
-        EXPECT_EQ(a.received(), row.answered ? std::vector<bytes_t>{confirmed} : std::vector<bytes_t>{});
-        EXPECT_EQ(b.received(), std::vector<bytes_t>{});
+        EXPECT_NE(g.take().find("question_answered(INT:3,INT:0,INT:1,"), std::string::npos);
+        const std::vector<bytes_t> verdict = a.received();
+        ASSERT_EQ(verdict.size(), 1u);
+        EXPECT_EQ(b.received(), verdict) << "to all";
+        // The game has taken the verdict: no player of the client's acts now.
+        g.active_address = 0;
+
+        const char *asked = "is_he_active_player(PTR,PTR)";
+        expect_replies(a, b,
+                       {
+                           {"the same answer at once: a repeat", &a, answer, false, "", false},
+                           {"the same answer again", &a, answer, true, asked, true},
+                           {"and again", &a, answer, true, asked, true},
+                           {"another item: the step's verdict", &a, two_ints(NP_ANSWER, 0, a.address()), true, asked,
+                            true},
+                           {"another PC's answer", &b, two_ints(NP_ANSWER, 3, b.address()), true, asked, false},
+                       },
+                       verdict);
+
+        local(e.packet);
+        EXPECT_EQ(g.take().rfind(e.heard, 0), 0u);
+        a.received();
+        b.received();
+        a.send(valid_packet(NP_KEEP_ALIVE));
+        a.send(answer);
+        pc->ticks(2);
+        EXPECT_EQ(g.take(), "is_he_active_player(PTR,PTR)");
+        EXPECT_EQ(a.received(), std::vector<bytes_t>{}) << "late";
     }
-    EXPECT_TRUE(pc->children_of_manager<next_round_timer_c>().empty());
 }
 
 // The lines the log holds since the last log_mark(), oldest first.

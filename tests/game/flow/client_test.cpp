@@ -94,15 +94,10 @@ protected:
         server->send(&v);
         run(1.0);
     }
-    // The votes this PC has sent to the server since the last call, as they went.
-    std::vector<bytes_t> vote_datagrams()
-    {
-        std::vector<bytes_t> votes;
-        for (const bytes_t &b : server->received())
-            if (b.size() == sizeof(np_vote) && ((const net_packet_header *)b.data())->type == NP_VOTE)
-                votes.push_back(b);
-        return votes;
-    }
+    // The datagrams of the type this PC has sent to the server since the last call, as they
+    // went; the others are dropped.
+    std::vector<bytes_t> sent(int type) { return of_type(server->received(), type); }
+    std::vector<bytes_t> vote_datagrams() { return sent(NP_VOTE); }
     // Their voter slots.
     std::vector<int> votes_sent()
     {
@@ -138,6 +133,53 @@ protected:
             server->send(&alive);
             run(0.5);
         }
+    }
+    // A request of this PC's (a vote, an answer) that the server waits for ends, otherwise than
+    // by the server's answer to it (`answers` of them heard), as the server tells it; the last
+    // leaves this PC without a session.
+    struct ending_s
+    {
+        const char *what;
+        std::function<void()> end;
+        int answers;
+    };
+    // `first`, then the endings every request has.
+    std::vector<ending_s> endings_told(int request_type, std::vector<ending_s> first)
+    {
+        auto from_server = [this](auto packet) {
+            server->send(&packet);
+            run(0.25);
+        };
+        std::vector<ending_s> common = {
+            {"the leaving player",
+             [=, this] { from_server(np_mark_excluded_player{{sizeof(np_mark_excluded_player), NP_MARK_EXCLUDED_PLAYER}, 6}); },
+             0},
+            {"the next round",
+             [=, this] {
+                 from_server(np_round_started{
+                     {sizeof(np_round_started), NP_ROUND_STARTED}, disp->session().m_round + 1, 180.0f});
+             },
+             0},
+            {"the game's end",
+             [=, this] { from_server(np_game_stopped{{sizeof(np_game_stopped), NP_GAME_STOPPED}, 0, 1}); }, 0},
+            // Sent to nobody now: a request still going would come back to this PC itself.
+            {"the server lost",
+             [=, this] {
+                 run(NET_PEER_TIMEOUT + 1.0);
+                 sent(request_type);
+             },
+             0},
+        };
+        first.insert(first.end(), common.begin(), common.end());
+        return first;
+    }
+    // The server starts the next round; this PC is still its client.
+    void next_round_told()
+    {
+        np_round_started round = {{sizeof round, NP_ROUND_STARTED}, disp->session().m_round + 1, 180.0f};
+        server->send(&round);
+        run(0.5);
+        ASSERT_EQ(manager->status(), NET_STATUS_CLIENT);
     }
     std::vector<int> choosing()
     {
@@ -302,41 +344,11 @@ TEST_F(client_flow_test, an_unconfirmed_vote_is_sent_again_until_it_is_confirmed
     seat_servers_human();
     stand->vote = true;
     np_vote cast{};
-    auto from_server = [&](auto packet) {
-        server->send(&packet);
-        run(0.25);
-    };
-    const struct
-    {
-        const char *what;
-        std::function<void()> end;
-        size_t confirmations;
-    } ends[] = {
-        {"its confirmation", [&] { send_confirmed(cast.voter, cast.target); }, 1},
-        {"the leaving player",
-         [&] { from_server(np_mark_excluded_player{{sizeof(np_mark_excluded_player), NP_MARK_EXCLUDED_PLAYER}, 6}); },
-         0},
-        {"the next round",
-         [&] {
-             from_server(np_round_started{
-                 {sizeof(np_round_started), NP_ROUND_STARTED}, disp->session().m_round + 1, 180.0f});
-         },
-         0},
-        {"the game's end", [&] { from_server(np_game_stopped{{sizeof(np_game_stopped), NP_GAME_STOPPED}, 0, 1}); }, 0},
-        // Sent to nobody now: a vote still going would come back from this PC itself.
-        {"the server lost",
-         [&] {
-             run(NET_PEER_TIMEOUT + 1.0);
-             vote_datagrams();
-         },
-         0},
-    };
+    const std::vector<ending_s> ends =
+        endings_told(NP_VOTE, {{"its confirmation", [&] { send_confirmed(cast.voter, cast.target); }, 1}});
     for (const auto &e : ends) {
         SCOPED_TRACE(e.what);
-        np_round_started round = {{sizeof round, NP_ROUND_STARTED}, disp->session().m_round + 1, 180.0f};
-        server->send(&round);
-        run(0.5);
-        ASSERT_EQ(manager->status(), NET_STATUS_CLIENT);
+        ASSERT_NO_FATAL_FAILURE(next_round_told());
         vote_datagrams();
         send_scene_command("start_vote");
         const std::vector<bytes_t> first = vote_datagrams();
@@ -357,11 +369,81 @@ TEST_F(client_flow_test, an_unconfirmed_vote_is_sent_again_until_it_is_confirmed
         serve(5.0);
         const std::vector<int> voters = votes_sent();
         EXPECT_EQ(std::count(voters.begin(), voters.end(), 0), 0) << "slot 0's vote is over";
-        EXPECT_EQ(heard("vote_confirmed").size(), e.confirmations);
+        EXPECT_EQ(count_heard("vote_confirmed"), e.answers);
         listener->m_names.pop_back();
         listener->take();
     }
     EXPECT_EQ(manager->status(), NET_STATUS_NONE);
+}
+
+// This PC's human in slot 0 answers a question; the answer is lost on its way to the server, or
+// the verdict on its way back: the server, which waits for the answer, would wait for ever. The
+// same answer goes again every 1.5 s of game time until this PC hears its verdict or sees the
+// step over otherwise.
+TEST_F(client_flow_test, an_answer_without_its_verdict_is_sent_again_until_it_comes_or_the_step_is_over)
+{
+    stand->answer = [](const pc_stand_c::question_s &) { return 2; };
+    const std::vector<ending_s> ends =
+        endings_told(NP_ANSWER, {
+                                    {"its verdict", [&] { send_answered(2, false, 0); }, 1},
+                                    {"the next step", [&] { send_question(1, true, 4, false); }, 0},
+                                    {"the vote", [&] { send_scene_command("start_vote"); }, 0},
+                                });
+    listener->m_names.push_back("question_answered");
+    for (const auto &e : ends) {
+        SCOPED_TRACE(e.what);
+        ASSERT_NO_FATAL_FAILURE(next_round_told());
+        sent(NP_ANSWER);
+        send_question(0, false, 4, true);
+        const std::vector<bytes_t> first = sent(NP_ANSWER);
+        ASSERT_EQ(first.size(), 1u) << "slot 0's answer";
+        np_answer answer;
+        std::memcpy(&answer, first[0].data(), sizeof answer);
+        EXPECT_EQ(answer.item, 2);
+        EXPECT_EQ(answer.address, own_address());
+        // Lost: the server says nothing but its keep-alives.
+        serve(0.5);
+        EXPECT_EQ(sent(NP_ANSWER), std::vector<bytes_t>{}) << "not before 1.5 s";
+        serve(1.5);
+        EXPECT_EQ(sent(NP_ANSWER), first) << "the same answer again";
+        serve(1.5);
+        EXPECT_EQ(sent(NP_ANSWER), first) << "and again";
+        EXPECT_EQ(disp->session().m_answer_state, 0) << "the step still waits";
+
+        listener->take();
+        e.end();
+        serve(5.0);
+        EXPECT_EQ(sent(NP_ANSWER), std::vector<bytes_t>{}) << "the step is over";
+        EXPECT_EQ(count_heard("question_answered"), e.answers);
+    }
+    EXPECT_EQ(manager->status(), NET_STATUS_NONE);
+}
+
+// The server sends the verdict again to a client that sent its answer again: a verdict that was
+// only late comes twice, and the second one scores nothing and plays nothing.
+TEST_F(client_flow_test, a_verdict_heard_twice_changes_nothing_the_second_time)
+{
+    stand->answer = [](const pc_stand_c::question_s &) { return 1; };
+    np_round_started round = {{sizeof round, NP_ROUND_STARTED}, 1, 180.0f};
+    server->send(&round);
+    run(1.0);
+    send_question(0, false, 4, true);
+    ASSERT_EQ(sent(NP_ANSWER).size(), 1u);
+    listener->take();
+    send_answered(1, true, 0);
+    EXPECT_EQ(count_heard("hilight_menu"), 1);
+    EXPECT_GT(count_heard("add_to_sequence"), 0) << "the press and the reaction";
+    const session_info after = disp->session();
+    ASSERT_NE(+after.m_players[0].m_account, 1000) << "scored";
+
+    // The server's keep-alives come between, so the repeat filter passes the second one.
+    serve(0.5);
+    listener->take();
+    send_answered(1, true, 0);
+    EXPECT_EQ(listener->take(), "");
+    EXPECT_EQ(std::memcmp(&disp->session(), &after, sizeof after), 0);
+    serve(3.0);
+    EXPECT_EQ(sent(NP_ANSWER), std::vector<bytes_t>{}) << "the answer was judged";
 }
 
 TEST_F(client_flow_test, the_start_pressed_on_a_client_waits_for_the_server_and_sends_nothing)

@@ -4,8 +4,8 @@
 // keyboard, and a sound manager that only lists its sounds:
 //   - a round location asked for (set_screen_loading, set_final_screen_loading) reports itself
 //     loaded on the next tick, as the location object does, with its packet to the server;
-//   - a started sequence plays whole on the next tick: its delayed messages are sent in order,
-//     then sequence_finished goes to the root;
+//   - a started sequence plays whole on the next tick (or the first tick after `hold` is cleared):
+//     its delayed messages are sent in order, then sequence_finished goes to the root;
 //   - a question or choice put to a human of this PC is answered on the tick after it was put, by
 //     `answer` (an item below 0 sends nothing); with `vote` set, a human of this PC votes against
 //     the player offered on the tick after the vote screen showed
@@ -17,6 +17,7 @@
 #include "tests/vaultis/pack_fixture.h"
 
 #include "basics/vaultfile_obj.h"
+#include "game/game_timers.h"
 #include "game/prompts.h"
 #include "game/universal_delay.h"
 #include "kernel/object_pointer.h"
@@ -83,23 +84,19 @@ public:
                 net_packet_header loaded = {(int32_t)sizeof(net_packet_header), NP_LOCATION_LOADED};
                 send_net_message(&loaded);
             }
-            if (m_started)
+            if (m_started && !hold)
                 play();
         }
         return 0;
     }
     // An answer packet of this PC, as the game screen sends it.
-    static void send_answer(int item)
-    {
-        int32_t address = 0;
-        root()->message(MSG_VAR(get_short_address), 0, nullptr, MSG_ARG((void *)&address), MSG_ARGS_END);
-        np_answer a = {{(int32_t)sizeof(np_answer), NP_ANSWER}, item, address};
-        send_net_message(&a);
-    }
+    static void send_answer(int item) { send_answer_packet(nullptr, item); }
 
     std::function<int(const question_s &)> answer;
     // Whether this PC's humans vote, against the player offered, once the vote screen shows.
     bool vote = false;
+    // While set, a started sequence waits: the location is still playing it.
+    bool hold = false;
     // Every question and choice put to a human of this PC.
     std::vector<question_s> asked;
     std::optional<question_s> m_question;

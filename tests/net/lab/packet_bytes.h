@@ -17,6 +17,18 @@ inline bytes_t as_bytes(const void *p, size_t n)
     return bytes_t(c, c + n);
 }
 
+// Those of the byte strings that are packets of the type, in their order.
+inline std::vector<bytes_t> of_type(const std::vector<bytes_t> &all, int type)
+{
+    std::vector<bytes_t> found;
+    for (const bytes_t &b : all) {
+        net_packet_header h;
+        if (b.size() >= sizeof h && (std::memcpy(&h, b.data(), sizeof h), h.type == type))
+            found.push_back(b);
+    }
+    return found;
+}
+
 // A packet of the type that passes the check: header set, records as new.
 inline bytes_t valid_packet(int type)
 {
