@@ -1,8 +1,10 @@
 // Answers and choices as every PC takes them, the choosers of rounds 5 and 6, the final and the
 // end of a game.
-#include "tests/game/flow/flow_fixture.h"
+#include "tests/game/flow/served_fixture.h"
 
 #include "game/vote_picker.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -223,7 +225,7 @@ TEST_F(flow_test, a_stopped_game_puts_no_further_step_and_starts_no_further_roun
     run(30.0);
     EXPECT_EQ(heard("set_hint"), strings{});
     EXPECT_EQ(heard("on_round_started"), strings{});
-    EXPECT_EQ(children_of<game_timer_c>(disp), 0);
+    EXPECT_EQ(children_of<resend_timer_c>(disp), 0);
 }
 
 TEST_F(flow_test, the_human_winners_score_stops_at_the_int_limit)
@@ -239,6 +241,95 @@ TEST_F(flow_test, the_human_winners_score_stops_at_the_int_limit)
         ASSERT_EQ(table.size(), 1u) << hiscore;
         EXPECT_EQ(table[0].m_score, INT32_MAX);
     }
+}
+
+// This PC serves the PC at 127.0.0.2, whose human in slot 1 answers round 1's second question.
+class served_answer_flow_test : public served_c<flow_test>
+{
+protected:
+    // The verdicts this PC has heard for the client's player (model 1).
+    int verdicts_for_client()
+    {
+        int n = 0;
+        for (const std::string &e : heard("question_answered(")) {
+            int item = 0, right = 0, model = -1, random = 0;
+            n += std::sscanf(e.c_str(), "question_answered(INT:%d,INT:%d,INT:%d,INT:%d)", &item, &right, &model,
+                             &random) == 4 &&
+                 model == 1;
+        }
+        return n;
+    }
+    // Of the verdicts the client has received since the last call, those for its player.
+    std::vector<bytes_t> client_verdicts()
+    {
+        std::vector<bytes_t> own;
+        for (const bytes_t &b : client_received(NP_QUESTION_ANSWERED))
+            if (b.size() == sizeof(np_question_answered) &&
+                ((const np_question_answered *)b.data())->model_nmb == 1)
+                own.push_back(b);
+        return own;
+    }
+    // Game time with the client alive until `done` holds; false when `seconds` pass first.
+    bool keep_client_until(const std::function<bool()> &done, double seconds)
+    {
+        for (double end = m_now + seconds; m_now < end; keep_client(0.5))
+            if (done())
+                return true;
+        return done();
+    }
+};
+
+// The client's answer arrives, but the verdict on its way back is lost: the client sends its
+// answer again, with its keep-alives between, while this PC's location still plays the answer.
+// The client alone hears the same verdict again; the answer is scored once and the next step
+// put once. Once the next step is put, the answer is late and changes nothing.
+TEST_F(served_answer_flow_test, a_client_whose_verdict_was_lost_hears_it_again_and_the_step_is_judged_once)
+{
+    stand->answer = [&](const pc_stand_c::question_s &) { return (int)disp->session().m_right_answer; };
+    start_round(1, {0, 1, 2, 3, 4, 5, 6, 7});
+    ASSERT_TRUE(keep_client_until(
+        [&] { return disp->session().m_active_slot == 1 && disp->session().m_answer_state == 0; }, 60.0));
+    EXPECT_EQ(stand->asked.size(), 2u) << "this PC's human answered first; the client's question shows here too";
+    EXPECT_EQ(children_of<resend_timer_c>(disp), 0) << "this PC judges its own answers at once";
+    stand->hold = true;
+    const int step = disp->step();
+    const int32_t account = disp->seat(1).m_account;
+    client->received();
+    listener->take();
+    listener->m_names.push_back("question_answered");
+
+    const np_answer answer = {{sizeof answer, NP_ANSWER}, disp->session().m_right_answer, OTHER_PC};
+    client->send(&answer);
+    run(0.5);
+    const std::vector<bytes_t> verdict = client_verdicts();
+    ASSERT_EQ(verdict.size(), 1u) << "and lost";
+    const int32_t scored = disp->seat(1).m_account;
+    EXPECT_NE(scored, account);
+    for (int again = 0; again < 2; ++again) {
+        keep_client(1.0);
+        client->send(&answer);
+        run(0.5);
+        EXPECT_EQ(client_received(NP_QUESTION_ANSWERED), verdict) << again;
+    }
+    EXPECT_EQ(count_heard("question_answered"), 1) << "judged once";
+    EXPECT_EQ(+disp->seat(1).m_account, scored);
+    EXPECT_EQ(children_of<question_after_sequence_c>(disp), 1) << "one next step";
+    EXPECT_EQ(disp->step(), step);
+
+    // The answer played, the next step (slot 2's, a computer player's) is put.
+    stand->hold = false;
+    ASSERT_TRUE(keep_client_until([&] { return disp->step() > step; }, 10.0));
+    stand->hold = true;
+    EXPECT_EQ(disp->step(), step + 1);
+    EXPECT_EQ(disp->session().m_active_slot, 2);
+    client->received();
+    keep_client(1.0);
+    client->send(&answer);
+    run(0.5);
+    EXPECT_EQ(client_verdicts(), std::vector<bytes_t>{}) << "late";
+    EXPECT_EQ(verdicts_for_client(), 1);
+    EXPECT_EQ(disp->step(), step + 1);
+    EXPECT_EQ(children_of<resend_timer_c>(disp), 0);
 }
 
 } // namespace

@@ -1,17 +1,12 @@
 // The vote after rounds 2 and 3 on a PC that is its own server, when no human is left to vote:
 // the computer players' votes decide and the game goes on.
-#include "tests/game/flow/flow_fixture.h"
-#include "tests/net/lab/net_lab.h"
-#include "tests/net/lab/peer.h"
+#include "tests/game/flow/served_fixture.h"
 
 #include "game/vote_target_chooser.h"
 
 namespace {
 
 using strings = std::vector<std::string>;
-
-// The short address of a PC that has joined this one's session.
-constexpr int32_t OTHER_PC = 0x0200007f;
 
 class vote_flow_test : public flow_test
 {
@@ -112,52 +107,9 @@ TEST_F(vote_flow_test, a_game_stopped_during_the_vote_takes_the_chooser_away)
     EXPECT_EQ(heard("on_round_started"), strings{});
 }
 
-// This PC serves a session that the PC at 127.0.0.2 (OTHER_PC, its human in slot 1) has joined,
-// in a private network namespace.
-class served_vote_flow_test : public vote_flow_test
+// This PC serves a session that the PC at 127.0.0.2 (OTHER_PC, its human in slot 1) has joined.
+class served_vote_flow_test : public served_c<vote_flow_test>
 {
-protected:
-    void SetUp() override
-    {
-        NET_LAB_PRIVATE_OR_SKIP();
-        winsock_startup();
-        m_started = true;
-        vote_flow_test::SetUp();
-        client.reset(new peer_s(2));
-        start_net_server("Studio");
-        manager->set_announce_address("127.0.0.1");
-        client->send(valid_packet(NP_JOIN_REQUEST));
-        run(0.5);
-        ASSERT_EQ(manager->client_count(), 1);
-        ASSERT_EQ(+disp->seat(1).m_owner_address, OTHER_PC);
-    }
-    void TearDown() override
-    {
-        client.reset();
-        vote_flow_test::TearDown();
-        if (m_started)
-            winsock_cleanup();
-    }
-    // The datagrams the client has received since the last call: those of the type.
-    std::vector<bytes_t> client_received(int type)
-    {
-        std::vector<bytes_t> found;
-        for (const bytes_t &b : client->received())
-            if (b.size() >= sizeof(net_packet_header) && ((const net_packet_header *)b.data())->type == type)
-                found.push_back(b);
-        return found;
-    }
-    // Game time with the client alive: its keep-alive every 0.5 s.
-    void keep_client(double seconds)
-    {
-        for (double end = m_now + seconds; m_now < end;) {
-            client->send(valid_packet(NP_KEEP_ALIVE));
-            run(0.5);
-        }
-    }
-
-    std::unique_ptr<peer_s> client;
-    bool m_started = false;
 };
 
 // The client's vote arrives, but the confirmation on its way back is lost: the client sends its
