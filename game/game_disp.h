@@ -246,7 +246,13 @@ protected:
     np_question begin_step(step_kind_e kind, int items);
     // A human's step waits for its answer (`right_answer` the right item, -1 for a choice); a
     // computer player's is played and then answered by a watcher.
+    // A server puts a step that waits for a client's human to that client alone again every
+    // 1.5 s of game time (resend_step: INT step, INT the client's short address; 1) until it is
+    // answered, is answered for a lost PC, or the game moves on: the client may never have
+    // had it, and the server would wait for ever. The client shows a step only once.
     void send_step(const np_question &packet, bool human, int32_t right_answer);
+    // A timer for resend_step when the step still waits for a client's human on a server.
+    void resend_step_later(int32_t step);
     // The steps of a round; each advances the step counter and sends a question packet.
     void put_question(int topic);
     void put_topic_choice();
@@ -299,6 +305,8 @@ protected:
     step_kind_e m_step_kind = STEP_NONE;
     // The step whose answer this PC (a client) has sent without hearing its verdict; 0 for none.
     int32_t m_answer_step = 0;
+    // The server's packet of the current step.
+    np_question m_step_packet{};
     // ---- votes ----
     uint8_t m_vote_open = 0;
     // One bit per slot: this PC has sent that voter's vote and the server has not confirmed it

@@ -190,6 +190,17 @@ bool game_disp::handle_flow_message(const msg_c *message, int &result)
             send_answer_packet(this, msg_arg(1)->get_int());
         return true;
     }
+    if (*message == MSG_VAR(resend_step)) {
+        const int step = msg_arg(0)->get_int();
+        const int a = m_session.m_active_slot;
+        // Only while the step still waits for the same client's human.
+        if (step == m_step && slot_valid(a) && seat(a).m_is_man && seat(a).m_owner_address == msg_arg(1)->get_int() &&
+            m_session.m_answer_state == 0) {
+            send_net_to_client(&m_step_packet, msg_arg(1)->get_int());
+            resend_step_later(step);
+        }
+        return true;
+    }
     if (*message == MSG_VAR(question_answered)) {
         // The server sends a verdict again to a client that sent its answer again: one that was
         // only late comes twice, and the second would score the answer twice.
@@ -450,6 +461,18 @@ void game_disp::send_step(const np_question &packet, bool human, int32_t right_a
     m_session.m_answer_state = human ? 0 : 1;
     m_session.m_right_answer = human ? right_answer : 0;
     send_session_message(&packet);
+    m_step_packet = packet;
+    resend_step_later(m_step);
+}
+
+void game_disp::resend_step_later(int32_t step)
+{
+    const net_manager *manager = get_net_manager();
+    const int a = m_session.m_active_slot;
+    if (!manager || manager->status() != NET_STATUS_SERVER || step != m_step || m_session.m_answer_state != 0 ||
+        !slot_valid(a) || !seat(a).m_is_man || seat(a).m_owner_address == own_short_address())
+        return;
+    new resend_timer_c(this, MSG_VAR(resend_step), step, seat(a).m_owner_address);
 }
 
 void game_disp::put_question(int topic)

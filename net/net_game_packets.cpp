@@ -59,6 +59,22 @@ bool net_manager::is_session_member(const SOCKADDR_IN &from) const
     return false;
 }
 
+void net_manager::send_to_client(const void *packet, uint32_t address)
+{
+    ENGINE_ASSERT(net_packet_length_ok(packet));
+    for (int i = 0; i < m_client_count; ++i)
+        if (m_clients[i].address.sin_addr.s_addr == address) {
+            send_to(packet, m_clients[i].address);
+            return;
+        }
+}
+
+void send_net_to_client(const void *packet, int32_t address)
+{
+    if (net_manager *manager = get_net_manager())
+        manager->send_to_client(packet, (uint32_t)address);
+}
+
 bool net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
 {
     // A packet whose numbers are out of range goes no further; the log says which one.
@@ -70,9 +86,13 @@ bool net_manager::handle_game_packet(char *buffer, const SOCKADDR_IN &from)
     net_packet_header h;
     std::memcpy(&h, buffer, sizeof h);
     // The step judged last is over once the next step, the vote, a round or the game's end goes
-    // out (the server hands its own packets to itself too).
-    if (in(h.type, NP_ROUND_STARTED, NP_MARK_EXCLUDED_PLAYER))
+    // out (the server hands its own packets to itself too); on a client, a step like the last one
+    // after any but the next step is a new one.
+    if (in(h.type, NP_ROUND_STARTED, NP_MARK_EXCLUDED_PLAYER)) {
         m_judged_from = 0;
+        if (h.type != NP_QUESTION)
+            m_last_step = np_question{};
+    }
     switch (h.type) {
     case NP_CHANGE_PLAYER_INFO: {
         auto p = packet_of<np_change_player_info>(buffer);
@@ -234,6 +254,13 @@ bool net_manager::handle_question(char *buffer, const SOCKADDR_IN &from)
     send(MSG_VAR(get_session_info), (void *)&session);
     if (seat_slot_of_model(session.m_players, p.model_nmb) < 0)
         return refuse(NP_QUESTION, "model number of no seat in the game", from);
+    if (m_status == NET_STATUS_CLIENT) {
+        // The server puts a human's step again while it waits for his answer, in case the first
+        // was lost: the step this PC shows already is not shown again, nor counted.
+        if (session.m_answer_state == 0 && std::memcmp(buffer, &m_last_step, sizeof m_last_step) == 0)
+            return true;
+        std::memcpy(&m_last_step, buffer, sizeof m_last_step);
+    }
     char *menu = buffer + offsetof(np_question, menu);
     char *hint = buffer + offsetof(np_question, hint);
     const int m = p.model_nmb;

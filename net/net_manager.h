@@ -71,6 +71,9 @@
 //     leaving slot goes to all as type 11 and a next-round timer of 8 s starts. A client's
 //     vote that its seat already holds (its confirmation was lost, and the client sends its
 //     vote until it hears one) is confirmed again to that client alone, and nothing else follows.
+// On a client, a type 9 equal in bytes to the last one taken, while the game waits for a human's
+// answer to it (get_session_info: answer state 0), is the server putting the step again: nothing
+// follows.
 // Slots, model numbers, items (0..7), votes (0..7, so no vote against "nobody" counts),
 // rounds (1..8), change codes (0..11), item counts (0..6), random numbers (0..3), question times
 // (finite) and round times (above 0, at most 3600 s) out of range drop the packet. Delayed messages and timers made here are children
@@ -124,6 +127,8 @@ public:
     void send_net_to_peer(const void *packet, const SOCKADDR_IN *to);
     void send_session_message(const void *packet);
     void send_net_message(const void *packet);
+    // The packet to the session's client at the short address alone; nothing without one.
+    void send_to_client(const void *packet, uint32_t address);
     void set_announce_address(const char *address);
 
     int status() const { return m_status; }
@@ -224,6 +229,9 @@ private:
     // or the step is over), for the client that sends its answer again.
     np_question_answered m_judged{};
     uint32_t m_judged_from = 0;
+    // A client: the last step (type 9) taken, which the server puts again while it waits for its
+    // answer.
+    np_question m_last_step{};
 };
 
 // Each finds the manager with get_net_manager (the root's answer; "m_root" without a root).
@@ -233,5 +241,7 @@ void start_net_client(const char *name);
 void send_net_to_peer(const void *packet, const SOCKADDR_IN *to);
 void send_session_message(const void *packet);
 void send_net_message(const void *packet);
+// A server's packet to one client, named by its short address (nothing without a manager).
+void send_net_to_client(const void *packet, int32_t address);
 bool connect_to_host(int n);
 void net_set_announce_address(const char *address);

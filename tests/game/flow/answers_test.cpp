@@ -269,6 +269,15 @@ protected:
                 own.push_back(b);
         return own;
     }
+    // The timers that would send an answer of this PC again.
+    int answer_resends()
+    {
+        int n = 0;
+        for (abstract_c *c = disp->first_child(); c; c = c->next_sibling())
+            if (auto *timer = dynamic_cast<resend_timer_c *>(c); timer && c->alive())
+                n += timer->message_name() == MSG_VAR(resend_answer);
+        return n;
+    }
     // Game time with the client alive until `done` holds; false when `seconds` pass first.
     bool keep_client_until(const std::function<bool()> &done, double seconds)
     {
@@ -290,7 +299,7 @@ TEST_F(served_answer_flow_test, a_client_whose_verdict_was_lost_hears_it_again_a
     ASSERT_TRUE(keep_client_until(
         [&] { return disp->session().m_active_slot == 1 && disp->session().m_answer_state == 0; }, 60.0));
     EXPECT_EQ(stand->asked.size(), 2u) << "this PC's human answered first; the client's question shows here too";
-    EXPECT_EQ(children_of<resend_timer_c>(disp), 0) << "this PC judges its own answers at once";
+    EXPECT_EQ(answer_resends(), 0) << "this PC judges its own answers at once";
     stand->hold = true;
     const int step = disp->step();
     const int32_t account = disp->seat(1).m_account;
@@ -329,6 +338,54 @@ TEST_F(served_answer_flow_test, a_client_whose_verdict_was_lost_hears_it_again_a
     EXPECT_EQ(client_verdicts(), std::vector<bytes_t>{}) << "late";
     EXPECT_EQ(verdicts_for_client(), 1);
     EXPECT_EQ(disp->step(), step + 1);
+    EXPECT_EQ(answer_resends(), 0);
+}
+
+// The step put to the client's human may be lost on its way, and the server would wait for his
+// answer for ever: the server puts it to that client alone again every 1.5 s of game time until
+// it is answered. A step that waits for this PC's own human goes once.
+TEST_F(served_answer_flow_test, a_step_for_the_clients_human_goes_to_it_again_until_he_answers)
+{
+    bool answer_here = false;
+    stand->answer = [&](const pc_stand_c::question_s &) {
+        return answer_here ? (int)disp->session().m_right_answer : -1;
+    };
+    auto steps_for = [&](int model) {
+        std::vector<bytes_t> steps;
+        for (const bytes_t &b : client_received(NP_QUESTION))
+            if (((const np_question *)b.data())->model_nmb == model)
+                steps.push_back(b);
+        return steps;
+    };
+    start_round(1, {0, 1, 2, 3, 4, 5, 6, 7});
+    ASSERT_TRUE(keep_client_until([&] { return !stand->asked.empty(); }, 60.0));
+    EXPECT_EQ(steps_for(0).size(), 1u) << "every PC hears the step of this PC's human";
+    keep_client(3.0);
+    EXPECT_EQ(steps_for(0), std::vector<bytes_t>{}) << "and only once";
+    EXPECT_EQ(children_of<resend_timer_c>(disp), 0);
+
+    answer_here = true;
+    stand->m_question = stand->asked.back();
+    ASSERT_TRUE(keep_client_until(
+        [&] { return disp->session().m_active_slot == 1 && disp->session().m_answer_state == 0; }, 30.0));
+    const std::vector<bytes_t> first = steps_for(1);
+    ASSERT_EQ(first.size(), 1u) << "and lost";
+    const int step = disp->step();
+    keep_client(0.5);
+    EXPECT_EQ(steps_for(1), std::vector<bytes_t>{}) << "not before 1.5 s";
+    keep_client(1.5);
+    EXPECT_EQ(steps_for(1), first) << "the same step again";
+    keep_client(1.5);
+    EXPECT_EQ(steps_for(1), first) << "and again";
+    EXPECT_EQ(disp->step(), step);
+
+    // The client's human answers: the step goes no more.
+    stand->hold = true;
+    const np_answer answer = {{sizeof answer, NP_ANSWER}, disp->session().m_right_answer, OTHER_PC};
+    client->send(&answer);
+    keep_client(4.0);
+    EXPECT_EQ(disp->session().m_answer_state, 4);
+    EXPECT_EQ(client_received(NP_QUESTION), std::vector<bytes_t>{});
     EXPECT_EQ(children_of<resend_timer_c>(disp), 0);
 }
 

@@ -446,6 +446,34 @@ TEST_F(client_flow_test, a_verdict_heard_twice_changes_nothing_the_second_time)
     EXPECT_EQ(sent(NP_ANSWER), std::vector<bytes_t>{}) << "the answer was judged";
 }
 
+// The server puts the step that waits for this PC's human again, in case the first was lost: the
+// step this PC shows is neither shown nor counted again. Once it is answered, the same bytes are
+// a new step.
+TEST_F(client_flow_test, a_step_put_again_while_this_pc_shows_it_is_not_shown_again)
+{
+    np_round_started round = {{sizeof round, NP_ROUND_STARTED}, 1, 180.0f};
+    server->send(&round);
+    run(1.0);
+    send_question(0, false, 4, true);
+    ASSERT_EQ(stand->asked.size(), 1u);
+    EXPECT_EQ(disp->step(), 1);
+    listener->take();
+    for (int again = 0; again < 2; ++again) {
+        // The server's keep-alives come between, so the repeat filter passes it.
+        serve(1.0);
+        send_question(0, false, 4, true);
+        EXPECT_EQ(stand->asked.size(), 1u) << again;
+        EXPECT_EQ(disp->step(), 1);
+        EXPECT_EQ(count_heard("question"), 0);
+        EXPECT_EQ(count_heard("add_to_sequence"), 0);
+    }
+
+    send_answered(1, true, 0);
+    serve(1.0);
+    send_question(0, false, 4, true);
+    EXPECT_EQ(stand->asked.size(), 2u);
+}
+
 TEST_F(client_flow_test, the_start_pressed_on_a_client_waits_for_the_server_and_sends_nothing)
 {
     server->received();
