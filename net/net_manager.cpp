@@ -376,13 +376,14 @@ void net_manager::net_receive_loop(const void *packet)
         SOCKADDR_IN from{};
         bool too_long = false;
         const int size = m_socket->recieve_from(buffer, sizeof buffer, &from, &too_long);
-        if (size <= 0) {
-            if (too_long) {
-                refuse(0, "longer than any packet", from);
-                continue;
-            }
-            return;
+        if (too_long) {
+            refuse(0, "longer than any packet", from);
+            continue;
         }
+        // An empty datagram reads as 0 bytes too, but it has a sender: it is refused like any
+        // other that is no packet, or a stream of them would end every tick's draining.
+        if (size <= 0 && from.sin_port == 0 && from.sin_addr.s_addr == 0)
+            return;
         if (take_datagram(buffer, size, from))
             return;
     }

@@ -715,12 +715,13 @@ TEST_F(receive_loop_test, refused_datagrams_do_not_take_the_ticks_of_valid_ones)
     g.active_model = 2;
     g.right_answer = 3;
     g.take();
-    // 120 waiting: few enough for any socket's receive buffer.
+    // 150 waiting: few enough for any socket's receive buffer.
     for (int i = 0; i < 30; ++i) {
         a.send(two_ints(NP_ANSWER, 99 + i, a.address())); // an item out of range
         a.send(two_ints(NP_VOTE, 1, 9));                   // a voter out of range
         stranger.send(two_ints(NP_ANSWER, 3, stranger.address()));
         a.send(bytes_t(20, 0x41));                         // no packet at all
+        stranger.send(bytes_t());                          // empty: a read of 0 bytes, as when none waits
     }
     a.send(two_ints(NP_ANSWER, 3, a.address()));
     pc->ticks(1);
