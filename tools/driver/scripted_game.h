@@ -6,7 +6,9 @@
 // reads as `right_answer` (a long line) and every wrong one as a short word; a player then tells
 // them apart by the amount of text shown. weaken_computer_players makes the computer players of
 // the store know nothing (intellect 0) and vote against the lowest account (character 1), so that
-// a human answering right reaches the final and wins it whatever the random numbers give.
+// a human answering right nearly always reaches the final and wins it. Nearly: a computer player
+// still answers right one time in a hundred, and each right answer raises his intellect for the
+// next round; the opponent a human chooses in round 6 takes his whole account with one.
 //
 // The pixels: a box reaching past the picture is read only where it lies on it. The answer items
 // are given 1-based (item_rect_1 .. item_rect_6 of "answer_menu"); index 0 is unused.
