@@ -5,7 +5,8 @@
 // word, and the computer players know nothing (intellect 0) and vote against the lowest
 // account, so that the human, answering right, reaches the final and wins it. The window is
 // saved every 0.4 seconds (real time) as <out dir>/<number>_<location>.png from the main menu to
-// the winner's table; the human answers, chooses and votes as a user would.
+// the winner's table; the human answers, chooses and votes as a user would. Then, past the
+// winner's survey, the set-up and the single winner's credit window, its amount stepped below 0.
 #include "tools/driver/program_driver.h"
 #include "tools/driver/scripted_player.h"
 
@@ -89,6 +90,35 @@ int main(int argc, char **argv)
     for (int k = 0; k < 5 && game.grab(s); ++k) {
         keep("_end");
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    }
+    // After the winner's table and his survey, the set-up again: its editor shows the winner's
+    // seat, and "start_game" opens the single winner's credit window, which takes an amount.
+    const size_t before_setup = game.log().size();
+    for (int k = 0; k < 10 && fs::exists(store / "Hiscore") &&
+                    game.wait_log("Location 'player_3'", 3, before_setup) == std::string::npos;
+         ++k) {
+        program_driver::click_aside(game, control("screen_hiscore.isc", "ok"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        program_driver::click_aside(game, control("screen_survey.isc", "save_survey"));
+    }
+    if (game.log().find("Location 'player_3'", before_setup) != std::string::npos) {
+        const auto pause = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+        pause(2000);
+        if (game.grab(s))
+            keep("_setup");
+        program_driver::click_aside(game, control("screen_command.isc", "start_game"));
+        pause(1500);
+        if (game.grab(s))
+            keep("_credit");
+        // The amount's minus area (right of the field, its lower half) three times: a number
+        // below 0, which the field shows whole and "ok" would book as 0.
+        const box take = control("window_credit.isc", "take_edit");
+        for (int k = 0; k < 3; ++k) {
+            program_driver::click_aside(game, {take.x + 146, take.y + 14, 12, 8});
+            pause(400);
+        }
+        if (game.grab(s))
+            keep("_credit_below_0");
     }
     std::printf("game_shots: %d pictures in %s; %d answers, %d topics, %d opponents, %d votes; %s\n", number,
                 out.string().c_str(), player.answers, player.topics, player.opponents, player.votes,
