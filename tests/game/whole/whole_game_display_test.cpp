@@ -336,7 +336,7 @@ TEST_F(whole_game_display_test, a_game_on_this_pc_is_played_to_the_survey_and_it
         const std::string log = game->log().substr(game_mark);
         if (log.find("Location 'final_studio'") != std::string::npos)
             break;
-        ASSERT_TRUE(log.find("Location 'studio6'") != std::string::npos && chose_in_round_6 && wrong == 2)
+        ASSERT_TRUE(log.find("Location 'studio6'") != std::string::npos && chose_in_round_6)
             << "the game ended before the final: " << right << " right, " << wrong << " wrong, " << topics << " topics, "
             << opponents << " opponents, " << votes << " votes\n"
             << program_driver::log_digest(log);
