@@ -503,7 +503,9 @@ bool net_manager::waiting_from(uint32_t sender)
         return false;
     char buffer[NET_MAX_DATAGRAM];
     for (const winsocket_c::datagram_s &d : m_socket->look_ahead(sizeof buffer, NET_LOOK_AHEAD_DATAGRAMS)) {
-        if (d.too_long || d.from.sin_addr.s_addr != sender)
+        // The queue outlives this call: a datagram held by a look-ahead of another size is
+        // measured against this buffer again.
+        if (d.too_long || d.bytes.size() > sizeof buffer || d.from.sin_addr.s_addr != sender)
             continue;
         // The acceptance test may change its copy.
         std::memcpy(buffer, d.bytes.data(), d.bytes.size());
